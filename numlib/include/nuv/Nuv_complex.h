@@ -1,0 +1,13 @@
+// Complex numbers and their arithmetic.
+#pragma once
+
+#include "nuv/Nuv_nuvbase.h"
+
+namespace nuv {
+
+class ENUVComplexError : public ENUVError {
+ public:
+  using ENUVError::ENUVError;
+};
+
+}  // namespace nuv

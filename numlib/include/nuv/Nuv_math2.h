@@ -1,0 +1,15 @@
+// Data analysis: curve fitting, smoothing and derivatives, principal
+// components, clustering, random numbers from tables, cross-validation and
+// plane geometry.
+#pragma once
+
+#include "nuv/Nuv_nuvbase.h"
+
+namespace nuv {
+
+class ENUVMath2Error : public ENUVError {
+ public:
+  using ENUVError::ENUVError;
+};
+
+}  // namespace nuv
