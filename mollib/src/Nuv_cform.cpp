@@ -233,8 +233,9 @@ bool TMolForm::ReadFromString(std::string_view S) {
 std::string TMolForm::AsString(int32_t Mode) const {
   std::string text;
   for (int32_t i = 0; i < formula_.NumAtoms; ++i) {
-    text += ChemElem(formula_.AtNum[i], formula_.AtWgt[i], formula_.AtCnt[i], Mode);
-    text += ' ';
+    const std::string entry = ChemElem(formula_.AtNum[i], formula_.AtWgt[i], formula_.AtCnt[i], Mode);
+    // Entries without text (a count of 0 after a search) leave no blank.
+    if (!entry.empty()) text += entry + ' ';
   }
   return text;
 }

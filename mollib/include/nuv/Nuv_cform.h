@@ -165,7 +165,8 @@ class TMolForm : public TComponent {
   // (a parenthesis ends it); false as ScanMolFormula.
   bool ReadFromString(std::string_view S);
 
-  // Every entry as ChemElem writes it, each followed by one blank.
+  // Every entry as ChemElem writes it, each followed by one blank; entries
+  // with a count of 0 are left out.
   std::string AsString(int32_t Mode) const;
   // One entry: mode 1 gives mass number, symbol and count ("13C2", "12C1");
   // every other mode the symbol and the count when it is above 1 ("C2",
