@@ -38,18 +38,24 @@ TCountRange MassCounts(int64_t base, int64_t m, int64_t restMin, int64_t restMax
   return r;
 }
 
-// The same for exact masses; NaN anywhere gives the empty range.
-TCountRange MassCounts(long double base, long double m, long double restMin, long double restMax,
-                       long double wlo, long double whi, TCountRange r) {
+// The same for exact masses, in doubles: the pruning window has room for
+// their rounding. NaN anywhere gives the empty range. The quotients are
+// compared before they are converted, and are then within [Lo, Hi], where
+// truncation is floor (Lo is never negative).
+TCountRange MassCounts(double base, double m, double restMin, double restMax, double wlo,
+                       double whi, TCountRange r) {
   if (m == 0) {
     if (!(base + restMin <= whi && base + restMax >= wlo)) r.Hi = r.Lo - 1;
     return r;
   }
-  const long double up = std::floor((whi - base - restMin) / m);
-  const long double down = std::ceil((wlo - base - restMax) / m);
-  if (!(up >= r.Lo && down <= r.Hi)) return {r.Lo, r.Lo - 1};
-  if (up < r.Hi) r.Hi = static_cast<int64_t>(up);
-  if (down > r.Lo) r.Lo = static_cast<int64_t>(down);
+  const double up = (whi - base - restMin) / m;
+  const double down = (wlo - base - restMax) / m;
+  if (!(up >= static_cast<double>(r.Lo) && down <= static_cast<double>(r.Hi))) return {r.Lo, r.Lo - 1};
+  if (up < static_cast<double>(r.Hi)) r.Hi = static_cast<int64_t>(up);
+  if (down > static_cast<double>(r.Lo)) {
+    const auto whole = static_cast<int64_t>(down);
+    r.Lo = static_cast<double>(whole) < down ? whole + 1 : whole;
+  }
   return r;
 }
 
@@ -63,19 +69,35 @@ struct TMassBounds {
   T WindowHi = 0;
 };
 
-// The nominal test: the window is the one integer round(Mass).
+// The nominal test: the window is the one integer round(Mass). Where the
+// table of reachable sums exists, Reach[k * Stride + s] tells whether the
+// entries from k on can sum to exactly s.
 struct TNominalMasses : TMassBounds<int64_t> {
   bool Valid = false;
-  bool Fits(int64_t sum) const { return Valid && sum == WindowLo; }
+  const uint8_t* Reach = nullptr;
+  int64_t Stride = 0;
+  bool Reachable(int32_t k, int64_t prefix) const {
+    return Reach == nullptr || Reach[k * Stride + (WindowLo - prefix)] != 0;
+  }
+  bool Fits(const TFormulaRec& high, const int32_t* counts) const {
+    int64_t sum = 0;
+    for (int32_t i = 0; i < high.NumAtoms; ++i) sum += int64_t{high.AtWgt[i]} * counts[i];
+    return Valid && sum == WindowLo;
+  }
 };
 
-// The exact test: |sum − Mass| < Tolerance. The pruning window is a little
-// wider, so that rounding in the partial sums never hides a fitting
-// candidate; the final test decides.
-struct TExactMasses : TMassBounds<long double> {
+// The exact test: |sum − Mass| < Tolerance, summed in extended precision.
+// The pruning works in doubles on a window a little wider, so that rounding
+// never hides a fitting candidate; this test decides.
+struct TExactMasses : TMassBounds<double> {
   long double Target = 0;
   long double Tolerance = 0;
-  bool Fits(long double sum) const { return std::fabs(sum - Target) < Tolerance; }
+  bool Reachable(int32_t, double) const { return true; }
+  bool Fits(const TFormulaRec& high, const int32_t* counts) const {
+    long double sum = 0;
+    for (int32_t i = 0; i < high.NumAtoms; ++i) sum += ExactAtWeight(high.AtNum[i]) * counts[i];
+    return std::fabs(sum - Target) < Tolerance;
+  }
 };
 
 }  // namespace
@@ -88,6 +110,7 @@ bool TFormulaSearch::Init(double Mass, double Tolerance, const TFormulaRec& LowL
   high_ = HighLimit;
   exhausted_ = true;
   count_ = 0;
+  reach_.clear();
   if (HighLimit.NumAtoms < 1 || HighLimit.NumAtoms > MaxFormulaEntries) return false;
   for (int32_t i = 0; i < HighLimit.NumAtoms; ++i) {
     TEntry& e = entries_[i];
@@ -95,8 +118,6 @@ bool TFormulaSearch::Init(double Mass, double Tolerance, const TFormulaRec& LowL
     e.Hi = HighLimit.AtCnt[i];
     if (e.Lo > e.Hi) return false;
     e.Cur = e.Hi;
-    e.Nominal = HighLimit.AtWgt[i];
-    e.Exact = ExactAtWeight(HighLimit.AtNum[i]);
     switch (HighLimit.AtNum[i]) {
       case 6: e.Valence = 2; break;
       case 7: e.Valence = 1; break;
@@ -142,7 +163,9 @@ bool TFormulaSearch::Find(const TMasses& masses, bool CheckValence, TFormulaRec&
       else if (slack < 0)
         r.Hi = r.Lo - 1;
     }
-    const int64_t v = std::min<int64_t>(e.Cur, r.Hi);
+    int64_t v = std::min<int64_t>(e.Cur, r.Hi);
+    while (v >= r.Lo && !masses.Reachable(k + 1, prefixMass[k] + masses.Mass[k] * static_cast<T>(v)))
+      --v;
     if (v < r.Lo) {
       if (k == 0) {
         exhausted_ = true;
@@ -164,9 +187,9 @@ bool TFormulaSearch::Find(const TMasses& masses, bool CheckValence, TFormulaRec&
       if (fresh) entries_[k].Cur = entries_[k].Hi;
       continue;
     }
-    T sum = 0;
-    for (int32_t i = 0; i < n; ++i) sum += masses.Mass[i] * static_cast<T>(entries_[i].Cur);
-    if (masses.Fits(sum) && (!CheckValence || ValenceFits())) {
+    std::array<int32_t, MaxFormulaEntries> counts;
+    for (int32_t i = 0; i < n; ++i) counts[i] = entries_[i].Cur;
+    if (masses.Fits(high_, counts.data()) && (!CheckValence || ValenceFits())) {
       Export(Found);
       Step();
       return true;
@@ -185,25 +208,59 @@ bool TFormulaSearch::FindNominal(bool CheckValence, TFormulaRec& Found) {
   m.WindowLo = m.WindowHi = target;
   for (int32_t k = count_ - 1; k >= 0; --k) {
     const TEntry& e = entries_[k];
-    m.Mass[k] = e.Nominal;
-    m.RestMin[k] = m.RestMin[k + 1] + e.Nominal * e.Lo;
-    m.RestMax[k] = m.RestMax[k + 1] + e.Nominal * e.Hi;
+    m.Mass[k] = high_.AtWgt[k];
+    m.RestMin[k] = m.RestMin[k + 1] + m.Mass[k] * e.Lo;
+    m.RestMax[k] = m.RestMax[k + 1] + m.Mass[k] * e.Hi;
+  }
+  if (!exhausted_ && target >= 0 && target <= kMaxReachTarget) {
+    if (reach_.empty()) BuildReach(target);
+    m.Reach = reach_.data();
+    m.Stride = target + 1;
   }
   return Find(m, CheckValence, Found);
+}
+
+// Reach row k marks the sums 0..target that the entries from k on can make,
+// row count_ only the empty sum. A sum s is reachable in row k when some
+// count c in [Lo, Hi] leaves s − mass·c reachable in row k + 1: one pass
+// over s per row, remembering per residue of the mass the latest reachable
+// s − mass·Lo.
+void TFormulaSearch::BuildReach(int64_t target) {
+  const int64_t stride = target + 1;
+  reach_.assign(static_cast<std::size_t>(stride * (count_ + 1)), 0);
+  reach_[static_cast<std::size_t>(stride * count_)] = 1;
+  std::vector<int64_t> latest;
+  for (int32_t k = count_ - 1; k >= 0; --k) {
+    const uint8_t* next = &reach_[static_cast<std::size_t>(stride * (k + 1))];
+    uint8_t* row = &reach_[static_cast<std::size_t>(stride * k)];
+    const int64_t m = high_.AtWgt[k];
+    const int64_t lo = entries_[k].Lo, hi = entries_[k].Hi;
+    if (m == 0) {
+      std::copy(next, next + stride, row);
+      continue;
+    }
+    latest.assign(static_cast<std::size_t>(m), -1);
+    for (int64_t s = 0; s <= target; ++s) {
+      const int64_t t = s - m * lo;
+      if (t >= 0 && next[t]) latest[static_cast<std::size_t>(t % m)] = t;
+      const int64_t best = latest[static_cast<std::size_t>(s % m)];
+      row[s] = best >= 0 && best >= s - m * hi;
+    }
+  }
 }
 
 bool TFormulaSearch::FindExact(bool CheckValence, TFormulaRec& Found) {
   TExactMasses m;
   m.Target = mass_;
   m.Tolerance = tolerance_;
-  const long double slack = 1e-9L * (1 + std::fabs(m.Target));
-  m.WindowLo = m.Target - m.Tolerance - slack;
-  m.WindowHi = m.Target + m.Tolerance + slack;
+  const double slack = 1e-9 * (1 + std::fabs(mass_));
+  m.WindowLo = mass_ - tolerance_ - slack;
+  m.WindowHi = mass_ + tolerance_ + slack;
   for (int32_t k = count_ - 1; k >= 0; --k) {
     const TEntry& e = entries_[k];
-    m.Mass[k] = e.Exact;
-    m.RestMin[k] = m.RestMin[k + 1] + e.Exact * e.Lo;
-    m.RestMax[k] = m.RestMax[k + 1] + e.Exact * e.Hi;
+    m.Mass[k] = static_cast<double>(ExactAtWeight(high_.AtNum[k]));
+    m.RestMin[k] = m.RestMin[k + 1] + m.Mass[k] * e.Lo;
+    m.RestMax[k] = m.RestMax[k + 1] + m.Mass[k] * e.Hi;
   }
   return Find(m, CheckValence, Found);
 }

@@ -191,6 +191,20 @@ TEST(FormulaSearch, MatchesTheLiteralOdometer) {
   EXPECT_GT(nonEmpty, 200) << "the windows must hit often enough to test the order";
 }
 
+TEST(FormulaSearch, MatchesTheLiteralOdometerForLargeTargets) {
+  // Heavy isotope labels and counts take sums far beyond 65535.
+  const TFormulaRec high = Rec({{92, 999, 70}, {92, 997, 70}, {1, 1, 40}});
+  std::size_t found = 0;
+  for (double mass : {65536.0, 65862.0, 69897.0, 119853.0}) {
+    TFormulaSearch s;
+    ASSERT_TRUE(s.Init(mass, 0.05, TFormulaRec{}, high));
+    const auto got = Enumerate(s, false, false);
+    EXPECT_EQ(got, LiteralOdometer(mass, 0.05, TFormulaRec{}, high, false, false)) << "mass=" << mass;
+    found += got.size();
+  }
+  EXPECT_GT(found, 10u);
+}
+
 TEST(FormulaSearch, ResumesFromAnyStateAndLargeCounts) {
   const TFormulaRec high = Rec({{6, 12, 30}, {1, 1, 60}, {7, 14, 5}, {8, 16, 10}, {16, 32, 2}});
   const TFormulaRec low = LowOf(high, {0, 0, 0, 0, 0});

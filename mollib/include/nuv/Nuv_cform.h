@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "nuv/Nuv_cdata.h"
 #include "nuv/Nuv_nuvbase.h"
@@ -78,8 +79,6 @@ class TFormulaSearch {
     int32_t Lo = 0;
     int32_t Hi = 0;
     int32_t Cur = 0;
-    int64_t Nominal = 0;
-    long double Exact = 0;
     int32_t Valence = 0;  // weight in N + 2·C + 2 − H − halogens
   };
   template <class TMasses>
@@ -87,6 +86,11 @@ class TFormulaSearch {
   bool ValenceFits() const;
   void Export(TFormulaRec& Found) const;
   void Step();
+  void BuildReach(int64_t target);
+
+  // Nominal targets up to this size get a table of the sums the remaining
+  // entries can reach (count + 1 rows of target + 1 bytes).
+  static constexpr int64_t kMaxReachTarget = 65535;
 
   double mass_ = 0;
   double tolerance_ = 0.05;
@@ -95,6 +99,7 @@ class TFormulaSearch {
   std::array<TEntry, MaxFormulaEntries> entries_{};
   int32_t count_ = 0;
   bool exhausted_ = true;
+  std::vector<uint8_t> reach_;
 };
 
 // A molecular formula of up to 20 entries (atomic number, isotope mass
