@@ -256,8 +256,9 @@ std::string UUDecodeStr(std::string_view S);
 // A "<" without a following ">" is text, not a tag.
 //
 // ReadNextTagInString reads the next tag of any name and returns the index
-// of its entry, or HighTag for a name not in the list and at the end of
-// the text. The content of an element is the TextBefore of its end tag.
+// of its entry; a name not in the list, and the end of the text, give the
+// index of the last entry in use (-1 for an empty list). The content of an
+// element is the TextBefore of its end tag.
 int32_t ReadNextTagInString(std::string_view S, int32_t& Pos, std::span<const std::string> TagList,
                             int32_t HighTag, std::string& TextBefore, std::string& Attributes);
 // DetectNextTagInString skips to the next tag whose name is in the list
