@@ -3,28 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "ExpectCases.h"
 #include "nuv/Nuv_stringl.h"
 
 namespace nuv {
 namespace {
 
-struct TTextCase {
-  const char* what;
-  std::string got, want;
-};
-
-void ExpectAll(std::initializer_list<TTextCase> cases) {
-  for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
-}
-
-struct TIntCase {
-  const char* what;
-  int64_t got, want;
-};
-
-void ExpectAll(std::initializer_list<TIntCase> cases) {
-  for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
-}
+using testing::ExpectAll;
 
 std::string Char(int code) { return std::string(1, static_cast<char>(code)); }
 

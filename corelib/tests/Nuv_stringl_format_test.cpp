@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "ExpectCases.h"
 #include "nuv/Nuv_stringl.h"
 
 namespace nuv {
@@ -14,15 +15,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr int32_t kMinI = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMaxI = std::numeric_limits<int32_t>::max();
 
-// A computed text and the one expected, named for the failure message.
-struct TTextCase {
-  const char* what;
-  std::string got, want;
-};
-
-void ExpectAll(std::initializer_list<TTextCase> cases) {
-  for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
-}
+using testing::ExpectAll;
 
 double Below(double x) { return std::nextafter(x, 0.0); }
 

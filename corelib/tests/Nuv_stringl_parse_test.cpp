@@ -5,19 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "ExpectCases.h"
 #include "nuv/Nuv_stringl.h"
 
 namespace nuv {
 namespace {
 
-struct TTextCase {
-  const char* what;
-  std::string got, want;
-};
-
-void ExpectAll(std::initializer_list<TTextCase> cases) {
-  for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
-}
+using testing::ExpectAll;
 
 std::string AllBytes() {
   std::string s(256, '\0');
