@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "mollib_units.h"
+#include "nuv/Nuv_stringl.h"
 #include "nuv/platform/CodePage.h"
 
 namespace nuv {
@@ -41,12 +42,6 @@ constexpr struct {
     {"[Xe]", "1s2 2s2 2p6 3s2 3p6 3d10 4s2 4p6 4d10 5s2 5p6"},
     {"[Rn]", "1s2 2s2 2p6 3s2 3p6 3d10 4s2 4p6 4d10 5s2 5p6 4f14 5d10 6s2 6p6"},
 };
-
-std::string_view TrimBlanks(std::string_view s) {
-  const auto first = s.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
 
 bool AllDigits(std::string_view s) {
   for (char c : s)
@@ -117,9 +112,9 @@ std::string FormatCASNr(int32_t CASNr) {
 }
 
 bool ConvertStrToCASNr(std::string_view S, int32_t& CASNr) {
-  const std::string_view s = TrimBlanks(S);
+  const std::string s = StripLTBlanks(S);
   const auto first = s.find('-');
-  if (first == std::string_view::npos || first == 0 || s.size() < 5) return false;
+  if (first == std::string::npos || first == 0 || s.size() < 5) return false;
   const auto second = s.size() - 2;
   if (first + 3 != second || s[second] != '-') return false;
   const std::string digits = std::string(s.substr(0, first)) +
