@@ -26,11 +26,16 @@ TFormulaRec Rec(std::initializer_list<std::array<int, 3>> entries) {
 }
 
 // C0-60 H0-120 N0-10 O0-20 S0-4: 8.5 million candidates.
-const TFormulaRec kOrganic =
-    Rec({{6, 12, 60}, {1, 1, 120}, {7, 14, 10}, {8, 16, 20}, {16, 32, 4}});
+const TFormulaRec kOrganic = Rec({{6, 12, 60}, {1, 1, 120}, {7, 14, 10}, {8, 16, 20}, {16, 32, 4}});
 // The same with P, Cl and Br 0-4: 1.06 billion candidates.
-const TFormulaRec kWide = Rec({{6, 12, 60}, {1, 1, 120}, {7, 14, 10}, {8, 16, 20}, {16, 32, 4},
-                               {15, 31, 4}, {17, 35, 4}, {35, 79, 4}});
+const TFormulaRec kWide = Rec({{6, 12, 60},
+                               {1, 1, 120},
+                               {7, 14, 10},
+                               {8, 16, 20},
+                               {16, 32, 4},
+                               {15, 31, 4},
+                               {17, 35, 4},
+                               {35, 79, 4}});
 
 struct TQuery {
   bool Exact;
@@ -49,7 +54,10 @@ int64_t LiteralOdometer(const TQuery& q, const TFormulaRec& high, std::vector<ui
   for (int32_t i = 0; i < n; ++i) {
     exact[i] = nuv::ExactAtWeight(high.AtNum[i]);
     const int z = high.AtNum[i];
-    valence[i] = z == 6 ? 2 : z == 7 ? 1 : (z == 1 || z == 9 || z == 17 || z == 35 || z == 53) ? -1 : 0;
+    valence[i] = z == 6                                                ? 2
+                 : z == 7                                              ? 1
+                 : (z == 1 || z == 9 || z == 17 || z == 35 || z == 53) ? -1
+                                                                       : 0;
     cur[i] = high.AtCnt[i];
   }
   const int64_t nominalTarget = std::llround(q.Mass);

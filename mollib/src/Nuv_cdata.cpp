@@ -12,21 +12,21 @@ namespace nuv {
 
 const TRangeArray<ShortString<7>, 128, 255> ChemNameFragments{{
     "benzoyl", "deutero", "methoxy", "hydroxy", "bicyclo", "aldehyd", "phospho", "carboxy",
-    "mercapt", "salicyl", "benzyl", "methyl", "propyl", "naphth", "ethoxy", "sulfid",
-    "phenyl", "acetyl", "formyl", "anthra", "chinon", "pentyl", "heptyl", "saeure",
-    "nitril", "nitrid", "phosph", "sulfon", "pyrrol", "phthal", "styrol", "erythr",
-    "butyl", "ethyl", "indol", "nitro", "amino", "chlor", "ether", "fluor",
-    "allyl", "tetra", "penta", "hepta", "furan", "hydro", "cyano", "hexyl",
-    "octyl", "epoxy", "cyclo", "ester", "inden", "pyren", "lacto", "menth",
-    "silic", "quino", "piper", "malon", "stear", "xanth", "xylol", "vinyl",
-    "ortho", "ammon", "thren", "alpha", "gamma", "gluc", "brom", "imid",
-    "mono", "hexa", "octa", "nona", "deca", "glyc", "thio", "carb",
-    "oxim", "dien", "semi", "acid", "tolu", "tert", "anil", "para",
-    "meta", "acet", "pyri", "oxid", "amid", "amin", "phen", "benz",
-    "oxal", "keto", "prop", "tere", "prog", "terp", "quin", "meth",
-    "imin", "fruc", "ilid", "hydr", "beta", "oxy", "per", "ose",
-    "oyl", "iod", "lin", "sil", "tri", "iso", "oxo", "bis",
-    "azo", "yl", "on", "en", "an", "ol", "di", "in",
+    "mercapt", "salicyl", "benzyl",  "methyl",  "propyl",  "naphth",  "ethoxy",  "sulfid",
+    "phenyl",  "acetyl",  "formyl",  "anthra",  "chinon",  "pentyl",  "heptyl",  "saeure",
+    "nitril",  "nitrid",  "phosph",  "sulfon",  "pyrrol",  "phthal",  "styrol",  "erythr",
+    "butyl",   "ethyl",   "indol",   "nitro",   "amino",   "chlor",   "ether",   "fluor",
+    "allyl",   "tetra",   "penta",   "hepta",   "furan",   "hydro",   "cyano",   "hexyl",
+    "octyl",   "epoxy",   "cyclo",   "ester",   "inden",   "pyren",   "lacto",   "menth",
+    "silic",   "quino",   "piper",   "malon",   "stear",   "xanth",   "xylol",   "vinyl",
+    "ortho",   "ammon",   "thren",   "alpha",   "gamma",   "gluc",    "brom",    "imid",
+    "mono",    "hexa",    "octa",    "nona",    "deca",    "glyc",    "thio",    "carb",
+    "oxim",    "dien",    "semi",    "acid",    "tolu",    "tert",    "anil",    "para",
+    "meta",    "acet",    "pyri",    "oxid",    "amid",    "amin",    "phen",    "benz",
+    "oxal",    "keto",    "prop",    "tere",    "prog",    "terp",    "quin",    "meth",
+    "imin",    "fruc",    "ilid",    "hydr",    "beta",    "oxy",     "per",     "ose",
+    "oyl",     "iod",     "lin",     "sil",     "tri",     "iso",     "oxo",     "bis",
+    "azo",     "yl",      "on",      "en",      "an",      "ol",      "di",      "in",
 }};
 
 namespace {
@@ -117,8 +117,8 @@ bool ConvertStrToCASNr(std::string_view S, int32_t& CASNr) {
   if (first == std::string::npos || first == 0 || s.size() < 5) return false;
   const auto second = s.size() - 2;
   if (first + 3 != second || s[second] != '-') return false;
-  const std::string digits = std::string(s.substr(0, first)) +
-                             std::string(s.substr(first + 1, 2)) + s.back();
+  const std::string digits =
+      std::string(s.substr(0, first)) + std::string(s.substr(first + 1, 2)) + s.back();
   if (!AllDigits(digits)) return false;
   int32_t value = 0;
   const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);

@@ -44,7 +44,8 @@ int32_t GroupMultiplier(std::string_view s, std::size_t open) {
   const std::size_t close = s.find(')', open);
   if (close == std::string_view::npos) return 1;
   TBoundedNumber n;
-  for (std::size_t i = close + 1; i < s.size() && IsDigit(s[i]); ++i) n.AddDigit(s[i], MaxAtomCount);
+  for (std::size_t i = close + 1; i < s.size() && IsDigit(s[i]); ++i)
+    n.AddDigit(s[i], MaxAtomCount);
   if (n.TooLarge) return MaxAtomCount + 1;
   return n.Value > 0 ? n.Value : 1;
 }
@@ -102,12 +103,16 @@ void TMolForm::SetNumAtoms(int32_t Value) {
   Redraw();
 }
 
-bool TMolForm::SetFormulaRec(const TFormulaRec& Value) {
-  if (Value.NumAtoms < 0 || Value.NumAtoms > MaxFormulaEntries) return false;
-  for (int32_t i = 0; i < Value.NumAtoms; ++i)
-    if (Value.AtNum[i] < 1 || Value.AtNum[i] > MaxChemElem || Value.AtWgt[i] < 1 ||
-        Value.AtWgt[i] > MaxIsotopeMass)
+bool IsValidFormulaRec(const TFormulaRec& F) {
+  if (F.NumAtoms < 0 || F.NumAtoms > MaxFormulaEntries) return false;
+  for (int32_t i = 0; i < F.NumAtoms; ++i)
+    if (F.AtNum[i] < 1 || F.AtNum[i] > MaxChemElem || F.AtWgt[i] < 1 || F.AtWgt[i] > MaxIsotopeMass)
       return false;
+  return true;
+}
+
+bool TMolForm::SetFormulaRec(const TFormulaRec& Value) {
+  if (!IsValidFormulaRec(Value)) return false;
   formula_ = Value;
   Redraw();
   return true;
@@ -233,7 +238,8 @@ bool TMolForm::ReadFromString(std::string_view S) {
 std::string TMolForm::AsString(int32_t Mode) const {
   std::string text;
   for (int32_t i = 0; i < formula_.NumAtoms; ++i) {
-    const std::string entry = ChemElem(formula_.AtNum[i], formula_.AtWgt[i], formula_.AtCnt[i], Mode);
+    const std::string entry =
+        ChemElem(formula_.AtNum[i], formula_.AtWgt[i], formula_.AtCnt[i], Mode);
     // Entries without text (a count of 0 after a search) leave no blank.
     if (!entry.empty()) text += entry + ' ';
   }

@@ -1,8 +1,8 @@
 // The mass search of TFormulaSearch: a depth-first walk over the odometer's
 // candidates that skips, at every entry, the counts whose whole sub-range
-// of candidates misses the mass window or the valence bound. The skipped
-// candidates are exactly those that could not fit, so the fitting ones come
-// out in odometer order.
+// of candidates misses the mass window, the valence bound or (nominal
+// masses) every reachable sum. Only candidates that cannot fit are skipped,
+// so the fitting ones come out in odometer order.
 #include <algorithm>
 #include <cmath>
 
@@ -26,13 +26,9 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 
 // The counts v in [lo, hi] with base + m·v + [rest_min, rest_max] meeting
-// [wlo, whi], for integer masses.
+// [wlo, whi], for integer masses m > 0.
 TCountRange MassCounts(int64_t base, int64_t m, int64_t restMin, int64_t restMax, int64_t wlo,
                        int64_t whi, TCountRange r) {
-  if (m == 0) {
-    if (base + restMin > whi || base + restMax < wlo) r.Hi = r.Lo - 1;
-    return r;
-  }
   r.Hi = std::min(r.Hi, FloorDiv(whi - base - restMin, m));
   r.Lo = std::max(r.Lo, CeilDiv(wlo - base - restMax, m));
   return r;
@@ -44,13 +40,10 @@ TCountRange MassCounts(int64_t base, int64_t m, int64_t restMin, int64_t restMax
 // truncation is floor (Lo is never negative).
 TCountRange MassCounts(double base, double m, double restMin, double restMax, double wlo,
                        double whi, TCountRange r) {
-  if (m == 0) {
-    if (!(base + restMin <= whi && base + restMax >= wlo)) r.Hi = r.Lo - 1;
-    return r;
-  }
   const double up = (whi - base - restMin) / m;
   const double down = (wlo - base - restMax) / m;
-  if (!(up >= static_cast<double>(r.Lo) && down <= static_cast<double>(r.Hi))) return {r.Lo, r.Lo - 1};
+  if (!(up >= static_cast<double>(r.Lo) && down <= static_cast<double>(r.Hi)))
+    return {r.Lo, r.Lo - 1};
   if (up < static_cast<double>(r.Hi)) r.Hi = static_cast<int64_t>(up);
   if (down > static_cast<double>(r.Lo)) {
     const auto whole = static_cast<int64_t>(down);
@@ -111,7 +104,7 @@ bool TFormulaSearch::Init(double Mass, double Tolerance, const TFormulaRec& LowL
   exhausted_ = true;
   count_ = 0;
   reach_.clear();
-  if (HighLimit.NumAtoms < 1 || HighLimit.NumAtoms > MaxFormulaEntries) return false;
+  if (HighLimit.NumAtoms < 1 || !IsValidFormulaRec(HighLimit)) return false;
   for (int32_t i = 0; i < HighLimit.NumAtoms; ++i) {
     TEntry& e = entries_[i];
     e.Lo = LowLimit.AtCnt[i];
@@ -119,10 +112,21 @@ bool TFormulaSearch::Init(double Mass, double Tolerance, const TFormulaRec& LowL
     if (e.Lo > e.Hi) return false;
     e.Cur = e.Hi;
     switch (HighLimit.AtNum[i]) {
-      case 6: e.Valence = 2; break;
-      case 7: e.Valence = 1; break;
-      case 1: case 9: case 17: case 35: case 53: e.Valence = -1; break;
-      default: e.Valence = 0;
+      case 6:
+        e.Valence = 2;
+        break;
+      case 7:
+        e.Valence = 1;
+        break;
+      case 1:
+      case 9:
+      case 17:
+      case 35:
+      case 53:
+        e.Valence = -1;
+        break;
+      default:
+        e.Valence = 0;
     }
   }
   count_ = HighLimit.NumAtoms;
@@ -139,8 +143,8 @@ bool TFormulaSearch::Find(const TMasses& masses, bool CheckValence, TFormulaRec&
   std::array<int64_t, MaxFormulaEntries + 1> restValence{};
   for (int32_t k = n - 1; k >= 0; --k) {
     const TEntry& e = entries_[k];
-    restValence[k] = restValence[k + 1] + std::max<int64_t>(int64_t{e.Valence} * e.Lo,
-                                                            int64_t{e.Valence} * e.Hi);
+    restValence[k] = restValence[k + 1] +
+                     std::max<int64_t>(int64_t{e.Valence} * e.Lo, int64_t{e.Valence} * e.Hi);
   }
   std::array<T, MaxFormulaEntries + 1> prefixMass{};
   std::array<int64_t, MaxFormulaEntries + 1> prefixValence{};
@@ -151,9 +155,9 @@ bool TFormulaSearch::Find(const TMasses& masses, bool CheckValence, TFormulaRec&
   int32_t k = 0;
   for (;;) {
     TEntry& e = entries_[k];
-    TCountRange r = MassCounts(prefixMass[k], masses.Mass[k], masses.RestMin[k + 1],
-                               masses.RestMax[k + 1], masses.WindowLo, masses.WindowHi,
-                               {e.Lo, e.Hi});
+    TCountRange r =
+        MassCounts(prefixMass[k], masses.Mass[k], masses.RestMin[k + 1], masses.RestMax[k + 1],
+                   masses.WindowLo, masses.WindowHi, {e.Lo, e.Hi});
     if (CheckValence) {
       const int64_t slack = prefixValence[k] + restValence[k + 1];
       if (e.Valence > 0)
@@ -164,7 +168,8 @@ bool TFormulaSearch::Find(const TMasses& masses, bool CheckValence, TFormulaRec&
         r.Hi = r.Lo - 1;
     }
     int64_t v = std::min<int64_t>(e.Cur, r.Hi);
-    while (v >= r.Lo && !masses.Reachable(k + 1, prefixMass[k] + masses.Mass[k] * static_cast<T>(v)))
+    while (v >= r.Lo &&
+           !masses.Reachable(k + 1, prefixMass[k] + masses.Mass[k] * static_cast<T>(v)))
       --v;
     if (v < r.Lo) {
       if (k == 0) {
@@ -235,10 +240,6 @@ void TFormulaSearch::BuildReach(int64_t target) {
     uint8_t* row = &reach_[static_cast<std::size_t>(stride * k)];
     const int64_t m = high_.AtWgt[k];
     const int64_t lo = entries_[k].Lo, hi = entries_[k].Hi;
-    if (m == 0) {
-      std::copy(next, next + stride, row);
-      continue;
-    }
     latest.assign(static_cast<std::size_t>(m), -1);
     for (int64_t s = 0; s <= target; ++s) {
       const int64_t t = s - m * lo;

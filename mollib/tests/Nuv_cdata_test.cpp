@@ -1,11 +1,11 @@
+#include "nuv/Nuv_cdata.h"
+
 #include <gtest/gtest.h>
 
 #include <charconv>
 #include <cstdint>
 #include <set>
 #include <string>
-
-#include "nuv/Nuv_cdata.h"
 
 namespace nuv {
 namespace {
@@ -22,9 +22,9 @@ uint64_t TableDigest() {
   for (int32_t z = 1; z <= MaxChemElem; ++z) {
     const TChemElemData& e = ChemElemData[z];
     text += std::to_string(z) + '|' + e.Symbol.Str() + '|' + e.Name.Str() + '|' +
-            std::to_string(e.NominalMass) + '|' + Fixed6(e.ExactMass) + '|' +
-            Fixed6(e.ChemWeight) + '|' + std::to_string(e.OuterElectrons) + '|' +
-            e.Config.Str() + '|' + std::to_string(e.VdWRadius) + '\n';
+            std::to_string(e.NominalMass) + '|' + Fixed6(e.ExactMass) + '|' + Fixed6(e.ChemWeight) +
+            '|' + std::to_string(e.OuterElectrons) + '|' + e.Config.Str() + '|' +
+            std::to_string(e.VdWRadius) + '\n';
   }
   for (const auto& row : PerSysTable) {
     for (std::size_t c = 0; c < row.size(); ++c) text += (c ? "," : "") + std::to_string(row[c]);
@@ -152,7 +152,7 @@ TEST(ElementTable, AtomicNumberMatchesTheSymbolExactly) {
   const struct {
     const char* symbol;
     int32_t z;
-  } cases[] = {{"Cl", 17}, {"CL", 0}, {"cl", 0}, {"Lr", 103}, {"H", 1},   {"D", 0},
+  } cases[] = {{"Cl", 17}, {"CL", 0}, {"cl", 0}, {"Lr", 103}, {"H", 1}, {"D", 0},
                {"", 0},    {"Xx", 0}, {"C ", 0}, {"Uuo", 0},  {"He", 2}};
   for (const auto& c : cases) EXPECT_EQ(AtomicNumber(c.symbol), c.z) << "symbol=" << c.symbol;
   for (int32_t z = 1; z <= MaxChemElem; ++z) EXPECT_EQ(AtomicNumber(CElemSymb(z)), z) << "Z=" << z;
@@ -161,7 +161,8 @@ TEST(ElementTable, AtomicNumberMatchesTheSymbolExactly) {
 TEST(PeriodicTable, EveryElementHasOneCell) {
   const struct {
     int32_t z, col, row;
-  } cases[] = {{1, 0, 0}, {2, 17, 0}, {26, 7, 3}, {64, 10, 7}, {57, 2, 5}, {72, 3, 5}, {103, 17, 8}};
+  } cases[] = {{1, 0, 0},  {2, 17, 0}, {26, 7, 3},  {64, 10, 7},
+               {57, 2, 5}, {72, 3, 5}, {103, 17, 8}};
   for (const auto& c : cases) {
     int32_t col = -1, row = -1;
     PerSysCoord(c.z, col, row);
@@ -184,8 +185,8 @@ TEST(CASNumbers, CheckDigit) {
   const struct {
     int32_t n;
     bool valid;
-  } cases[] = {{7732185, true}, {7732184, false}, {64175, true},     {50000, true},
-               {0, true},       {5, false},       {10, false},       {11, true},
+  } cases[] = {{7732185, true},   {7732184, false},   {64175, true},       {50000, true},
+               {0, true},         {5, false},         {10, false},         {11, true},
                {-7732185, false}, {INT32_MIN, false}, {2147483647, false}, {2147483643, true}};
   for (const auto& c : cases) EXPECT_EQ(CheckCASNr(c.n), c.valid) << "n=" << c.n;
 }
@@ -194,7 +195,7 @@ TEST(CASNumbers, Format) {
   const struct {
     int32_t n;
     const char* text;
-  } cases[] = {{7732185, "7732-18-5"}, {50000, "50-00-0"},         {5, "0-00-5"},
+  } cases[] = {{7732185, "7732-18-5"}, {50000, "50-00-0"},           {5, "0-00-5"},
                {0, "0-00-0"},          {2147483647, "2147483-64-7"}, {-5, ""}};
   for (const auto& c : cases) EXPECT_EQ(FormatCASNr(c.n), c.text) << "n=" << c.n;
 }
@@ -234,7 +235,9 @@ TEST(CASNumbers, ReadFromText) {
 }
 
 TEST(ChemNames, CompressUsesTheLongestFragmentsFirst) {
-  EXPECT_EQ(CompressChemName("Methylbenzene"), "\x8B\xDF\xFB" "e");
+  EXPECT_EQ(CompressChemName("Methylbenzene"),
+            "\x8B\xDF\xFB"
+            "e");
   EXPECT_EQ(CompressChemName("BENZOYL"), "\x80");
   EXPECT_EQ(CompressChemName(""), "");
   EXPECT_EQ(CompressChemName("xyz"), "xyz");
@@ -242,9 +245,17 @@ TEST(ChemNames, CompressUsesTheLongestFragmentsFirst) {
 }
 
 TEST(ChemNames, DecompressRestoresTheLowerCasedName) {
-  const char* names[] = {"Methylbenzene", "2-Hydroxybenzoic acid", "Tetrahydrofuran",
-                         "Trinitrotoluene", "Acetylsalicylic acid", "Phenolphthalein",
-                         "1,3,7-Trimethylxanthine", "aaaa", "in in in", "ininin", ""};
+  const char* names[] = {"Methylbenzene",
+                         "2-Hydroxybenzoic acid",
+                         "Tetrahydrofuran",
+                         "Trinitrotoluene",
+                         "Acetylsalicylic acid",
+                         "Phenolphthalein",
+                         "1,3,7-Trimethylxanthine",
+                         "aaaa",
+                         "in in in",
+                         "ininin",
+                         ""};
   for (const char* name : names) {
     const std::string packed = CompressChemName(name);
     EXPECT_LE(packed.size(), std::string(name).size()) << "name=" << name;

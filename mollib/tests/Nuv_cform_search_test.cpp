@@ -49,9 +49,19 @@ std::vector<std::string> LiteralOdometer(double mass, double tolerance, const TF
       sum += ExactAtWeight(cur.AtNum[i]) * cur.AtCnt[i];
       nominal += int64_t{cur.AtWgt[i]} * cur.AtCnt[i];
       switch (cur.AtNum[i]) {
-        case 6: balance += 2 * cur.AtCnt[i]; break;
-        case 7: balance += cur.AtCnt[i]; break;
-        case 1: case 9: case 17: case 35: case 53: balance -= cur.AtCnt[i]; break;
+        case 6:
+          balance += 2 * cur.AtCnt[i];
+          break;
+        case 7:
+          balance += cur.AtCnt[i];
+          break;
+        case 1:
+        case 9:
+        case 17:
+        case 35:
+        case 53:
+          balance -= cur.AtCnt[i];
+          break;
       }
     }
     const bool fits = exact ? std::fabs(sum - mass) < tolerance : nominal == std::nearbyint(mass);
@@ -110,8 +120,16 @@ TEST(FormulaSearch, InvalidSearchesFindNothing) {
   } cases[] = {
       {"low above high", 26, 0.05, LowOf(high, {3, 0}), high, false, false, false},
       {"no entries", 0, 0.05, TFormulaRec{}, TFormulaRec{}, false, false, false},
-      {"21 entries", 0, 0.05, TFormulaRec{}, [] { TFormulaRec r; r.NumAtoms = 21; return r; }(),
+      {"21 entries", 0, 0.05, TFormulaRec{},
+       [] {
+         TFormulaRec r;
+         r.NumAtoms = 21;
+         return r;
+       }(),
        false, false, false},
+      {"atomic number 0", 12, 0.05, TFormulaRec{}, Rec({{0, 12, 2}}), false, false, false},
+      {"mass number 0", 0, 0.05, TFormulaRec{}, Rec({{6, 0, 2}}), false, false, false},
+      {"mass number 1000", 1000, 0.05, TFormulaRec{}, Rec({{6, 1000, 2}}), false, false, false},
       {"NaN mass", nan, 0.05, TFormulaRec{}, high, true, false, false},
       {"NaN tolerance", 26, nan, TFormulaRec{}, high, true, true, false},
       {"infinite mass", inf, 0.05, TFormulaRec{}, high, true, false, false},
@@ -151,11 +169,11 @@ TEST(FormulaSearch, FindsCaffeineByExactMass) {
 
 TEST(FormulaSearch, MatchesTheLiteralOdometer) {
   // Small ranges with every kind of entry: valence-taking elements, others,
-  // a repeated element with another mass, masses of 0, fixed counts.
+  // a repeated element with another mass, fixed counts.
   std::mt19937 rng(20240613);
-  const std::array<int, 3> pool[] = {{6, 12, 0},  {1, 1, 0},   {7, 14, 0}, {8, 16, 0},
+  const std::array<int, 3> pool[] = {{6, 12, 0},  {1, 1, 0},   {7, 14, 0},  {8, 16, 0},
                                      {16, 32, 0}, {17, 35, 0}, {35, 79, 0}, {6, 13, 0},
-                                     {1, 2, 0},   {15, 31, 0}, {9, 19, 0}, {26, 0, 0}};
+                                     {1, 2, 0},   {15, 31, 0}, {9, 19, 0},  {26, 56, 0}};
   int compared = 0, nonEmpty = 0;
   for (int round = 0; round < 120; ++round) {
     TFormulaRec high, low;
@@ -199,7 +217,8 @@ TEST(FormulaSearch, MatchesTheLiteralOdometerForLargeTargets) {
     TFormulaSearch s;
     ASSERT_TRUE(s.Init(mass, 0.05, TFormulaRec{}, high));
     const auto got = Enumerate(s, false, false);
-    EXPECT_EQ(got, LiteralOdometer(mass, 0.05, TFormulaRec{}, high, false, false)) << "mass=" << mass;
+    EXPECT_EQ(got, LiteralOdometer(mass, 0.05, TFormulaRec{}, high, false, false))
+        << "mass=" << mass;
     found += got.size();
   }
   EXPECT_GT(found, 10u);

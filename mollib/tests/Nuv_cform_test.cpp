@@ -1,9 +1,9 @@
+#include "nuv/Nuv_cform.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-
-#include "nuv/Nuv_cform.h"
 
 namespace nuv {
 namespace {
@@ -64,8 +64,8 @@ TEST_F(MolFormTest, ParsesFormulaText) {
       {"Cu S O4 (H2 O)5", "29/63/1 16/32/1 8/16/4 1/1/10 8/16/5", true},
       {"Cu S O4(H2 O)5", "29/63/1 16/32/1 8/16/4 1/1/10 8/16/5", true},
       {"Ca (O H)2 C", "20/40/1 8/16/2 1/1/2 6/12/1", true},
-      {"(H2 O)", "1/1/2 8/16/1", true},   // no multiplier: 1
-      {"(H2 O)0", "1/1/2 8/16/1", true},  // multiplier 0 counts as 1
+      {"(H2 O)", "1/1/2 8/16/1", true},                        // no multiplier: 1
+      {"(H2 O)0", "1/1/2 8/16/1", true},                       // multiplier 0 counts as 1
       {"(H2 (C O)2 N)3", "1/1/4 6/12/2 8/16/2 7/14/1", true},  // the first ")" closes
       {"H2 O)3 C", "1/1/2 8/16/1 6/12/1", true},
       {"C#6 H!4", "6/12/6 1/1/4", true},  // other characters are skipped
@@ -114,12 +114,9 @@ TEST_F(MolFormTest, ScanNextFormPartLeavesPosWhereThePartEnded) {
       {"C6H12", 1, true, 6, 12, 6, 3},    // on the next symbol
       {"13C 1H4", 1, true, 6, 13, 1, 6},  // on "H"
       {"C (H)", 1, true, 6, 12, 1, 3},    // on "("
-      {"(C", 1, false, 0, 0, 0, 1},
-      {"C", 0, true, 6, 12, 1, 2},
-      {"C", -5, true, 6, 12, 1, 2},
-      {"C", 7, false, 0, 0, 0, 2},
-      {"Qq2", 1, false, 0, 0, 0, 4},
-      {"  ", 1, false, 0, 0, 0, 3},
+      {"(C", 1, false, 0, 0, 0, 1},      {"C", 0, true, 6, 12, 1, 2},
+      {"C", -5, true, 6, 12, 1, 2},      {"C", 7, false, 0, 0, 0, 2},
+      {"Qq2", 1, false, 0, 0, 0, 4},     {"  ", 1, false, 0, 0, 0, 3},
   };
   for (const auto& c : cases) {
     int32_t pos = c.pos, count = 0, mass = 0, z = 0;
@@ -169,9 +166,16 @@ TEST_F(MolFormTest, WritesFormulaText) {
 }
 
 TEST_F(MolFormTest, MolFormulaTextReadsBackToTheSameEntries) {
-  const char* formulas[] = {"C O",        "H Cl",     "13C H4",          "D2 O",
-                            "C6 H12 O6",  "Fm Md Lr", "C300 H602 N O S", "1H 2H 3H",
-                            "Cu S O4 (H2 O)5", "U F6"};
+  const char* formulas[] = {"C O",
+                            "H Cl",
+                            "13C H4",
+                            "D2 O",
+                            "C6 H12 O6",
+                            "Fm Md Lr",
+                            "C300 H602 N O S",
+                            "1H 2H 3H",
+                            "Cu S O4 (H2 O)5",
+                            "U F6"};
   for (const char* text : formulas) {
     auto f = Make(text);
     auto g = Make(f->MolFormula());
@@ -246,8 +250,8 @@ TEST_F(MolFormTest, ComparesCompositions) {
   } cases[] = {
       {"C2 H6", "C2 H4", 1},   {"C2 H4", "C2 H6", 2},     {"C2 H6", "C2 H6", 0},
       {"C2 H6", "H6 C2", 0},   {"C H3 C H3", "C2 H6", 0},  // entries of one key are summed
-      {"C2 H6", "C3 H4", -1},  {"13C H4", "C H4", -1},      // isotopes are separate keys
-      {"C2 H6", "", -2},       {"", "C2 H6", -2},           {"", "", -2},
+      {"C2 H6", "C3 H4", -1},  {"13C H4", "C H4", -1},     // isotopes are separate keys
+      {"C2 H6", "", -2},       {"", "C2 H6", -2},         {"", "", -2},
       {"C2 H6 O", "C2 H6", 1},
   };
   for (const auto& c : cases) {
@@ -290,8 +294,8 @@ TEST_F(MolFormTest, MassesOfRealMolecules) {
     EXPECT_NEAR(static_cast<double>(f->ChemMolWgt()), c.chem, c.chem * 1e-4) << c.name;
   }
   auto glucose = Make("C6 H12 O6");
-  EXPECT_NEAR(static_cast<double>(glucose->ChemMolWgt()),
-              6 * 12.01115 + 12 * 1.00797 + 6 * 15.9994, 1e-12);
+  EXPECT_NEAR(static_cast<double>(glucose->ChemMolWgt()), 6 * 12.01115 + 12 * 1.00797 + 6 * 15.9994,
+              1e-12);
   EXPECT_EQ(Make("Fm C2")->NominalMolWgt(), 281) << "257 + 24, no byte wrap";
   EXPECT_EQ(Make("C300")->NominalMolWgt(), 3600);
 }
@@ -301,8 +305,7 @@ TEST_F(MolFormTest, ExactMassIgnoresIsotopeLabels) {
   // molecular weight here is that of the unlabelled molecule, by design.
   auto heavyWater = Make("D2 O");
   EXPECT_EQ(heavyWater->NominalMolWgt(), 20);
-  EXPECT_NEAR(static_cast<double>(heavyWater->ExactMolWgt()), 18.010565, 1e-5)
-      << "RDKit: water O";
+  EXPECT_NEAR(static_cast<double>(heavyWater->ExactMolWgt()), 18.010565, 1e-5) << "RDKit: water O";
   auto methane = Make("13C H4");
   EXPECT_EQ(methane->NominalMolWgt(), 17);
   EXPECT_NEAR(static_cast<double>(methane->ExactMolWgt()), 16.0313, 1e-4);

@@ -36,6 +36,10 @@ struct TFormulaRec {
   friend bool operator==(const TFormulaRec&, const TFormulaRec&) = default;
 };
 
+// True when NumAtoms is 0..20 and every entry in use has an atomic number
+// of 1..103 and a mass number of 1..MaxIsotopeMass.
+bool IsValidFormulaRec(const TFormulaRec& F);
+
 // When the drawn formula shows isotope mass numbers: never, only where the
 // mass differs from the element's nominal mass, always.
 enum TIsotVisib : uint8_t { ivNone, ivSpecial, ivAlways };
@@ -59,7 +63,8 @@ class TFormulaSearch {
  public:
   // Starts a new search; the lower limit's counts are read at the positions
   // of the upper limit's entries. False, and a search that finds nothing,
-  // when HighLimit has no entries or a lower count exceeds its upper count.
+  // when HighLimit has no entries or is not valid (IsValidFormulaRec), or a
+  // lower count exceeds its upper count.
   bool Init(double Mass, double Tolerance, const TFormulaRec& LowLimit,
             const TFormulaRec& HighLimit);
   // The next fitting candidate into Found (all entries of the upper limit,
@@ -137,7 +142,7 @@ class TMolForm : public TComponent {
   void SetNumAtoms(int32_t Value);
 
   // The entries as a record, and back; SetFormulaRec ignores (and returns
-  // false for) a record with an entry outside the bounds above.
+  // false for) a record that is not valid (IsValidFormulaRec).
   const TFormulaRec& FormulaRec() const { return formula_; }
   bool SetFormulaRec(const TFormulaRec& Value);
 
