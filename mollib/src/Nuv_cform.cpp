@@ -15,6 +15,13 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsSeparator(char c) { return c == ' ' || c == ',' || c == '.'; }
 bool IsParenthesis(char c) { return c == '(' || c == ')'; }
 
+// Index of the first letter, digit or parenthesis at or after i: blanks and
+// other filler between parts never end a formula.
+std::size_t SkipFiller(std::string_view s, std::size_t i) {
+  while (i < s.size() && !IsLetter(s[i]) && !IsDigit(s[i]) && !IsParenthesis(s[i])) ++i;
+  return i;
+}
+
 // A decimal number that stops growing past its bound, so that any run of
 // digits can be read without overflow.
 struct TBoundedNumber {
@@ -192,20 +199,15 @@ bool TMolForm::ScanNextFormPart(std::string_view S, int32_t& Pos, int32_t& Count
 
 bool TMolForm::ScanMolFormula(std::string_view S) {
   int32_t multiplier = 1;
-  std::size_t i = 0;
   bool complete = true;
-  while (i < S.size()) {
-    const char c = S[i];
-    if (c == '(') {
+  for (std::size_t i = SkipFiller(S, 0); i < S.size(); i = SkipFiller(S, i)) {
+    if (S[i] == '(') {
       multiplier = GroupMultiplier(S, i);
       ++i;
-    } else if (c == ')') {
+    } else if (S[i] == ')') {
       multiplier = 1;
       for (++i; i < S.size() && IsDigit(S[i]); ++i) {
       }
-    } else if (!IsLetter(c) && !IsDigit(c)) {
-      // Blanks before "(" must not end the formula.
-      ++i;
     } else {
       int32_t pos = static_cast<int32_t>(i) + 1, count = 0, mass = 0, atNum = 0;
       if (!ScanNextFormPart(S, pos, count, mass, atNum) ||
@@ -223,13 +225,14 @@ bool TMolForm::ScanMolFormula(std::string_view S) {
 
 bool TMolForm::ReadFromString(std::string_view S) {
   ClearEntries();
-  int32_t pos = 1, count = 0, mass = 0, atNum = 0;
   bool complete = true;
-  while (static_cast<std::size_t>(pos) <= S.size()) {
+  for (std::size_t i = SkipFiller(S, 0); i < S.size(); i = SkipFiller(S, i)) {
+    int32_t pos = static_cast<int32_t>(i) + 1, count = 0, mass = 0, atNum = 0;
     if (!ScanNextFormPart(S, pos, count, mass, atNum) || !AppendEntry(atNum, mass, count)) {
       complete = false;
       break;
     }
+    i = static_cast<std::size_t>(pos) - 1;
   }
   Redraw();
   return complete;

@@ -133,7 +133,9 @@ TEST_F(MolFormTest, ReadFromStringIgnoresGroups) {
   TMolForm f(nullptr);
   EXPECT_FALSE(f.ReadFromString("Cu S O4 (H2 O)5"));
   EXPECT_EQ(Entries(f), "29/63/1 16/32/1 8/16/4");
-  EXPECT_TRUE(f.ReadFromString("C2 H6"));
+  EXPECT_TRUE(f.ReadFromString("C2 H6 "));
+  EXPECT_EQ(Entries(f), "6/12/2 1/1/6");
+  EXPECT_TRUE(f.ReadFromString(f.AsString(1))) << "its own text, final blank included";
   EXPECT_EQ(Entries(f), "6/12/2 1/1/6");
 }
 
