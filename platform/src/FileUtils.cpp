@@ -67,7 +67,9 @@ bool FindEntryIgnoringCase(const std::string& dir, std::string_view name, std::s
   bool any = false;
   while (const dirent* e = ::readdir(d)) {
     const std::string_view candidate = e->d_name;
-    if (FoldedAnsiName(candidate) != key) continue;
+    // Both cases of every Windows-1252 letter have UTF-8 forms of equal
+    // length, so only names of the same length need folding.
+    if (candidate.size() != name.size() || FoldedAnsiName(candidate) != key) continue;
     if (!any || candidate < found) found = candidate;
     any = true;
   }

@@ -17,10 +17,11 @@ namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
 // Longer tokens are no number; only this much of them is kept.
-constexpr std::size_t kMaxToken = 256;
+constexpr std::size_t kMaxToken = 1024;
 
-bool IsBlank(unsigned char c) { return c <= ' '; }
-bool IsLineEnd(unsigned char c) { return c == '\r' || c == '\n'; }
+// Lambdas rather than functions, so that the scanning templates inline them.
+constexpr auto IsBlank = [](unsigned char c) { return c <= ' '; };
+constexpr auto IsLineEnd = [](unsigned char c) { return c == '\r' || c == '\n'; };
 
 }  // namespace
 

@@ -7,7 +7,7 @@
 // Errors raise EInOutError: 2/3/5 when opening fails, 100 when a whole
 // record cannot be read, 101 when it cannot be written, 102 no name, 103
 // not open, 104/105 reading a file opened for writing only or writing one
-// opened for reading only, 131 a negative record number.
+// opened for reading only, 131 a record number out of range.
 #pragma once
 
 #include <bit>
