@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 
 #include "PosixIo.h"
@@ -235,14 +234,11 @@ void TextFile::Put(const char* data, std::size_t size) {
   pos_ += size;
 }
 
-void TextFile::WriteInteger(int64_t value, int32_t width) {
-  char digits[24];
-  const auto r = std::to_chars(digits, digits + sizeof digits, value);
-  const std::size_t len = static_cast<std::size_t>(r.ptr - digits);
-  const std::size_t field = std::max<std::size_t>(len, std::clamp(width, 0, kMaxFieldWidth));
+void TextFile::WriteJustified(const char* text, std::size_t size, int32_t width) {
+  const std::size_t field = std::max<std::size_t>(size, std::clamp(width, 0, kMaxFieldWidth));
   Reserve(field);
-  std::memset(buf_.get() + pos_, ' ', field - len);
-  std::memcpy(buf_.get() + pos_ + field - len, digits, len);
+  std::memset(buf_.get() + pos_, ' ', field - size);
+  std::memcpy(buf_.get() + pos_ + field - size, text, size);
   pos_ += field;
 }
 

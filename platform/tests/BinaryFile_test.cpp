@@ -12,19 +12,10 @@
 namespace nuv {
 namespace {
 
+using testing::IoCodeOf;
 using testing::ReadRawFile;
 using testing::TempDir;
 using testing::WriteRawFile;
-
-template <class F>
-int32_t IoCodeOf(F&& f) {
-  try {
-    f();
-  } catch (const EInOutError& e) {
-    return e.ErrorCode();
-  }
-  return 0;
-}
 
 // A record image as the file formats use them: integers, floats, an
 // extended value and a short string, 4 + 8 + 10 + 1 + 20 + 1 = 44 bytes.

@@ -14,20 +14,10 @@
 namespace nuv {
 namespace {
 
+using testing::IoCodeOf;
 using testing::ReadRawFile;
 using testing::TempDir;
 using testing::WriteRawFile;
-
-// The I/O error code raised by f(), or 0.
-template <class F>
-int32_t IoCodeOf(F&& f) {
-  try {
-    f();
-  } catch (const EInOutError& e) {
-    return e.ErrorCode();
-  }
-  return 0;
-}
 
 struct NumbersCase {
   const char* name;
@@ -210,11 +200,14 @@ TEST(TextFileWrite, NumberFormsAndWidths) {
   f.Write(42, 5);
   f.Write('|');
   f.Write(int64_t{-7});
+  f.Write('|');
+  f.Write(UINT64_MAX, 21);
+  f.Write(true);
   f.WriteLn("|end");
   f.WriteLn();
   f.Close();
   EXPECT_EQ(ReadRawFile(dir.File("w.txt")),
-            "    3.14|-0.500|123456|3|-1.235E+0002|   42|-7|end\r\n\r\n");
+            "    3.14|-0.500|123456|3|-1.235E+0002|   42|-7| 18446744073709551615TRUE|end\r\n\r\n");
 }
 
 TEST(TextFileModes, RewriteAppendReset) {

@@ -21,6 +21,7 @@
 // ignoring write errors; call Close to see them.
 #pragma once
 
+#include <charconv>
 #include <concepts>
 #include <cstdint>
 #include <memory>
@@ -77,11 +78,15 @@ class TextFile {
   void Write(std::string_view S) { Put(S.data(), S.size()); }
   void Write(const char* S) { Write(std::string_view(S)); }
   void Write(char C) { Put(&C, 1); }
+  // "TRUE" or "FALSE".
+  void Write(bool B) { Write(B ? "TRUE" : "FALSE"); }
   // An integer right-justified in Width characters.
   template <std::integral I>
     requires(!std::same_as<I, char> && !std::same_as<I, bool>)
   void Write(I Value, int32_t Width = 0) {
-    WriteInteger(static_cast<int64_t>(Value), Width);
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, Value).ptr;
+    WriteJustified(digits, static_cast<std::size_t>(end - digits), Width);
   }
   // The scientific form E(X, Width) of FormatScientific.
   template <std::floating_point F>
@@ -122,7 +127,7 @@ class TextFile {
   void Put(const char* data, std::size_t size);
   void Reserve(std::size_t size);
   void FlushBuffer();
-  void WriteInteger(int64_t value, int32_t width);
+  void WriteJustified(const char* text, std::size_t size, int32_t width);
   void WriteFixed(long double x, int32_t width, int32_t decimals);
   void WriteScientific(long double x, int32_t width);
 
