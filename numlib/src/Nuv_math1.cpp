@@ -3,8 +3,8 @@
 #include "nuv/Nuv_math1.h"
 
 #include <array>
-#include <charconv>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -324,7 +324,8 @@ void DecimalMantissa(double x, int32_t& E, long double& m) {
   ShortestDecimalImage(x, im);
   E = im.Exponent - 1;
   uint64_t digits = 0;
-  for (int i = 0; i < im.Count; ++i) digits = digits * 10 + static_cast<uint64_t>(im.Digits[i] - '0');
+  for (int i = 0; i < im.Count; ++i)
+    digits = digits * 10 + static_cast<uint64_t>(im.Digits[i] - '0');
   m = static_cast<long double>(digits) / Pow10Exact(im.Count - 1);
 }
 
@@ -340,9 +341,15 @@ double Round125Mode(double x, T125Mode mode) {
   auto downward = [&] { return m < 2 ? 1 : m < 5 ? 2 : m < 10 ? 5 : 10; };
   int32_t q;
   switch (mode) {
-    case T125Mode::Nearest: q = m < 1.5L ? 1 : m < 3 ? 2 : m < 8 ? 5 : 10; break;
-    case T125Mode::Up: q = positive ? upward() : downward(); break;
-    case T125Mode::Down: q = positive ? downward() : upward(); break;
+    case T125Mode::Nearest:
+      q = m < 1.5L ? 1 : m < 3 ? 2 : m < 8 ? 5 : 10;
+      break;
+    case T125Mode::Up:
+      q = positive ? upward() : downward();
+      break;
+    case T125Mode::Down:
+      q = positive ? downward() : upward();
+      break;
   }
   const double r = math1::ExtendedToDouble(DecimalTimesPow10(q, E));
   return positive ? r : -r;
@@ -542,9 +549,7 @@ uint8_t BitReversal(uint8_t b) { return kBitReversal[b]; }
 int32_t CountBits(uint8_t b) { return std::popcount(b); }
 uint8_t DecodeBit(int32_t i) { return i >= 0 && i <= 7 ? static_cast<uint8_t>(1u << i) : 0; }
 int32_t DecodeLong(int32_t i) { return i >= 0 && i <= 31 ? static_cast<int32_t>(1u << i) : 0; }
-int32_t EncodeLong(int32_t x) {
-  return std::min(std::countr_zero(static_cast<uint32_t>(x)), 31);
-}
+int32_t EncodeLong(int32_t x) { return std::min(std::countr_zero(static_cast<uint32_t>(x)), 31); }
 uint16_t GrayCode(uint16_t x) { return static_cast<uint16_t>(x ^ (x >> 1)); }
 
 // ---------------------------------------------------------------------------

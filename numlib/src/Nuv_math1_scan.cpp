@@ -37,9 +37,12 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 int DigitValue(char c, int base) {
   int v = 99;
-  if (c >= '0' && c <= '9') v = c - '0';
-  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+  if (c >= '0' && c <= '9')
+    v = c - '0';
+  else if (c >= 'A' && c <= 'F')
+    v = c - 'A' + 10;
+  else if (c >= 'a' && c <= 'f')
+    v = c - 'a' + 10;
   return v < base ? v : -1;
 }
 
@@ -111,10 +114,14 @@ struct TSeparators {
 
 TSeparators SeparatorsOf(TDecPSep sep) {
   switch (sep) {
-    case dsDot: return {true, false};
-    case dsComma: return {false, true};
-    case dsBoth: return {true, true};
-    case dsSystem: break;
+    case dsDot:
+      return {true, false};
+    case dsComma:
+      return {false, true};
+    case dsBoth:
+      return {true, true};
+    case dsSystem:
+      break;
   }
   const char c = DecimalSeparator();
   return {c == '.', c == ','};
@@ -205,9 +212,15 @@ std::size_t SecondMarkLength(std::string_view s, std::size_t i) {
 
 }  // namespace
 
-int32_t ScanHex(const std::string& Instring, int32_t& CurPos) { return ScanBitsAt(Instring, CurPos, 16); }
-int32_t ScanOctal(const std::string& Instring, int32_t& CurPos) { return ScanBitsAt(Instring, CurPos, 8); }
-int32_t ScanBin(const std::string& Instring, int32_t& CurPos) { return ScanBitsAt(Instring, CurPos, 2); }
+int32_t ScanHex(const std::string& Instring, int32_t& CurPos) {
+  return ScanBitsAt(Instring, CurPos, 16);
+}
+int32_t ScanOctal(const std::string& Instring, int32_t& CurPos) {
+  return ScanBitsAt(Instring, CurPos, 8);
+}
+int32_t ScanBin(const std::string& Instring, int32_t& CurPos) {
+  return ScanBitsAt(Instring, CurPos, 2);
+}
 
 int32_t ScanDecimal(const std::string& Instring, int32_t& CurPos) {
   std::size_t i;
@@ -266,8 +279,8 @@ double ScanDegrees(const std::string& Instring, int32_t& CurPos, bool AcceptComm
   }
   if (found >= dfDegMin && min.Value > 60) return 0;
   if (found == dfDegMinSec && sec.Value > 60) return 0;
-  const long double magnitude =
-      deg.Value + static_cast<long double>(min.Value) / 60 + static_cast<long double>(sec.Value) / 3600;
+  const long double magnitude = deg.Value + static_cast<long double>(min.Value) / 60 +
+                                static_cast<long double>(sec.Value) / 3600;
   CurPos = static_cast<int32_t>(i + 1);
   Format = found;
   return math1::ExtendedToDouble(negative ? -magnitude : magnitude);

@@ -69,11 +69,18 @@ template <class F>
 void WithKind(void* data, TVarKind kind, F&& f) {
   switch (kind) {
     case rnum:
-    case dnum: f(static_cast<double*>(data)); break;
-    case snum: f(static_cast<float*>(data)); break;
+    case dnum:
+      f(static_cast<double*>(data));
+      break;
+    case snum:
+      f(static_cast<float*>(data));
+      break;
     case inum:
-    case lnum: f(static_cast<int32_t*>(data)); break;
-    default: break;
+    case lnum:
+      f(static_cast<int32_t*>(data));
+      break;
+    default:
+      break;
   }
 }
 
@@ -86,9 +93,15 @@ std::size_t Count(int32_t n) { return n > 0 ? static_cast<std::size_t>(n) : 0; }
 
 }  // namespace
 
-void SortArray(std::span<double> Data, bool Ascending) { CombSort(Data.data(), Data.size(), Ascending); }
-void SortArray(std::span<int32_t> Data, bool Ascending) { CombSort(Data.data(), Data.size(), Ascending); }
-void SortArray(std::span<float> Data, bool Ascending) { CombSort(Data.data(), Data.size(), Ascending); }
+void SortArray(std::span<double> Data, bool Ascending) {
+  CombSort(Data.data(), Data.size(), Ascending);
+}
+void SortArray(std::span<int32_t> Data, bool Ascending) {
+  CombSort(Data.data(), Data.size(), Ascending);
+}
+void SortArray(std::span<float> Data, bool Ascending) {
+  CombSort(Data.data(), Data.size(), Ascending);
+}
 
 void SortArray(void* Data, int32_t NrElems, TVarKind Kind, bool Ascending) {
   WithKind(Data, Kind, [&](auto* a) { CombSort(a, Count(NrElems), Ascending); });

@@ -20,7 +20,8 @@ using math1::Pow10Exact;
 namespace {
 
 constexpr char kDegreeSign = '\xB0';
-constexpr std::array<const char*, 11> kEngPrefix{"a", "f", "p", "n", "u", "m", "", "k", "M", "G", "T"};
+constexpr std::array<const char*, 11> kEngPrefix{"a", "f", "p", "n", "u", "m",
+                                                 "",  "k", "M", "G", "T"};
 constexpr int kMinEngGroup = -6, kMaxEngGroup = 4;
 
 int FloorDiv3(int r) { return r >= 0 ? r / 3 : -((-r + 2) / 3); }
@@ -183,7 +184,8 @@ int HexDigitValue(char c) {
 
 // Fills bytes (least significant first) from exactly 2n hex digits, or
 // raises the invalid-hex-string error of the named function.
-void HexToBytes(const std::string& text, unsigned char* bytes, std::size_t n, const char* function) {
+void HexToBytes(const std::string& text, unsigned char* bytes, std::size_t n,
+                const char* function) {
   auto fail = [&] {
     throw ENUVError(std::string(function) + ": invalid hex string \"" + text + "\"");
   };
@@ -246,7 +248,8 @@ std::string DegreeToStr(double Angle, TDegreeFormat Format, int32_t Decimals) {
   // exact. The sign is written once, in front, also for angles above -1°.
   const long double scale = Pow10Exact(n);
   const long double partsPerDegree = (Format == dfDegMin ? 60 : 3600) * scale;
-  const long double units = std::nearbyint(std::fabs(static_cast<long double>(Angle)) * partsPerDegree);
+  const long double units =
+      std::nearbyint(std::fabs(static_cast<long double>(Angle)) * partsPerDegree);
   const long double rest = std::fmod(units, partsPerDegree);
   const long double degrees = (units - rest) / partsPerDegree;
 

@@ -161,8 +161,8 @@ TEST(InsertIntoArray, PositionsInsideAndOutside) {
     int32_t position;
     std::vector<double> expected;
   } cases[] = {
-      {0, {9, 1, 2, 3}},  {2, {1, 2, 9, 3}}, {3, {1, 2, 3, 9}},
-      {4, {1, 2, 3, 4}},  {-1, {1, 2, 3, 4}}, {-2147483647 - 1, {1, 2, 3, 4}},
+      {0, {9, 1, 2, 3}}, {2, {1, 2, 9, 3}},  {3, {1, 2, 3, 9}},
+      {4, {1, 2, 3, 4}}, {-1, {1, 2, 3, 4}}, {-2147483647 - 1, {1, 2, 3, 4}},
   };
   for (const auto& c : cases) {
     std::vector<double> d{1, 2, 3, 4};
@@ -172,7 +172,8 @@ TEST(InsertIntoArray, PositionsInsideAndOutside) {
     // The untyped form counts from 1.
     std::vector<int32_t> i{1, 2, 3, 4};
     const int32_t nine = 9;
-    InsertIntoArray(i.data(), 4, inum, &nine, c.position == -2147483647 - 1 ? c.position : c.position + 1);
+    InsertIntoArray(i.data(), 4, inum, &nine,
+                    c.position == -2147483647 - 1 ? c.position : c.position + 1);
     EXPECT_EQ(i, std::vector<int32_t>(c.expected.begin(), c.expected.end()))
         << "untyped position=" << c.position + 1;
   }

@@ -1,3 +1,5 @@
+#include "nuv/Nuv_math1.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "nuv/Nuv_math1.h"
 #include "nuv/platform/Random.h"
 #include "nuv/platform/SysUtils.h"
 
@@ -37,11 +38,28 @@ TEST(Round125, NearestStepAtBoundariesAndPowersOfTen) {
   const struct {
     double x, expected;
   } cases[] = {
-      {0, 0},          {0.0149, 0.01}, {0.015, 0.02}, {0.15, 0.2},     {1.5, 2},
-      {1.4999, 1},     {2.999, 2},     {3, 5},        {0.3, 0.5},      {7.99, 5},
-      {8, 10},         {0.04, 0.05},   {1e3, 1e3},    {1e6, 1e6},      {1e-3, 1e-3},
-      {999.9999999999999, 1e3},        {150, 200},    {1.5e22, 2e22},  {1.5e-300, 2e-300},
-      {-0.15, -0.2},   {-3, -5},       {-0.0149, -0.01},
+      {0, 0},
+      {0.0149, 0.01},
+      {0.015, 0.02},
+      {0.15, 0.2},
+      {1.5, 2},
+      {1.4999, 1},
+      {2.999, 2},
+      {3, 5},
+      {0.3, 0.5},
+      {7.99, 5},
+      {8, 10},
+      {0.04, 0.05},
+      {1e3, 1e3},
+      {1e6, 1e6},
+      {1e-3, 1e-3},
+      {999.9999999999999, 1e3},
+      {150, 200},
+      {1.5e22, 2e22},
+      {1.5e-300, 2e-300},
+      {-0.15, -0.2},
+      {-3, -5},
+      {-0.0149, -0.01},
   };
   for (const auto& c : cases) EXPECT_EQ(Round125(c.x), c.expected) << "x=" << c.x;
 }
@@ -50,9 +68,10 @@ TEST(Round125, DirectedRoundingBothSigns) {
   const struct {
     double x, up, down;
   } cases[] = {
-      {3, 5, 2},     {-3, -2, -5},   {1, 1, 1},       {1.01, 2, 1},   {9.99, 10, 5},
-      {10, 10, 10},  {-10, -10, -10}, {-1.5, -1, -2},  {0.2, 0.2, 0.2}, {0.21, 0.5, 0.2},
-      {4.9e-4, 5e-4, 2e-4}, {0, 0, 0},
+      {3, 5, 2},        {-3, -2, -5},         {1, 1, 1},
+      {1.01, 2, 1},     {9.99, 10, 5},        {10, 10, 10},
+      {-10, -10, -10},  {-1.5, -1, -2},       {0.2, 0.2, 0.2},
+      {0.21, 0.5, 0.2}, {4.9e-4, 5e-4, 2e-4}, {0, 0, 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(RoundPos125(c.x), c.up) << "x=" << c.x;
@@ -73,11 +92,20 @@ TEST(CalcScalePars, StepsTicksAndDirection) {
   } cases[] = {
       // A range per interval of exactly 2 or 5 times a power of ten takes
       // the next smaller step (the comparisons add 1e-10 to the logarithms).
-      {5, 0, 10, 0, 1, 5},          {4, 0, 10, 0, 2, 4},      {2, 0, 10, 0, 2, 4},
-      {3, 0, 9, 0, 2, 4},           {1, 0, 7, 0, 5, 5},       {5, 0, 1e6L, 0, 1e5L, 5},
-      {5, 10, 0, 10, -1, 5},        {10, 0.3L, 1.25L, 0.3L, 0.05L, 5},
-      {5, -7, 3, -7, 1, 5},         {4, -7.5L, 3, -6, 2, 4},  {-5, 0, 10, 0, 1, 5},
-      {0, 2.5L, 30, 3, 1, 1},       {0, 2.5L, 5, 3, 1, 5},    {3, 4, 4, 4, 0, 1},
+      {5, 0, 10, 0, 1, 5},
+      {4, 0, 10, 0, 2, 4},
+      {2, 0, 10, 0, 2, 4},
+      {3, 0, 9, 0, 2, 4},
+      {1, 0, 7, 0, 5, 5},
+      {5, 0, 1e6L, 0, 1e5L, 5},
+      {5, 10, 0, 10, -1, 5},
+      {10, 0.3L, 1.25L, 0.3L, 0.05L, 5},
+      {5, -7, 3, -7, 1, 5},
+      {4, -7.5L, 3, -6, 2, 4},
+      {-5, 0, 10, 0, 1, 5},
+      {0, 2.5L, 30, 3, 1, 1},
+      {0, 2.5L, 5, 3, 1, 5},
+      {3, 4, 4, 4, 0, 1},
       {10, 1e-3L, 2e-3L, 1e-3L, 1e-4L, 5},
   };
   for (const auto& c : cases) {
@@ -112,10 +140,10 @@ TEST(RoundDegrees, NiceStepsAndCarries) {
     bool up;
     int32_t ed, em, es;
   } cases[] = {
-      {0, 45, 0, true, 1, 0, 0},   {0, 0, 7, false, 0, 0, 5},   {0, 0, 7, true, 0, 0, 10},
-      {7, 20, 0, true, 10, 0, 0},  {7, 0, 0, false, 5, 0, 0},   {400, 0, 0, true, 360, 0, 0},
-      {0, 59, 0, false, 0, 30, 0}, {0, 75, 0, true, 1, 0, 0},   {0, 0, 59, true, 0, 1, 0},
-      {0, 10, 30, true, 0, 15, 0}, {0, 0, 0, true, 0, 0, 0},    {-1, 5, 5, true, 0, 0, 0},
+      {0, 45, 0, true, 1, 0, 0},   {0, 0, 7, false, 0, 0, 5},    {0, 0, 7, true, 0, 0, 10},
+      {7, 20, 0, true, 10, 0, 0},  {7, 0, 0, false, 5, 0, 0},    {400, 0, 0, true, 360, 0, 0},
+      {0, 59, 0, false, 0, 30, 0}, {0, 75, 0, true, 1, 0, 0},    {0, 0, 59, true, 0, 1, 0},
+      {0, 10, 30, true, 0, 15, 0}, {0, 0, 0, true, 0, 0, 0},     {-1, 5, 5, true, 0, 0, 0},
       {0, 0, 1, false, 0, 0, 1},   {100, 0, 0, false, 90, 0, 0},
   };
   for (const auto& c : cases) {
@@ -148,8 +176,8 @@ TEST(ConvertDegrees, BetweenNotationsKeepingTheSign) {
   for (const auto& c : cases) {
     double d = c.d, m = c.m, s = c.s;
     ConvertDegrees(d, m, s, c.from, c.to);
-    const std::string label = "d=" + std::to_string(c.d) + " m=" + std::to_string(c.m) +
-                              " from " + std::to_string(c.from) + " to " + std::to_string(c.to);
+    const std::string label = "d=" + std::to_string(c.d) + " m=" + std::to_string(c.m) + " from " +
+                              std::to_string(c.from) + " to " + std::to_string(c.to);
     EXPECT_NEAR(d, c.ed, 1e-12) << label;
     EXPECT_EQ(std::signbit(d), std::signbit(c.ed)) << label;
     EXPECT_NEAR(m, c.em, 1e-9) << label;
@@ -194,8 +222,8 @@ TEST(NumericHelpers, IntPosIntNegSignumBounds) {
   const struct {
     double x;
     int32_t pos, neg;
-  } cases[] = {{2, 2, 2},     {2.1, 3, 2},   {-2.1, -2, -3}, {2.5, 3, 2},
-               {-2.5, -2, -3}, {0.5, 1, 0},  {-0.0, 0, 0},   {1e9 + 0.5, 1000000001, 1000000000}};
+  } cases[] = {{2, 2, 2},      {2.1, 3, 2}, {-2.1, -2, -3}, {2.5, 3, 2},
+               {-2.5, -2, -3}, {0.5, 1, 0}, {-0.0, 0, 0},   {1e9 + 0.5, 1000000001, 1000000000}};
   for (const auto& c : cases) {
     EXPECT_EQ(IntPos(c.x), c.pos) << "x=" << c.x;
     EXPECT_EQ(IntNeg(c.x), c.neg) << "x=" << c.x;
@@ -224,8 +252,17 @@ TEST(NumericHelpers, DistFromRect) {
   const struct {
     int32_t x, y, expected;
   } cases[] = {
-      {5, 5, 0},   {5, -3, 3},  {5, 14, 4},  {-2, 5, 2},  {13, 5, 3},  {0, 5, 0},
-      {13, 14, 5}, {-3, -4, 5}, {-1, 11, 1}, {10, 10, 0}, {kIntMin, kIntMin, 2147483647},
+      {5, 5, 0},
+      {5, -3, 3},
+      {5, 14, 4},
+      {-2, 5, 2},
+      {13, 5, 3},
+      {0, 5, 0},
+      {13, 14, 5},
+      {-3, -4, 5},
+      {-1, 11, 1},
+      {10, 10, 0},
+      {kIntMin, kIntMin, 2147483647},
       {5, kIntMin, 2147483647},
   };
   for (const auto& c : cases)
@@ -238,7 +275,7 @@ TEST(NumericHelpers, InterpolationAndAngles) {
   EXPECT_DOUBLE_EQ(InterpolZofXYRect(0, 1, 2, 3, 1, 0), 2);
   const struct {
     double dx, dy, expected;
-  } angles[] = {{0, 0, 1.5 * kPi}, {-1, 0, kPi},       {1, 0, 0},
+  } angles[] = {{0, 0, 1.5 * kPi}, {-1, 0, kPi},        {1, 0, 0},
                 {0, 1, kPi / 2},   {1, -1, 1.75 * kPi}, {-1, -1, 1.25 * kPi}};
   for (const auto& c : angles)
     EXPECT_NEAR(AngleToXAxis(c.dx, c.dy), c.expected, 1e-15) << "dx=" << c.dx << " dy=" << c.dy;
@@ -273,7 +310,8 @@ TEST(NumericHelpers, Factorial) {
   const long double f1000 = Factorial(1000);
   EXPECT_TRUE(std::isfinite(f1000));
   EXPECT_NEAR(static_cast<double>(std::log10(f1000)), 2567.6046442221327, 1e-9);
-  ExpectThrowMessage<ENUVMath1Error>([] { Factorial(1001); }, "Factorial: argument too big", "1001");
+  ExpectThrowMessage<ENUVMath1Error>([] { Factorial(1001); }, "Factorial: argument too big",
+                                     "1001");
   ExpectThrowMessage<ENUVMath1Error>([] { Factorial(-1); }, "Factorial: negative argument", "-1");
   ExpectThrowMessage<ENUVMath1Error>([] { Factorial(kIntMin); }, "Factorial: negative argument",
                                      "INT_MIN");
@@ -298,20 +336,20 @@ TEST(Primes, LargeBoundsAndPseudoprimes) {
       {1, true},
       {-1, true},
       {-7, true},
-      {2147483647, true},                         // 2^31 - 1
-      {kIntMin, false},                           // -2^31
-      {4294967291, true},                         // largest prime below 2^32
+      {2147483647, true},  // 2^31 - 1
+      {kIntMin, false},    // -2^31
+      {4294967291, true},  // largest prime below 2^32
       {4294967295, false},
-      {4294967311, true},                         // smallest prime above 2^32
-      {2305843009213693951, true},                // 2^61 - 1
-      {9223372036854775783, true},                // largest prime below 2^63
+      {4294967311, true},           // smallest prime above 2^32
+      {2305843009213693951, true},  // 2^61 - 1
+      {9223372036854775783, true},  // largest prime below 2^63
       {std::numeric_limits<int64_t>::min(), false},
       {std::numeric_limits<int64_t>::max(), false},
-      {561, false},                               // Carmichael number
-      {2047, false},                              // strong pseudoprime to base 2
-      {3215031751, false},                        // strong pseudoprime to 2, 3, 5, 7
-      {3825123056546413051, false},               // strong pseudoprime to 2 .. 23
-      {2147483647LL * 2147483629LL, false},       // product of two large primes
+      {561, false},                          // Carmichael number
+      {2047, false},                         // strong pseudoprime to base 2
+      {3215031751, false},                   // strong pseudoprime to 2, 3, 5, 7
+      {3825123056546413051, false},          // strong pseudoprime to 2 .. 23
+      {2147483647LL * 2147483629LL, false},  // product of two large primes
       {1000000007LL * 1000000007LL, false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsPrime(c.n), c.prime) << "n=" << c.n;
@@ -321,10 +359,16 @@ TEST(NumericHelpers, CancelFraction) {
   const struct {
     int32_t n, d, en, ed;
   } cases[] = {
-      {6, 8, 3, 4},           {-6, 8, -3, 4},          {6, -8, 3, -4},
-      {0, 5, 0, 5},           {5, 0, 5, 0},            {1, 1, 1, 1},
-      {kIntMin, kIntMin, -1, -1},                      {kIntMin, 2, -1073741824, 1},
-      {2147483646, 2147483647, 2147483646, 2147483647}, {360, 1080, 1, 3},
+      {6, 8, 3, 4},
+      {-6, 8, -3, 4},
+      {6, -8, 3, -4},
+      {0, 5, 0, 5},
+      {5, 0, 5, 0},
+      {1, 1, 1, 1},
+      {kIntMin, kIntMin, -1, -1},
+      {kIntMin, 2, -1073741824, 1},
+      {2147483646, 2147483647, 2147483646, 2147483647},
+      {360, 1080, 1, 3},
       {-1024, -48, -64, -3},
   };
   for (const auto& c : cases) {
@@ -336,9 +380,7 @@ TEST(NumericHelpers, CancelFraction) {
 }
 
 TEST(NumericHelpers, LogarithmsAndTangents) {
-  const struct {
-    double x, lg;
-  } tens[] = {{1e3, 3}, {1e6, 6}, {1e9, 9}, {1e-3, -3}, {1, 0}};
+  const struct { double x, lg; } tens[] = {{1e3, 3}, {1e6, 6}, {1e9, 9}, {1e-3, -3}, {1, 0}};
   for (const auto& c : tens) EXPECT_EQ(lg(c.x), c.lg) << "x=" << c.x;
   EXPECT_EQ(ld(8), 3);
   EXPECT_EQ(ld(0.25), -2);

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "ExpectCases.h"
 #include "nuv/Nuv_math1.h"
 #include "nuv/platform/SysUtils.h"
 
@@ -21,18 +22,39 @@ TEST(EEngStr, PrefixesDigitsAndPowersOfTen) {
     int32_t p;
     const char* expected;
   } cases[] = {
-      {4700, -2, "4k7"},       {0.0047, 3, "4.70m"},     {-4700, 3, "-4.70k"},
-      {1e3, 3, "1.00k"},       {1e6, 3, "1.00M"},        {1e9, 3, "1.00G"},
-      {1e-3, 3, "1.00m"},      {1e12, 3, "1.00T"},       {1e-18, 3, "1.00a"},
-      {1e-20, 3, "0.0100a"},   {1e15, 3, "1000T"},       {4.7, 3, "4.70"},
-      {47, 2, "47"},           {470, 2, "470"},          {4700, 1, "5k"},
-      {4700, 0, "5k"},         {4700, -3, "4k70"},       {0.5, 3, "500m"},
-      {12345, 9, "12.3450000k"}, {12345, 20, "12.3450000k"}, {0.00047, -2, "470u"},
-      {2.5, 1, "3"},           {0.125, 2, "125m"},       {0, 3, "0.00"},
-      {0, -2, "0.0"},          {-0.0, 3, "0.00"},        {4.7e-7, -4, "470n0"},
+      {4700, -2, "4k7"},
+      {0.0047, 3, "4.70m"},
+      {-4700, 3, "-4.70k"},
+      {1e3, 3, "1.00k"},
+      {1e6, 3, "1.00M"},
+      {1e9, 3, "1.00G"},
+      {1e-3, 3, "1.00m"},
+      {1e12, 3, "1.00T"},
+      {1e-18, 3, "1.00a"},
+      {1e-20, 3, "0.0100a"},
+      {1e15, 3, "1000T"},
+      {4.7, 3, "4.70"},
+      {47, 2, "47"},
+      {470, 2, "470"},
+      {4700, 1, "5k"},
+      {4700, 0, "5k"},
+      {4700, -3, "4k70"},
+      {0.5, 3, "500m"},
+      {12345, 9, "12.3450000k"},
+      {12345, 20, "12.3450000k"},
+      {0.00047, -2, "470u"},
+      {2.5, 1, "3"},
+      {0.125, 2, "125m"},
+      {0, 3, "0.00"},
+      {0, -2, "0.0"},
+      {-0.0, 3, "0.00"},
+      {4.7e-7, -4, "470n0"},
       // Rounding that carries moves to the next exponent or group.
-      {999.96, 3, "1.00k"},    {0.99996, 3, "1.00"},     {9.9996e14, 3, "1000T"},
-      {99.96, 3, "100"},       {-999999, 2, "-1.0M"},
+      {999.96, 3, "1.00k"},
+      {0.99996, 3, "1.00"},
+      {9.9996e14, 3, "1000T"},
+      {99.96, 3, "100"},
+      {-999999, 2, "-1.0M"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(EEngStr(c.x, c.p), c.expected) << "x=" << c.x << " p=" << c.p;
@@ -46,11 +68,16 @@ TEST(Strf, FixedScientificAndShortExponent) {
     int32_t w, d;
     const char* expected;
   } cases[] = {
-      {123.4567, 10, -2, " 1.235E+02"}, {-123.4567, 10, -2, "-1.235E+02"},
-      {1e200, 10, -2, "**********"},    {-1e-150, 10, -2, "**********"},
-      {1.5, 6, 2, "  1.50"},            {0.125, 1, 2, "0.13"},
-      {2.5, 1, 0, "3"},                 {1.5, 12, -1, " 1.500E+0000"},
-      {1e99, 9, -2, " 1.00E+99"},        {0, 10, -2, " 0.000E+00"},
+      {123.4567, 10, -2, " 1.235E+02"},
+      {-123.4567, 10, -2, "-1.235E+02"},
+      {1e200, 10, -2, "**********"},
+      {-1e-150, 10, -2, "**********"},
+      {1.5, 6, 2, "  1.50"},
+      {0.125, 1, 2, "0.13"},
+      {2.5, 1, 0, "3"},
+      {1.5, 12, -1, " 1.500E+0000"},
+      {1e99, 9, -2, " 1.00E+99"},
+      {0, 10, -2, " 0.000E+00"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(strf(c.x, c.w, c.d), c.expected) << "x=" << c.x << " w=" << c.w << " d=" << c.d;
@@ -62,39 +89,48 @@ TEST(MakeEFormat, MantissaBelowOneAndClamps) {
     int32_t w, k;
     std::string expected;
   } cases[] = {
-      {123.45, 12, 5, " 0.12345E+03"}, {123.45, 14, 5, "   0.12345E+03"}, {-0.5, 8, 2, "-0.50E+00"},
-      {0, 10, 3, " 0.000E+00"},         {9.9999, 8, 2, " 0.10E+02"},
-      {1e-120, 10, 2, " 0.10E-119"},    {1, 1, 1, " 0.10E+01"},
+      {123.45, 12, 5, " 0.12345E+03"},
+      {123.45, 14, 5, "   0.12345E+03"},
+      {-0.5, 8, 2, "-0.50E+00"},
+      {0, 10, 3, " 0.000E+00"},
+      {9.9999, 8, 2, " 0.10E+02"},
+      {1e-120, 10, 2, " 0.10E-119"},
+      {1, 1, 1, " 0.10E+01"},
       {1, 100, 2, std::string(31, ' ') + " 0.10E+01"},
       {0.1, 8, 20, " 0.100000000000000E+00"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(MakeEFormat(c.x, c.w, c.k), c.expected) << "x=" << c.x << " w=" << c.w << " k=" << c.k;
+    EXPECT_EQ(MakeEFormat(c.x, c.w, c.k), c.expected)
+        << "x=" << c.x << " w=" << c.w << " k=" << c.k;
 }
 
 TEST(IntegerText, DecimalHexOctalBin) {
-  const struct {
-    std::string actual, expected;
-  } cases[] = {
-      {Decimal(-5, 3), "-005"},        {Decimal(123456, 3), "456"},
-      {Decimal(0, 0), "0"},            {Decimal(kIntMin, 10), "-2147483648"},
-      {Decimal(7, 12), "000000000007"}, {Hex(255, 0), "F"},
-      {Hex(255, 4), "00FF"},           {Hex(-1, 8), "FFFFFFFF"},
-      {Hex(-1, 20), "FFFFFFFF"},       {Hex(kIntMin, 8), "80000000"},
-      {Bin(5, 4), "0101"},             {Bin(-1, 40), std::string(32, '1')},
-      {Octal(-1, 11), "37777777777"},  {Octal(8, 0), "0"},
-      {Octal(8, 3), "010"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.actual, c.expected);
+  testing::ExpectAll({
+      {"Decimal(-5, 3)", Decimal(-5, 3), "-005"},
+      {"Decimal(123456, 3)", Decimal(123456, 3), "456"},
+      {"Decimal(0, 0)", Decimal(0, 0), "0"},
+      {"Decimal(kIntMin, 10)", Decimal(kIntMin, 10), "-2147483648"},
+      {"Decimal(7, 12)", Decimal(7, 12), "000000000007"},
+      {"Hex(255, 0)", Hex(255, 0), "F"},
+      {"Hex(255, 4)", Hex(255, 4), "00FF"},
+      {"Hex(-1, 8)", Hex(-1, 8), "FFFFFFFF"},
+      {"Hex(-1, 20)", Hex(-1, 20), "FFFFFFFF"},
+      {"Hex(kIntMin, 8)", Hex(kIntMin, 8), "80000000"},
+      {"Bin(5, 4)", Bin(5, 4), "0101"},
+      {"Bin(-1, 40)", Bin(-1, 40), std::string(32, '1')},
+      {"Octal(-1, 11)", Octal(-1, 11), "37777777777"},
+      {"Octal(8, 0)", Octal(8, 0), "0"},
+      {"Octal(8, 3)", Octal(8, 3), "010"},
+  });
 }
 
 TEST(Roman, BothWaysOverTheWholeRange) {
   const struct {
     int32_t v;
     const char* expected;
-  } cases[] = {{1994, "MCMXCIV"}, {4, "IV"},          {9, "IX"},  {3888, "MMMDCCCLXXXVIII"},
-               {1, "I"},          {40, "XL"},         {0, ""},    {-5, ""},
-               {30000, ""},       {kIntMax, ""},      {kIntMin, ""}};
+  } cases[] = {{1994, "MCMXCIV"}, {4, "IV"},     {9, "IX"},    {3888, "MMMDCCCLXXXVIII"},
+               {1, "I"},          {40, "XL"},    {0, ""},      {-5, ""},
+               {30000, ""},       {kIntMax, ""}, {kIntMin, ""}};
   for (const auto& c : cases) EXPECT_EQ(Roman(c.v), c.expected) << "v=" << c.v;
   EXPECT_EQ(Roman(29999), std::string(29, 'M') + "CMXCIX");
 
@@ -102,13 +138,20 @@ TEST(Roman, BothWaysOverTheWholeRange) {
   auto value = [](const std::string& r) {
     auto digit = [](char c) {
       switch (c) {
-        case 'I': return 1;
-        case 'V': return 5;
-        case 'X': return 10;
-        case 'L': return 50;
-        case 'C': return 100;
-        case 'D': return 500;
-        default: return 1000;
+        case 'I':
+          return 1;
+        case 'V':
+          return 5;
+        case 'X':
+          return 10;
+        case 'L':
+          return 50;
+        case 'C':
+          return 100;
+        case 'D':
+          return 500;
+        default:
+          return 1000;
       }
     };
     int sum = 0;
@@ -130,8 +173,8 @@ TEST(FloatHexImages, KnownImagesAndRoundTrips) {
   EXPECT_EQ(HexToExtended("3FFF8000000000000000"), 1.0L);
   EXPECT_EQ(HexToSingle("3f800000"), 1.0f);
 
-  const double doubles[] = {0.0, -0.0, 3.141592653589793, DBL_MIN, DBL_MAX, 4.9e-324, -1e-300,
-                            INFINITY};
+  const double doubles[] = {0.0,     -0.0,     3.141592653589793, DBL_MIN,
+                            DBL_MAX, 4.9e-324, -1e-300,           INFINITY};
   for (double x : doubles) {
     const double back = HexToDouble(FPNumToHex(x));
     EXPECT_EQ(std::memcmp(&back, &x, sizeof x), 0) << "x=" << x;
@@ -152,8 +195,10 @@ TEST(FloatHexImages, MalformedTextRaisesWithTheText) {
     std::function<void()> call;
     const char* message;
   } cases[] = {
-      {[] { HexToDouble("3FF000000000000"); }, "HexToDouble: invalid hex string \"3FF000000000000\""},
-      {[] { HexToDouble("3FF000000000000G"); }, "HexToDouble: invalid hex string \"3FF000000000000G\""},
+      {[] { HexToDouble("3FF000000000000"); },
+       "HexToDouble: invalid hex string \"3FF000000000000\""},
+      {[] { HexToDouble("3FF000000000000G"); },
+       "HexToDouble: invalid hex string \"3FF000000000000G\""},
       {[] { HexToDouble(""); }, "HexToDouble: invalid hex string \"\""},
       {[] { HexToExtended("3FFF800000000000000"); },
        "HexToExtended: invalid hex string \"3FFF800000000000000\""},

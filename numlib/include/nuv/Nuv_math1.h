@@ -240,8 +240,7 @@ double ScanFPNum(const std::string& Instring, bool AllowExp, int32_t DecPSep, in
 // number, in decimal degrees. AcceptComma also takes "," as the decimal
 // separator. Format receives the notation found (a TDegreeFormat value), or
 // -1 when no angle was found.
-double ScanDegrees(const std::string& Instring, int32_t& CurPos, bool AcceptComma,
-                   int32_t& Format);
+double ScanDegrees(const std::string& Instring, int32_t& CurPos, bool AcceptComma, int32_t& Format);
 
 // Validators: the whole text, blanks around it allowed, is one number of
 // the kind. IsValidDouble also asks that the value lies within the double
