@@ -92,13 +92,13 @@ void CartesianToGeo(T x, T y, T z, const TEllipsoidConsts<T>& c, T& latDeg, T& l
   const T p = std::hypot(x, y);
   const T r = std::hypot(p, z);
   const T ea = c.E2 * c.A;
-  if (p > 0 && r > 0) {
+  if (p != 0 && r != 0) {  // NaN takes this way and stays NaN
     const T my = z * (c.OneMinusF + ea / r);
     const T hm = std::hypot(p, my);
     const T sm = my / hm, cm = p / hm;
     const T num = c.OneMinusF * z + ea * sm * sm * sm;
     const T den = c.OneMinusF * (p - ea * cm * cm * cm);
-    if (den > 0) {
+    if (!(den <= 0)) {
       const T hl = std::hypot(num, den);
       const T sl = num / hl, cl = den / hl;
       latDeg = std::atan2(num, den) * kRadToDeg<T>;
