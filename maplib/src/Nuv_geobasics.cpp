@@ -33,9 +33,6 @@ const TConsts& Consts(TGeoEllipsoid Ellipsoid) {
 
 bool IsAxis(double v) { return v > 0 && std::isfinite(v); }
 
-constexpr double kUTMScale = 0.9996;
-constexpr double kUTMFalseEasting = 500000;
-constexpr double kUTMFalseNorthing = 10000000;
 constexpr double kUPSScale = 0.994;
 constexpr double kUPSFalseOrigin = 2000000;
 constexpr int32_t kUPSMaxNewtonSteps = 6;
@@ -167,13 +164,15 @@ void GeoToUTMZone(double Lat, double Long, int32_t& Zone, char& Band) {
   Zone = 0;
   Band = ' ';
   if (!(Lat >= -80 && Lat <= 84 && Long >= -180 && Long < 180)) return;
-  Band = kBands[Trunc32(std::floor(Lat + 80)) / 8];
+  // The ranges just checked keep every conversion below within 0..360, so
+  // plain casts are safe here, and this sits on the path of every UTM point.
+  Band = kBands[static_cast<int32_t>(Lat + 80) / 8];
   // Longitudes a rounding step below 180 would otherwise land in zone 61.
-  Zone = std::min(Trunc32(std::floor((Long + 180) / 6)) + 1, 60);
+  Zone = std::min(static_cast<int32_t>((Long + 180) / 6) + 1, 60);
   if (Band == 'V' && Long >= 3 && Long < 12)
     Zone = 32;
   else if (Band == 'X' && Long >= 0 && Long < 42)
-    Zone = Trunc32(std::floor((Long + 3) / 12)) * 2 + 31;
+    Zone = static_cast<int32_t>((Long + 3) / 12) * 2 + 31;
 }
 
 std::string GeoToUTMZone(double Lat, double Long) {
@@ -208,23 +207,13 @@ void LatLongToUTM(double Lat, double Long, TGeoEllipsoid Ellipsoid, int32_t& Zon
   const TConsts& c = Consts(Ellipsoid);
   char band;
   GeoToUTMZone(Lat, Long, Zone, band);
-  double x, y;
-  geobasics_detail::LatLongToTM(Lat * kDegToRad<double>, Long * kDegToRad<double>,
-                                UTMCentralMeridian(Zone), c, x, y);
-  Easting = kUTMScale * x + kUTMFalseEasting;
-  Northing = kUTMScale * y;
-  if (Northing < 0) Northing += kUTMFalseNorthing;
+  geobasics_detail::UTMForward(Lat, Long, UTMCentralMeridian(Zone), c, Easting, Northing);
 }
 
 void UTMToLatLong(double Easting, double Northing, int32_t Zone, bool SouthHemi,
                   TGeoEllipsoid Ellipsoid, double& Lat, double& Long) {
-  const TConsts& c = Consts(Ellipsoid);
-  const double x = (Easting - kUTMFalseEasting) / kUTMScale;
-  const double y = (SouthHemi ? Northing - kUTMFalseNorthing : Northing) / kUTMScale;
-  double phi, lambda;
-  geobasics_detail::TMToLatLong(x, y, UTMCentralMeridian(Zone), c, phi, lambda);
-  Lat = phi * kRadToDeg<double>;
-  Long = lambda * kRadToDeg<double>;
+  geobasics_detail::UTMInverse(Easting, Northing, UTMCentralMeridian(Zone), SouthHemi,
+                               Consts(Ellipsoid), Lat, Long);
 }
 
 // ---------------------------------------------------------------------------

@@ -155,4 +155,30 @@ void TMToLatLong(T x, T y, T lambda0, const TEllipsoidConsts<T>& c, T& phi, T& l
   lambda = lambda0 + u / cf * (1 + u2 * (p3 / 6 + u2 * (p5 / 120 + u2 * (p7 / 5040))));
 }
 
+inline constexpr double kUTMScale = 0.9996;
+inline constexpr double kUTMFalseEasting = 500000;
+inline constexpr double kUTMFalseNorthing = 10000000;
+
+// UTM grid coordinates about the central meridian lambda0 (radians).
+template <class T>
+void UTMForward(T latDeg, T longDeg, T lambda0, const TEllipsoidConsts<T>& c, T& easting,
+                T& northing) {
+  T x, y;
+  LatLongToTM(latDeg * kDegToRad<T>, longDeg * kDegToRad<T>, lambda0, c, x, y);
+  easting = T(kUTMScale) * x + T(kUTMFalseEasting);
+  northing = T(kUTMScale) * y;
+  if (northing < 0) northing += T(kUTMFalseNorthing);
+}
+
+template <class T>
+void UTMInverse(T easting, T northing, T lambda0, bool southHemi, const TEllipsoidConsts<T>& c,
+                T& latDeg, T& longDeg) {
+  const T x = (easting - T(kUTMFalseEasting)) / T(kUTMScale);
+  const T y = (southHemi ? northing - T(kUTMFalseNorthing) : northing) / T(kUTMScale);
+  T phi, lambda;
+  TMToLatLong(x, y, lambda0, c, phi, lambda);
+  latDeg = phi * kRadToDeg<T>;
+  longDeg = lambda * kRadToDeg<T>;
+}
+
 }  // namespace nuv::geobasics_detail

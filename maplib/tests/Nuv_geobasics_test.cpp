@@ -310,6 +310,16 @@ TEST(GeoHelmert, MatchesReferenceTransformations) {
   }
 }
 
+TEST(GeoHelmert, RotationSignsAgreeWithTheSourceOperation) {
+  // EPSG's operation 4833 (Amersfoort to WGS 84, coordinate frame
+  // rotations) as PROJ runs it: cct -d 12 $(projinfo -k operation EPSG:4833
+  // -o PROJ -q). The table holds its rotations negated (position vector).
+  double lat, lon, h;
+  ASSERT_EQ(HelmertTransform(13, 52.1551744, 5.38720621, 43.2551, kWGS84, lat, lon, h), 0);
+  EXPECT_NEAR(lat, 52.154186267813, kDeg);
+  EXPECT_NEAR(lon, 5.386770889833, kDeg);
+}
+
 TEST(GeoHelmert, SameDatumAndBackAgainReturnTheInput) {
   struct Case {
     int32_t Datum;
