@@ -12,7 +12,6 @@
 #include <GeographicLib/UTMUPS.hpp>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <random>
 #include <stdexcept>
 #include <vector>
