@@ -4,6 +4,8 @@
 
 #include "Nuv_math1_parts.h"
 #include "nuv/Nuv_math1.h"
+#include "nuv/platform/CodePage.h"
+#include "nuv/platform/DateTime.h"
 #include "nuv/platform/SysUtils.h"
 
 namespace nuv {
@@ -305,6 +307,103 @@ bool IsValidBin(const std::string& Instring) { return IsWholeBits(Instring, 2); 
 bool IsValidDecInt(const std::string& Instring) {
   TIntScan r;
   return ScanSignedDecimal(Instring, 0, r) && !r.Overflow && OnlyBlanksFrom(Instring, r.End);
+}
+
+// ---------------------------------------------------------------------------
+// Date and time
+
+namespace {
+
+// Reads between minDigits and maxDigits decimal digits at i.
+bool ReadNumber(std::string_view s, std::size_t& i, int minDigits, int maxDigits, int32_t& value) {
+  value = 0;
+  int n = 0;
+  for (; n < maxDigits && i < s.size() && IsDigit(s[i]); ++n, ++i)
+    value = value * 10 + (s[i] - '0');
+  return n >= minDigits;
+}
+
+// The month whose name in the language starts the text at i (the longest
+// such name, ignoring case and the names' trailing blanks).
+bool ReadMonthName(std::string_view s, std::size_t& i, TLanguage language, bool longNames,
+                   int32_t& month) {
+  std::size_t best = 0;
+  for (int32_t m = 1; m <= 12; ++m) {
+    std::string_view name =
+        longNames ? MonthLong[language][m].View() : MonthShort[language][m].View();
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    if (name.size() > best && !name.empty() && s.size() - i >= name.size() &&
+        AnsiSameText(s.substr(i, name.size()), name)) {
+      best = name.size();
+      month = m;
+    }
+  }
+  i += best;
+  return best > 0;
+}
+
+}  // namespace
+
+double ScanDateTime(const std::string& Instring, const std::string& FormatMask, TLanguage Language,
+                    int32_t& CurPos) {
+  std::size_t i;
+  if (!StartIndex(Instring, CurPos, i)) return 0;
+  const std::string_view s = Instring, mask = FormatMask;
+  int32_t year = -1, month = -1, day = -1, hour = 0, minute = 0, second = 0, msec = 0;
+  bool ok = true;
+  for (std::size_t m = 0; ok && m < mask.size();) {
+    const char c = mask[m];
+    std::size_t run = 1;
+    while (m + run < mask.size() && mask[m + run] == c) ++run;
+    // Fields of one letter take one or two digits, longer ones a fixed count.
+    auto field = [&](int32_t& v, int fixed) {
+      return run == 1 ? ReadNumber(s, i, 1, 2, v) : ReadNumber(s, i, fixed, fixed, v);
+    };
+    switch (c) {
+      case 'y':
+        ok = ReadNumber(s, i, run >= 3 ? 4 : 2, run >= 3 ? 4 : 2, year);
+        if (ok && run < 3) year += year < 50 ? 2000 : 1900;
+        break;
+      case 'm':
+        ok = run >= 3 ? ReadMonthName(s, i, Language, run >= 4, month) : field(month, 2);
+        break;
+      case 'd':
+        ok = field(day, 2);
+        break;
+      case 'H':
+        ok = field(hour, 2);
+        break;
+      case 'M':
+        ok = field(minute, 2);
+        break;
+      case 'S':
+        ok = field(second, 2);
+        break;
+      case 'z':
+        ok = run >= 3 ? ReadNumber(s, i, 3, 3, msec) : ReadNumber(s, i, 1, 3, msec);
+        break;
+      case ' ':
+        i = SkipBlanks(s, i);
+        break;
+      default:
+        ok = s.size() - i >= run && s.substr(i, run) == mask.substr(m, run);
+        if (ok) i += run;
+        break;
+    }
+    m += run;
+  }
+  if (!ok) return 0;
+  TDateTime date = 0, time = 0;
+  const bool hasDate = year >= 0 || month >= 0 || day >= 0;
+  if (hasDate && (year < 0 || !TryEncodeDate(static_cast<uint16_t>(year),
+                                             static_cast<uint16_t>(month < 0 ? 1 : month),
+                                             static_cast<uint16_t>(day < 0 ? 1 : day), date)))
+    return 0;
+  if (!TryEncodeTime(static_cast<uint16_t>(hour), static_cast<uint16_t>(minute),
+                     static_cast<uint16_t>(second), static_cast<uint16_t>(msec), time))
+    return 0;
+  CurPos = static_cast<int32_t>(i + 1);
+  return ComposeDateTime(date, time);
 }
 
 }  // namespace nuv

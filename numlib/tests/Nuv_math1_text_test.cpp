@@ -8,6 +8,7 @@
 
 #include "ExpectCases.h"
 #include "nuv/Nuv_math1.h"
+#include "nuv/platform/DateTime.h"
 #include "nuv/platform/SysUtils.h"
 
 namespace nuv {
@@ -283,6 +284,46 @@ TEST(ScanDegrees, OtherNotationsAndMalformedText) {
     EXPECT_NEAR(v, c.value, 1e-12) << c.text;
     EXPECT_EQ(format, c.format) << c.text;
     EXPECT_EQ(pos, c.pos) << c.text;
+  }
+}
+
+TEST(ScanDateTime, MasksLanguagesAndMalformedDates) {
+  const TDateTime march15 = EncodeDate(2024, 3, 15);
+  const struct {
+    const char* text;
+    const char* mask;
+    TLanguage language;
+    int32_t start;
+    TDateTime value;
+    int32_t pos;
+  } cases[] = {
+      {"20240315123045", "yyyymmddHHMMSS", lgUnknown, 1, march15 + EncodeTime(12, 30, 45, 0), 15},
+      {"date=\"19991231235959\"", "yyyymmddHHMMSS", lgUnknown, 7,
+       EncodeDate(1999, 12, 31) + EncodeTime(23, 59, 59, 0), 21},
+      {"18000101060000", "yyyymmddHHMMSS", lgUnknown, 1,
+       ComposeDateTime(EncodeDate(1800, 1, 1), EncodeTime(6, 0, 0, 0)), 15},
+      {"15. M\xE4rz 2024", "d. mmmm yyyy", lgGerman, 1, march15, 14},
+      {"15 mar 24!", "dd mmm yy", lgEnglish, 1, march15, 10},
+      {"3/15/2024 7:05:09.250", "m/d/yyyy H:MM:SS.zzz", lgUnknown, 1,
+       march15 + EncodeTime(7, 5, 9, 250), 22},
+      {"12:05", "H:MM", lgUnknown, 1, EncodeTime(12, 5, 0, 0), 6},
+      {"2024", "yyyy", lgUnknown, 1, EncodeDate(2024, 1, 1), 5},
+      // Malformed: nothing is read and the position stays.
+      {"20240230000000", "yyyymmddHHMMSS", lgUnknown, 1, 0, 1},
+      {"20241315000000", "yyyymmddHHMMSS", lgUnknown, 1, 0, 1},
+      {"20240315250000", "yyyymmddHHMMSS", lgUnknown, 1, 0, 1},
+      {"2024031512304", "yyyymmddHHMMSS", lgUnknown, 1, 0, 1},
+      {"2024-03-15", "yyyymmdd", lgUnknown, 1, 0, 1},
+      {"15 Mrz 2024", "dd mmm yyyy", lgEnglish, 1, 0, 1},
+      {"0315", "mmdd", lgUnknown, 1, 0, 1},
+      {"", "yyyy", lgUnknown, 1, 0, 1},
+      {"2024", "yyyy", lgUnknown, 9, 0, 9},
+  };
+  for (const auto& c : cases) {
+    int32_t pos = c.start;
+    EXPECT_EQ(ScanDateTime(c.text, c.mask, c.language, pos), c.value)
+        << "'" << c.text << "' mask " << c.mask;
+    EXPECT_EQ(pos, c.pos) << "'" << c.text << "' mask " << c.mask;
   }
 }
 

@@ -242,6 +242,17 @@ double ScanFPNum(const std::string& Instring, bool AllowExp, int32_t DecPSep, in
 // -1 when no angle was found.
 double ScanDegrees(const std::string& Instring, int32_t& CurPos, bool AcceptComma, int32_t& Format);
 
+// A date and time read by the mask: "yyyy" a four-digit year, "yy" a
+// two-digit one (00..49 in this century, 50..99 in the last), "mm", "dd",
+// "HH", "MM", "SS" two-digit month, day, hour, minute and second (one
+// letter: one or two digits), "zzz" milliseconds, "mmm"/"mmmm" the short
+// or long month name in Language (any case); a blank skips blanks, any other
+// character must be there as written. A mask with a month or day needs a
+// year; a missing month or day counts as 1, a missing time as 00:00.
+// Malformed text or an invalid date gives 0 and leaves CurPos unchanged.
+double ScanDateTime(const std::string& Instring, const std::string& FormatMask, TLanguage Language,
+                    int32_t& CurPos);
+
 // Validators: the whole text, blanks around it allowed, is one number of
 // the kind. IsValidDouble also asks that the value lies within the double
 // range; AllowExp admits an exponent. dsSystem means the runtime's
