@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "mollib_units.h"
+#include "nuv/Nuv_math1.h"
 #include "nuv/platform/CodePage.h"
 
 namespace nuv {
@@ -46,15 +47,13 @@ int32_t SymbolToAtNum(std::string_view symbol, bool& deuterium) {
 }
 
 // The multiplier of a group opened at index open: the number after the
-// next ")", 1 when there is none or it is 0.
-int32_t GroupMultiplier(std::string_view s, std::size_t open) {
+// next ")", 1 when there is none or it is below 1.
+int32_t GroupMultiplier(const std::string& s, std::size_t open) {
   const std::size_t close = s.find(')', open);
-  if (close == std::string_view::npos) return 1;
-  TBoundedNumber n;
-  for (std::size_t i = close + 1; i < s.size() && IsDigit(s[i]); ++i)
-    n.AddDigit(s[i], MaxAtomCount);
-  if (n.TooLarge) return MaxAtomCount + 1;
-  return n.Value > 0 ? n.Value : 1;
+  if (close == std::string::npos) return 1;
+  int32_t pos = static_cast<int32_t>(close) + 2;
+  const int32_t n = ScanDecimal(s, pos);
+  return n > 0 ? n : 1;
 }
 
 }  // namespace
@@ -198,16 +197,18 @@ bool TMolForm::ScanNextFormPart(std::string_view S, int32_t& Pos, int32_t& Count
 }
 
 bool TMolForm::ScanMolFormula(std::string_view S) {
+  const std::string text(S);
   int32_t multiplier = 1;
   bool complete = true;
   for (std::size_t i = SkipFiller(S, 0); i < S.size(); i = SkipFiller(S, i)) {
     if (S[i] == '(') {
-      multiplier = GroupMultiplier(S, i);
+      multiplier = GroupMultiplier(text, i);
       ++i;
     } else if (S[i] == ')') {
       multiplier = 1;
-      for (++i; i < S.size() && IsDigit(S[i]); ++i) {
-      }
+      int32_t pos = static_cast<int32_t>(i) + 2;
+      ScanDecimal(text, pos);
+      i = static_cast<std::size_t>(pos) - 1;
     } else {
       int32_t pos = static_cast<int32_t>(i) + 1, count = 0, mass = 0, atNum = 0;
       if (!ScanNextFormPart(S, pos, count, mass, atNum) ||
