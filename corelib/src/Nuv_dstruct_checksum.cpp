@@ -139,29 +139,21 @@ void SHA1Portable(uint32_t* h, const uint8_t* p, std::size_t blocks) {
     }
     for (int i = 16; i < 80; ++i) w[i] = std::rotl(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
     uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4];
-    for (int i = 0; i < 80; ++i) {
-      uint32_t f;
-      uint32_t k;
-      if (i < 20) {
-        f = (b & c) | (~b & d);
-        k = 0x5A827999;
-      } else if (i < 40) {
-        f = b ^ c ^ d;
-        k = 0x6ED9EBA1;
-      } else if (i < 60) {
-        f = (b & c) | (b & d) | (c & d);
-        k = 0x8F1BBCDC;
-      } else {
-        f = b ^ c ^ d;
-        k = 0xCA62C1D6;
+    const auto rounds = [&](int first, auto f, uint32_t k) {
+      for (int i = first; i < first + 20; ++i) {
+        const uint32_t t = std::rotl(a, 5) + f(b, c, d) + e + k + w[i];
+        e = d;
+        d = c;
+        c = std::rotl(b, 30);
+        b = a;
+        a = t;
       }
-      const uint32_t t = std::rotl(a, 5) + f + e + k + w[i];
-      e = d;
-      d = c;
-      c = std::rotl(b, 30);
-      b = a;
-      a = t;
-    }
+    };
+    const auto parity = [](uint32_t x, uint32_t y, uint32_t z) { return x ^ y ^ z; };
+    rounds(0, [](uint32_t x, uint32_t y, uint32_t z) { return z ^ (x & (y ^ z)); }, 0x5A827999);
+    rounds(20, parity, 0x6ED9EBA1);
+    rounds(40, [](uint32_t x, uint32_t y, uint32_t z) { return (x & y) | (z & (x | y)); }, 0x8F1BBCDC);
+    rounds(60, parity, 0xCA62C1D6);
     h[0] += a;
     h[1] += b;
     h[2] += c;

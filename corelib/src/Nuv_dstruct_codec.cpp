@@ -57,6 +57,7 @@ bool TRLEncoder::Encode(const void* Data, int32_t Count) {
 }
 
 int32_t TRLEncoder::Deliver(void* Buf, int32_t Count) {
+  if (Count == 0) return 0;
   std::memcpy(Buf, out_.data() + out_head_, static_cast<std::size_t>(Count));
   out_head_ += static_cast<std::size_t>(Count);
   // Drop what was delivered once it outweighs the rest, so that the buffer
