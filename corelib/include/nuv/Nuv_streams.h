@@ -3,6 +3,7 @@
 #pragma once
 
 #include "nuv/Nuv_nuvbase.h"
+#include "nuv/Nuv_streams_xml.h"
 
 namespace nuv {
 
