@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "Nuv_stringl_tags.h"
@@ -120,10 +121,9 @@ struct TEnclosing {
 
 std::vector<TEnclosing> EnclosingElements(std::span<const std::string> list, std::string_view name) {
   std::vector<TEnclosing> enclosing;
-  for (const std::string& entry : list) {
-    const std::string_view outer = std::string_view(entry).substr(std::min<std::size_t>(1, entry.size()));
-    if (entry.size() > 1 && entry[0] == '/' && outer != name) enclosing.push_back({outer});
-  }
+  for (const std::string& entry : list)
+    if (entry.size() > 1 && entry[0] == '/' && std::string_view(entry).substr(1) != name)
+      enclosing.push_back({std::string_view(entry).substr(1)});
   return enclosing;
 }
 
@@ -359,7 +359,7 @@ void ReplaceFile(const std::string& temp, std::string_view FileName) {
 }
 
 struct TLineSpan {
-  std::size_t begin, end, next;  // text, its end, the start of the next line
+  std::size_t begin, end, next;  // the text, its end, the start of the next line
 };
 
 // The line of text starting at `begin` (ended by LF, CR LF or CR).
@@ -367,8 +367,12 @@ TLineSpan LineAt(std::string_view text, std::size_t begin) {
   std::size_t end = begin;
   while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
   std::size_t next = end;
-  if (next < text.size()) next += (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
+  if (next < text.size()) next += text.substr(next, 2) == "\r\n" ? 2 : 1;
   return {begin, end, next};
+}
+
+std::string_view LineText(std::string_view text, const TLineSpan& line) {
+  return text.substr(line.begin, line.end - line.begin);
 }
 
 bool IsCommentLine(std::string_view line) {
@@ -377,39 +381,37 @@ bool IsCommentLine(std::string_view line) {
 }
 
 // Copies text to kept without the blocks of root (lower-case) whose id is
-// id (lower-case), each with the comment line and the empty line before
-// it. False when such a block has no end tag.
+// id (lower-case). False when such a block has no end tag.
 bool DropBlocks(std::string_view text, std::string_view root, std::string_view id,
                 std::string& kept) {
   const std::string endTag = "</" + std::string(root) + ">";
   std::string attributes, lineId;
   std::size_t copied = 0;
-  TLineSpan before2{0, 0, 0}, before1{0, 0, 0};
-  bool have1 = false, have2 = false;
+  // The two lines before the current one, since the last block dropped: a
+  // block takes its comment line and the empty line before that along.
+  std::optional<TLineSpan> previous, beforePrevious;
   for (std::size_t at = 0; at < text.size();) {
     TLineSpan line = LineAt(text, at);
-    const std::string_view lineText = text.substr(line.begin, line.end - line.begin);
-    if (ParseBlockStart(lineText, root, attributes, lineId) && lineId == id) {
-      std::size_t start = line.begin;
-      if (have1 && before1.begin >= copied && IsCommentLine(text.substr(before1.begin, before1.end - before1.begin))) {
-        start = before1.begin;
-        if (have2 && before2.begin >= copied && TrimTagSpace(text.substr(before2.begin, before2.end - before2.begin)).empty())
-          start = before2.begin;
-      }
-      while (AnsiLowerCase(text.substr(line.begin, line.end - line.begin)).find(endTag) == npos) {
-        if (line.next >= text.size()) return false;
-        line = LineAt(text, line.next);
-      }
-      kept.append(text.substr(copied, start - copied));
-      copied = line.next;
-      have1 = have2 = false;
-    } else {
-      before2 = before1;
-      have2 = have1;
-      before1 = line;
-      have1 = true;
+    if (!ParseBlockStart(LineText(text, line), root, attributes, lineId) || lineId != id) {
+      beforePrevious = previous;
+      previous = line;
+      at = line.next;
+      continue;
     }
-    at = line.next;
+    std::size_t start = line.begin;
+    if (previous && IsCommentLine(LineText(text, *previous))) {
+      start = previous->begin;
+      if (beforePrevious && TrimTagSpace(LineText(text, *beforePrevious)).empty())
+        start = beforePrevious->begin;
+    }
+    while (AnsiLowerCase(LineText(text, line)).find(endTag) == npos) {
+      if (line.next >= text.size()) return false;
+      line = LineAt(text, line.next);
+    }
+    kept.append(text.substr(copied, start - copied));
+    copied = at = line.next;
+    previous.reset();
+    beforePrevious.reset();
   }
   kept.append(text.substr(copied));
   return true;
@@ -795,6 +797,18 @@ void SaveXMLFile(std::string_view FileName, const std::function<void(TextFile& F
     throw;
   }
   ReplaceFile(temp, FileName);
+}
+
+bool LoadXMLFile(std::string_view FileName, const std::function<bool(TextFile& F)>& Read) {
+  TextFile F(FileName);
+  try {
+    F.Reset();
+  } catch (const EInOutError&) {
+    return false;
+  }
+  const bool result = Read(F);
+  F.Close();
+  return result;
 }
 
 bool StoreXMLBlockInFile(std::string_view FileName, std::string_view Root, std::string_view ID,

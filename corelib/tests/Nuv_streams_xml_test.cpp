@@ -413,12 +413,39 @@ TEST(XmlBlocks, DamagedBlocksFailAndSpareTheNext) {
       EXPECT_TRUE(ReadLabel(in, "z", l) && l == z) << c.what << ", " << kind << ", from the start";
     });
   }
+  TStringStream cut(head + layer);
+  std::string root;
+  EXPECT_TRUE(FindXMLBlock(cut, "custtextlbl", "a", root));
+  EXPECT_FALSE(ReadXMLBlockElements(cut, "custtextlbl", kLabelChildren, nullptr)) << "ends inside the block";
+
   TLabel damaged = kExample, z = kExample, l;
   damaged.Caption = "a\"b</caption></custtextlbl><custtextlbl sig=\"Nuvkit\" id=\"z\">";
   damaged.FontName = "q\"x>y";
   TStringStream s(LabelText(damaged, false, "a\"b>", 1) + LabelText(z, false, "z", 1));
   EXPECT_TRUE(ReadLabel(s, "z", l)) << "unescaped values before the block";
   EXPECT_EQ(l, z);
+}
+
+TEST(XmlBlocks, DuplicatedIdsReadInTurnAndAreReplacedTogether) {
+  TLabel second = kExample;
+  second.Caption = "second";
+  const std::string text = LabelText(kExample, false, "d", 2) + LabelText(second, false, "D", 2);
+  ForBothInputs(text, [&](auto& in, const char* kind) {
+    TLabel l;
+    EXPECT_TRUE(ReadLabel(in, "d", l) && l == kExample) << kind;
+    EXPECT_TRUE(ReadLabel(in, "d", l) && l == second) << kind;
+  });
+  TempDir dir;
+  const std::string name = dir.File("d.xml");
+  WriteBytes(name, text);
+  ASSERT_TRUE(StoreXMLBlockInFile(name, "custtextlbl", "d", [&](TextFile& F, bool header) {
+    WriteLabel(TXMLBlockWriter(F, 2), second, header, "d");
+  }));
+  EXPECT_EQ(ReadBytes(name), LabelText(second, false, "d", 2));
+  TLabel l;
+  EXPECT_TRUE(LoadXMLFile(name, [&](TextFile& F) { return ReadLabel(F, "d", l); }));
+  EXPECT_EQ(l, second);
+  EXPECT_FALSE(LoadXMLFile(dir.File("missing.xml"), [](TextFile&) { return true; }));
 }
 
 TEST(XmlFiles, SavingReplacesOnlyOnSuccess) {

@@ -17,9 +17,10 @@
 // ScanForXMLAttrib and the ScanXML... value readers.
 //
 // Values are written unescaped, exactly as the object holds them: a double
-// quote inside a quoted attribute, or an end tag inside element content,
-// does not survive a write and read. Such a value spoils at most its own
-// element; the elements and blocks after it are still read.
+// quote or ">" inside a quoted attribute, an end tag inside element
+// content, and a line end in an id do not survive a write and read. Such a
+// value spoils at most its own element or block; the blocks after it are
+// still found and read.
 #pragma once
 
 #include <array>
@@ -246,6 +247,10 @@ class TXMLBlockWriter {
 // anything fails, FileName keeps its old content, the new file is removed
 // and the exception propagates. A read-only FileName raises EInOutError 5.
 void SaveXMLFile(std::string_view FileName, const std::function<void(TextFile& F)>& Write);
+
+// Opens FileName for input, returns what Read returns and closes the file.
+// False when the file cannot be opened; read errors propagate.
+bool LoadXMLFile(std::string_view FileName, const std::function<bool(TextFile& F)>& Read);
 
 // Stores one block in a file of several blocks: the file's blocks of Root
 // with this ID (trimmed, case ignored), their comment and empty lines
