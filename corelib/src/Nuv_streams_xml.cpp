@@ -438,17 +438,12 @@ std::string ScanForXMLAttrib(std::string_view AttrList, std::string_view AttrNam
   const std::string wanted = AnsiLowerCase(AttrName);
   enum { sName, sAfterEquals, sQuoted, sUnquoted } state = sName;
   std::size_t nameStart = 0, nameEnd = 0, valueStart = 0;
-  // Completes the pair whose value ends before `valueEnd`; true on a match.
-  auto matches = [&](std::size_t valueEnd, std::string& value) {
+  auto nameMatches = [&] {
     const std::string_view name = TrimTagSpace(AttrList.substr(nameStart, nameEnd - nameStart));
-    if (name.size() != wanted.size() ||
-        !std::equal(name.begin(), name.end(), wanted.begin(),
-                    [](char a, char b) { return AnsiLowerChar(a) == b; }))
-      return false;
-    value.assign(AttrList.substr(valueStart, valueEnd - valueStart));
-    return true;
+    return name.size() == wanted.size() &&
+           std::equal(name.begin(), name.end(), wanted.begin(),
+                      [](char a, char b) { return AnsiLowerChar(a) == b; });
   };
-  std::string value;
   for (std::size_t i = 0; i < AttrList.size(); ++i) {
     const char c = AttrList[i];
     switch (state) {
@@ -481,7 +476,7 @@ std::string ScanForXMLAttrib(std::string_view AttrList, std::string_view AttrNam
         if (!IsTagSpace(c) && c != '"') continue;
         break;
     }
-    if (matches(i, value)) return value;
+    if (nameMatches()) return std::string(AttrList.substr(valueStart, i - valueStart));
     state = sName;
     nameStart = i + 1;
   }
@@ -491,7 +486,7 @@ std::string ScanForXMLAttrib(std::string_view AttrList, std::string_view AttrNam
     valueStart = AttrList.size();
   }
   if (state == sAfterEquals) valueStart = AttrList.size();
-  return matches(AttrList.size(), value) ? value : std::string();
+  return nameMatches() ? std::string(AttrList.substr(valueStart)) : std::string();
 }
 
 bool ScanStreamForXMLTag(TStream& Stream, std::string_view Tag, std::string& Content,

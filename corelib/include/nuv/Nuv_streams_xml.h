@@ -17,10 +17,10 @@
 // ScanForXMLAttrib and the ScanXML... value readers.
 //
 // Values are written unescaped, exactly as the object holds them: a double
-// quote or ">" inside a quoted attribute, an end tag inside element
-// content, and a line end in an id do not survive a write and read. Such a
-// value spoils at most its own element or block; the blocks after it are
-// still found and read.
+// quote in a quoted attribute or the id, a ">" in an element's attribute,
+// an end tag in element content and a line end in the id do not survive a
+// write and read. Such a value spoils at most its own element or block;
+// the blocks after it are still found and read.
 #pragma once
 
 #include <array>
