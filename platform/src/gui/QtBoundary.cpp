@@ -1,0 +1,153 @@
+#include "QtBoundary.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QScreen>
+
+#include "nuv/platform/CodePage.h"
+#include "nuv/platform/SysUtils.h"
+
+namespace nuv {
+
+QString ToQString(std::string_view text) {
+  const std::u16string u = AnsiToUtf16(text);
+  return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
+}
+
+std::string FromQString(const QString& text) {
+  return Utf16ToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                         static_cast<std::size_t>(text.size())));
+}
+
+QString QtFileName(std::string_view fileName) {
+  QString name = ToQString(fileName);
+  name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  return name;
+}
+
+namespace {
+
+std::string OsFileName(std::string_view fileName) { return QtFileName(fileName).toStdString(); }
+
+// Closes the descriptor on every path out.
+struct TFd {
+  int fd;
+  ~TFd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+}  // namespace
+
+QByteArray ReadFileBytes(std::string_view fileName) {
+  TFd f{::open(OsFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC)};
+  if (f.fd < 0) RaiseInOutErrorFromErrno(errno, fileName);
+  QByteArray bytes;
+  char buf[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(f.fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      RaiseInOutErrorFromErrno(errno, fileName);
+    }
+    if (n == 0) break;
+    bytes.append(buf, static_cast<qsizetype>(n));
+  }
+  return bytes;
+}
+
+void WriteFileBytes(std::string_view fileName, const QByteArray& bytes) {
+  TFd f{::open(OsFileName(fileName).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
+  if (f.fd < 0) RaiseInOutErrorFromErrno(errno, fileName);
+  const char* p = bytes.constData();
+  qsizetype left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(f.fd, p, static_cast<std::size_t>(left));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      RaiseInOutErrorFromErrno(errno, fileName);
+    }
+    p += n;
+    left -= n;
+  }
+  if (::close(f.fd) != 0) {
+    f.fd = -1;
+    RaiseInOutErrorFromErrno(errno, fileName);
+  }
+  f.fd = -1;
+}
+
+QImage DecodeImage(const QByteArray& bytes, QByteArray* format) {
+  QBuffer buffer;
+  buffer.setData(bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  reader.setAutoTransform(false);
+  reader.setAllocationLimit(static_cast<int>(kMaxImagePixels * 4 >> 20));
+  if (format) *format = reader.format();
+  return ToRgb32(reader.read());
+}
+
+QImage ToRgb32(const QImage& image) {
+  if (image.isNull() || image.format() == QImage::Format_RGB32) return image;
+  if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB32);
+  // Transparent parts show the white of a new bitmap.
+  QImage opaque(image.size(), QImage::Format_RGB32);
+  opaque.fill(Qt::white);
+  QPainter(&opaque).drawImage(0, 0, image);
+  return opaque;
+}
+
+QByteArray EncodeImage(const QImage& image, const char* format, int quality) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  writer.setQuality(quality);
+  if (!writer.write(image)) throw Exception(std::string("Cannot encode the image as ") + format);
+  return bytes;
+}
+
+void EnsureGuiApplication() {
+  if (QCoreApplication::instance()) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+      throw Exception("The graphical layer needs a QApplication; the host created another kind");
+    return;
+  }
+  // Without a display Qt would abort; the offscreen platform still draws.
+  if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static int argc = 1;
+  static char arg0[] = "nuv";
+  static char* argv[] = {arg0, nullptr};
+  // Deliberately never deleted: it lives as long as the process, and the
+  // pointer keeps it reachable for leak checkers.
+  static QApplication* app = new QApplication(argc, argv);
+  (void)app;
+}
+
+bool HasGuiApplication() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+
+int32_t ScreenPixelsPerInch() {
+  if (!HasGuiApplication()) return 96;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+  return dpi >= 1.0 && dpi <= 10000.0 ? static_cast<int32_t>(Round(dpi)) : 96;
+}
+
+bool IsHeadless() {
+  if (!HasGuiApplication()) return true;
+  const QString platform = QGuiApplication::platformName();
+  return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+}  // namespace nuv
