@@ -78,7 +78,7 @@ void TBitmap::SetSize(int32_t width, int32_t height) {
   }
   BeforeChange();
   const int32_t keepW = std::min(width, Width()), keepH = std::min(height, Height());
-  for (int32_t y = 0; y < keepH; ++y)
+  for (int32_t y = 0; y < keepH && keepW > 0; ++y)
     std::memcpy(next.scanLine(y), image_.constScanLine(y), static_cast<std::size_t>(keepW) * 4);
   image_ = std::move(next);
   AfterChange();
@@ -137,8 +137,12 @@ QImage TBitmap::ImageForSave() const {
       return Image().convertToFormat(QImage::Format_Mono, {0xFF000000, 0xFFFFFFFF});
     case pf4bit:
       return Image().convertToFormat(QImage::Format_Indexed8, kVgaPalette);
-    case pf8bit:
-      return Image().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+    case pf8bit: {
+      QImage indexed = Image().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+      // A full palette, or the writer would drop to 4 bits for few colours.
+      if (indexed.colorCount() < 256) indexed.setColorCount(256);
+      return indexed;
+    }
     default:
       return Image();
   }

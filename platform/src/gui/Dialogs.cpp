@@ -46,7 +46,11 @@ std::vector<std::string> DialogNameFilters(std::string_view Filter) {
       if (!patterns.empty()) patterns += ' ';
       patterns += p == "*.*" ? std::string_view("*") : p;
     }
-    filters.push_back(std::string(parts[i]) + " (" + (patterns.empty() ? "*" : patterns) + ")");
+    // A description that shows its patterns already would show them twice.
+    std::string_view description = parts[i];
+    if (const std::size_t open = description.rfind(" ("); open != std::string_view::npos && description.ends_with(')'))
+      description = description.substr(0, open);
+    filters.push_back(std::string(description) + " (" + (patterns.empty() ? "*" : patterns) + ")");
   }
   return filters;
 }

@@ -182,7 +182,9 @@ const QFont& TFont::QtFont() const {
   if (qfont_) return *qfont_;
   EnsureGuiApplication();
   auto f = std::make_unique<QFont>(QtFamilyOf(name_));
-  f->setStyleStrategy(static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::NoFontMerging));
+  // No ligatures or other shaping either: a text is as wide as its letters.
+  f->setStyleStrategy(
+      static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::NoFontMerging | QFont::PreferNoShaping));
   // Hinted advances are whole pixels, so text widths add up like on the
   // classic raster devices and do not drift with the renderer's defaults.
   f->setHintingPreference(QFont::PreferFullHinting);

@@ -23,9 +23,9 @@ void TJPEGImage::LoadFromBytes(const QByteArray& bytes) {
   QBuffer buffer;
   buffer.setData(bytes);
   buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer, "jpeg");
-  const QSize size = reader.size();
-  if (!reader.canRead() || !size.isValid()) throw EInvalidGraphic("JPEG image is not valid");
+  QImageReader reader(&buffer);
+  const QSize size = reader.format() == "jpeg" ? reader.size() : QSize();
+  if (!size.isValid()) throw EInvalidGraphic("JPEG image is not valid");
   data_ = bytes;
   image_ = QImage();
   size_ = size;

@@ -14,7 +14,8 @@ namespace nuv {
 namespace {
 
 QSize PagePixels(TPrinterOrientation orientation) {
-  const QSize a4 = QPageSize(QPageSize::A4).sizePixels(TPrinter::kResolution);
+  const QSizeF mm = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
+  const QSize a4(qRound(mm.width() / 25.4 * TPrinter::kResolution), qRound(mm.height() / 25.4 * TPrinter::kResolution));
   return orientation == poPortrait ? a4 : a4.transposed();
 }
 
