@@ -129,10 +129,14 @@ void EnsureGuiApplication() {
   static int argc = 1;
   static char arg0[] = "nuv";
   static char* argv[] = {arg0, nullptr};
-  // Deliberately never deleted: it lives as long as the process, and the
-  // pointer keeps it reachable for leak checkers.
-  static QApplication* app = new QApplication(argc, argv);
-  (void)app;
+  static QApplication* app = nullptr;
+  app = new QApplication(argc, argv);
+  // Gone at exit, before the statics Qt made while starting, so that Qt
+  // and the font library shut down in order.
+  std::atexit([] {
+    delete app;
+    app = nullptr;
+  });
 }
 
 bool HasGuiApplication() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
