@@ -406,3 +406,46 @@ TEST(CanvasDraw, TransparentBitmapsLeaveTheirBottomLeftColourOut) {
 
 }  // namespace
 }  // namespace nuv
+
+namespace nuv {
+namespace {
+
+TEST(CanvasRobustness, ExtremeArgumentsNeitherCrashNorHang) {
+  auto b = testing::MakeBitmap(20, 20);
+  auto src = testing::MakePatterned(4, 4);
+  TCanvas* cv = b->Canvas();
+  const int32_t lo = INT32_MIN, hi = INT32_MAX;
+  cv->Brush()->SetColor(clRed);
+  cv->Rectangle(lo, lo, hi, hi);
+  EXPECT_EQ(cv->Pixels(10, 10), clRed);  // the interior covers the image
+  cv->Brush()->SetColor(clBlue);
+  cv->Ellipse(lo, lo, hi, hi);
+  cv->Ellipse(-1000000, -1000000, 1000000, 1000000);
+  EXPECT_EQ(cv->Pixels(10, 10), clBlue);
+  cv->Polygon({{lo, lo}, {hi, lo}, {hi, hi}, {lo, hi}});
+  cv->Polyline({{lo, 5}, {hi, 5}, {5, lo}});
+  cv->FillRect(Rect(lo, lo, hi, hi));
+  cv->FrameRect(Rect(lo, lo, hi, hi));
+  cv->StretchDraw(Rect(lo, lo, hi, hi), *src);
+  cv->SetStretchBltMode(sbmHalftone);
+  cv->StretchDraw(Rect(lo, lo, hi, hi), *src);
+  cv->StretchDraw(Rect(-100000, -100000, 100000, 100000), *src);
+  cv->CopyRect(Rect(0, 0, 20, 20), *src->Canvas(), Rect(lo, lo, hi, hi));
+  cv->Draw(hi, hi, *src);
+  cv->Pen()->SetWidth(hi);
+  cv->MoveTo(0, 0);
+  cv->LineTo(19, 19);
+  cv->Pen()->SetWidth(1);
+  cv->TextOut(hi, hi, "far away");
+  cv->TextOut(lo, lo, "far away");
+  EXPECT_EQ(cv->PenPos().Y, lo);
+  cv->Font()->SetSize(hi);
+  cv->Font()->SetSize(lo);
+  cv->Font()->SetEscapement(lo);
+  cv->TextOut(1, 1, "x");
+  EXPECT_EQ(Rect(lo, 0, hi, 0).Width(), hi);
+  EXPECT_EQ(Bounds(hi, 0, hi, 1).Right, hi);
+}
+
+}  // namespace
+}  // namespace nuv

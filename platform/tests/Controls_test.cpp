@@ -403,7 +403,6 @@ struct SpeedButtons : ::testing::Test {
       b->SetParent(&host);
       b->SetGroupIndex(1);
       b->SetGlyph(&glyph);
-      b->SetNumGlyphs(2);
       b->OnClick = [this](TObject*) { ++clicks; };
     }
     zoom->SetLeft(26);
@@ -436,6 +435,18 @@ TEST_F(SpeedButtons, OneOfTheGroupIsDown) {
   Release(pointer, {50, 5});
   EXPECT_FALSE(pointer->Down());
   EXPECT_EQ(clicks, 3);
+}
+
+TEST_F(SpeedButtons, GlyphWidthTellsTheNumberOfImages) {
+  EXPECT_EQ(zoom->NumGlyphs(), 2);
+  zoom->Glyph()->SetSize(40, 8);  // five: too many, one image
+  EXPECT_EQ(zoom->NumGlyphs(), 1);
+  zoom->Glyph()->SetSize(24, 8);
+  EXPECT_EQ(zoom->NumGlyphs(), 3);
+  zoom->Glyph()->SetSize(25, 8);  // not whole images: unchanged
+  EXPECT_EQ(zoom->NumGlyphs(), 3);
+  zoom->SetNumGlyphs(7);
+  EXPECT_EQ(zoom->NumGlyphs(), 3);
 }
 
 TEST_F(SpeedButtons, GlyphIsCentredWithoutItsBackground) {

@@ -52,6 +52,9 @@ constexpr TColor kSystemColors[] = {
 // glyph cache.
 constexpr int32_t kMaxFontPixels = 16384;
 
+// -v without overflow.
+int32_t Negated(int32_t v) { return v == INT32_MIN ? INT32_MAX : -v; }
+
 }  // namespace
 
 TColor ColorToRGB(TColor color) {
@@ -122,7 +125,7 @@ void TBrush::Assign(const TPersistent& Source) {
 
 // ---------------------------------------------------------------------------
 
-TFont::TFont() : pixels_per_inch_(ScreenPixelsPerInch()) { height_ = -MulDiv(8, pixels_per_inch_, 72); }
+TFont::TFont() : pixels_per_inch_(ScreenPixelsPerInch()) { height_ = Negated(MulDiv(8, pixels_per_inch_, 72)); }
 
 TFont::~TFont() = default;
 
@@ -136,9 +139,9 @@ void TFont::SetName(std::string_view value) {
   Modified();
 }
 
-int32_t TFont::Size() const { return -MulDiv(height_, 72, pixels_per_inch_); }
+int32_t TFont::Size() const { return Negated(MulDiv(height_, 72, pixels_per_inch_)); }
 
-void TFont::SetSize(int32_t value) { SetHeight(-MulDiv(value, pixels_per_inch_, 72)); }
+void TFont::SetSize(int32_t value) { SetHeight(Negated(MulDiv(value, pixels_per_inch_, 72))); }
 
 void TFont::SetHeight(int32_t value) {
   height_ = value;
@@ -174,7 +177,7 @@ void TFont::Assign(const TPersistent& Source) {
   color_ = font->color_;
   escapement_ = font->escapement_;
   height_ = pixels_per_inch_ == font->pixels_per_inch_ ? font->height_
-                                                        : -MulDiv(font->Size(), pixels_per_inch_, 72);
+                                                        : Negated(MulDiv(font->Size(), pixels_per_inch_, 72));
   Modified();
 }
 
@@ -193,7 +196,7 @@ const QFont& TFont::QtFont() const {
   f->setItalic((style_ & FontStyleBit(fsItalic)) != 0);
   f->setUnderline((style_ & FontStyleBit(fsUnderline)) != 0);
   f->setStrikeOut((style_ & FontStyleBit(fsStrikeOut)) != 0);
-  int64_t em = height_ < 0 ? -static_cast<int64_t>(height_) : height_;
+  int64_t em = std::llabs(int64_t{height_});
   if (height_ > 0) {
     // A positive height is the whole cell; find the em that fills it.
     QFont probe(*f);

@@ -24,6 +24,9 @@ TRect Normalized(const TRect& r) {
           std::max(r.Top, r.Bottom)};
 }
 
+// Wider pens only cost time: no image is that large.
+constexpr int32_t kMaxPenWidth = 1 << 15;
+
 bool IsEmpty(const TRect& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
 
 // Centre of a pixel in Qt's coordinates.
@@ -102,7 +105,7 @@ void TRasterCanvas::StrokeWide(const QPainterPath& path, bool miter) {
   QPainter& p = Painter();
   p.setCompositionMode(QtMode(Pen()->Mode()));
   p.setBrush(Qt::NoBrush);
-  p.setPen(QPen(QtColor(Pen()->Color()), Pen()->Width(), Qt::SolidLine, Qt::RoundCap,
+  p.setPen(QPen(QtColor(Pen()->Color()), std::min(Pen()->Width(), kMaxPenWidth), Qt::SolidLine, Qt::RoundCap,
                 miter ? Qt::MiterJoin : Qt::RoundJoin));
   p.drawPath(path);
 }
@@ -164,7 +167,7 @@ void TRasterCanvas::DoEllipse(const TRect& r) {
   const TRect b = Normalized(r);
   if (!HasPixels() || IsEmpty(b)) return;
   const bool outline = Pen()->Style() != psClear;
-  if (b.Width() > raster::kMaxEllipseSide || b.Height() > raster::kMaxEllipseSide) {
+  if (int64_t{b.Right} - b.Left > raster::kMaxEllipseSide || int64_t{b.Bottom} - b.Top > raster::kMaxEllipseSide) {
     // Far larger than any image: Qt's path filler is close enough.
     QPainterPath path;
     path.addEllipse(QRectF(b.Left + 0.5, b.Top + 0.5, b.Width() - 1.0, b.Height() - 1.0));
@@ -290,7 +293,7 @@ void TRasterCanvas::DoTextOut(int32_t X, int32_t Y, std::string_view Text, const
     if (opaque) p.fillRect(box, QtColor(Brush()->Color()));
   }
   p.translate(X, Y);
-  if (Font()->Escapement() != 0) p.rotate(-Font()->Escapement() / 10.0);
+  if (Font()->Escapement() != 0) p.rotate(Font()->Escapement() / -10.0);
   if (opaque && !clip && !text.isEmpty())
     p.fillRect(QRect(0, 0, fm.horizontalAdvance(text), fm.height()), QtColor(Brush()->Color()));
   p.setFont(font);

@@ -110,6 +110,12 @@ void TPanel::Paint() {
 TSpeedButton::TSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner), glyph_(std::make_unique<TBitmap>()) {
   SetControlStyle(0);
   SetBounds(0, 0, 23, 22);
+  // A glyph of square images side by side tells how many it holds.
+  glyph_->OnChange = [this](TObject*) {
+    const int32_t w = glyph_->Width(), h = glyph_->Height();
+    if (h > 0 && w % h == 0) num_glyphs_ = w / h <= 4 ? w / h : 1;
+    Invalidate();
+  };
 }
 
 TSpeedButton::~TSpeedButton() = default;

@@ -75,9 +75,10 @@ class TBitmap : public TGraphic {
   void SetHeight(int32_t value) { SetSize(Width(), value); }
   void SetSize(int32_t width, int32_t height);
 
+  // The depth the bitmap is saved in (the pixels in memory keep 24 bits):
+  // 1 bit takes black or white, 4 bits the nearest of the 16 standard
+  // colours, 8 bits a palette of at most 256 colours.
   TPixelFormat PixelFormat() const { return pixel_format_; }
-  // Reduces the pixels to what the format can hold (1 bit: black and white,
-  // 4 bits: the 16 standard colours, 15/16 bits: 5 or 6 bits per channel).
   void SetPixelFormat(TPixelFormat value);
 
   // When Transparent is set, Draw leaves out the pixels of TransparentColor:

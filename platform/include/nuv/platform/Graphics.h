@@ -123,14 +123,19 @@ struct TSize {
   friend bool operator==(const TSize&, const TSize&) = default;
 };
 
+// The int32 nearest to v: coordinates that leave the range saturate.
+constexpr int32_t SaturatedInt32(int64_t v) {
+  return v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : static_cast<int32_t>(v);
+}
+
 // Right and Bottom are exclusive.
 struct TRect {
   int32_t Left = 0;
   int32_t Top = 0;
   int32_t Right = 0;
   int32_t Bottom = 0;
-  int32_t Width() const { return Right - Left; }
-  int32_t Height() const { return Bottom - Top; }
+  constexpr int32_t Width() const { return SaturatedInt32(int64_t{Right} - Left); }
+  constexpr int32_t Height() const { return SaturatedInt32(int64_t{Bottom} - Top); }
   friend bool operator==(const TRect&, const TRect&) = default;
 };
 
@@ -139,7 +144,7 @@ constexpr TRect Rect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   return {left, top, right, bottom};
 }
 constexpr TRect Bounds(int32_t left, int32_t top, int32_t width, int32_t height) {
-  return {left, top, left + width, top + height};
+  return {left, top, SaturatedInt32(int64_t{left} + width), SaturatedInt32(int64_t{top} + height)};
 }
 // True when p lies inside r (right and bottom edges excluded).
 constexpr bool PtInRect(const TRect& r, TPoint p) {

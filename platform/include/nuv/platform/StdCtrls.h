@@ -66,7 +66,9 @@ class TSpeedButton : public TGraphicControl {
   ~TSpeedButton() override;
 
   // The glyph holds NumGlyphs images side by side: up, disabled, pressed,
-  // down. Its bottom-left pixel's colour is transparent.
+  // down. Its bottom-left pixel's colour is transparent. A glyph whose width
+  // is 1 to 4 times its height sets NumGlyphs to that number when it
+  // changes; the button repaints.
   TBitmap* Glyph() const { return glyph_.get(); }
   void SetGlyph(const TBitmap* value);
   int32_t NumGlyphs() const { return num_glyphs_; }
