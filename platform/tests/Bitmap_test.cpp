@@ -144,21 +144,41 @@ TEST(BitmapFile, PngSavesForPictures) {
 TEST(BitmapFile, ErrorsAreReportedByKind) {
   TempDir dir;
   TBitmap b;
-  try {
-    b.LoadFromFile(dir.File("missing.bmp"));
-    FAIL() << "no error";
-  } catch (const EInOutError& e) {
-    EXPECT_EQ(e.ErrorCode(), ioFileNotFound);
-  }
+  EXPECT_THROW(b.LoadFromFile(dir.File("missing.bmp")), EFOpenError);
   std::ofstream(dir.File("text.bmp")) << "BM but not a bitmap";
   EXPECT_THROW(b.LoadFromFile(dir.File("text.bmp")), EInvalidGraphic);
   EXPECT_THROW(b.SaveToFile(dir.File("empty.bmp")), EInvalidGraphic);
   auto ok = MakeBitmap(2, 2);
-  EXPECT_THROW(ok->SaveToFile(dir.File("no/such/dir/x.bmp")), EInOutError);
+  EXPECT_THROW(ok->SaveToFile(dir.File("no/such/dir/x.bmp")), EFCreateError);
   // A backslash separates directories as well.
   std::filesystem::create_directory(dir.Path() / "sub");
   ok->SaveToFile(dir.Path().string() + "\\sub\\x.bmp");
   EXPECT_TRUE(std::filesystem::exists(dir.Path() / "sub" / "x.bmp"));
+}
+
+TEST(BitmapStream, ReadsFromThePositionToTheEnd) {
+  auto b = MakePatterned(5, 3);
+  TMemoryStream stream;
+  stream.WriteBuffer("head", 4);
+  b->SaveToStream(stream);
+  stream.SetPosition(4);
+  TBitmap back;
+  back.LoadFromStream(stream);
+  EXPECT_EQ(PixelsOf(back), PixelsOf(*b));
+  EXPECT_EQ(stream.Position(), stream.Size());
+  stream.SetPosition(stream.Size());
+  EXPECT_THROW(back.LoadFromStream(stream), EInvalidGraphic);  // nothing left
+  EXPECT_EQ(back.Width(), 5);  // a failed load leaves the picture alone
+
+  TJPEGImage jpeg;
+  jpeg.Assign(*b);
+  TMemoryStream js;
+  jpeg.SaveToStream(js);
+  js.SetPosition(0);
+  TJPEGImage again;
+  again.LoadFromStream(js);
+  EXPECT_EQ(again.Width(), 5);
+  EXPECT_EQ(again.Height(), 3);
 }
 
 TEST(BitmapFile, HeaderSizeIsReadWithoutDecoding) {
@@ -293,7 +313,7 @@ TEST(Jpeg, RefusesOtherFilesAndEmptyPictures) {
   TJPEGImage jpeg;
   EXPECT_THROW(jpeg.LoadFromFile(dir.File("x.bmp")), EInvalidGraphic);
   EXPECT_THROW(jpeg.SaveToFile(dir.File("y.jpg")), EInvalidGraphic);
-  EXPECT_THROW(jpeg.LoadFromFile(dir.File("none.jpg")), EInOutError);
+  EXPECT_THROW(jpeg.LoadFromFile(dir.File("none.jpg")), EFOpenError);
 }
 
 TEST(Clipboard, BitmapsAndTextRoundTrip) {

@@ -123,3 +123,24 @@ TEST(TPersistent, AssignFailsWithBothClassNames) {
 
 }  // namespace
 }  // namespace nuv
+
+#include "nuv/platform/Types.h"
+
+namespace nuv {
+namespace {
+
+TEST(ShortString, TruncatesAndComparesWithEveryStringKind) {
+  ShortString<3> s = "abcdef";
+  EXPECT_EQ(s.Length(), 3u);
+  EXPECT_TRUE(s == "abc");
+  EXPECT_TRUE("abc" == s);
+  EXPECT_TRUE(s == std::string("abc"));
+  EXPECT_TRUE(s == ShortString<3>("abc"));
+  EXPECT_FALSE(s == "ab");
+  ShortString<3> t = "ab";
+  t = "x";
+  EXPECT_EQ(t.Data()[1], '\0') << "unused slots are cleared so byte images compare";
+}
+
+}  // namespace
+}  // namespace nuv

@@ -12,6 +12,16 @@
 
 namespace nuv {
 
+void TGraphic::LoadFromFile(std::string_view FileName) {
+  TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(stream);
+}
+
+void TGraphic::SaveToFile(std::string_view FileName) const {
+  TFileStream stream(FileName, fmCreate);
+  SaveToStream(stream);
+}
+
 void TGraphic::Changed() {
   if (OnChange) OnChange(this);
 }
@@ -120,7 +130,7 @@ TCanvas* TBitmap::Canvas() {
   return canvas_.get();
 }
 
-void TBitmap::LoadFromFile(std::string_view FileName) { LoadFromBytes(ReadFileBytes(FileName)); }
+void TBitmap::LoadFromStream(TStream& Stream) { LoadFromBytes(ReadRest(Stream)); }
 
 void TBitmap::LoadFromBytes(const QByteArray& bytes) {
   QImage image = DecodeImage(bytes);
@@ -148,14 +158,16 @@ QImage TBitmap::ImageForSave() const {
   }
 }
 
-void TBitmap::SaveToFile(std::string_view FileName) const {
+void TBitmap::SaveToStream(TStream& Stream) const {
   if (image_.isNull()) throw EInvalidGraphic("Cannot save an empty bitmap");
-  WriteFileBytes(FileName, EncodeImage(ImageForSave(), "BMP"));
+  WriteAll(Stream, EncodeImage(ImageForSave(), "BMP"));
 }
 
 void TBitmap::SaveToPngFile(std::string_view FileName) const {
   if (image_.isNull()) throw EInvalidGraphic("Cannot save an empty bitmap");
-  WriteFileBytes(FileName, EncodeImage(Image(), "PNG"));
+  const QByteArray png = EncodeImage(Image(), "PNG");
+  TFileStream stream(FileName, fmCreate);
+  WriteAll(stream, png);
 }
 
 void TBitmap::LoadFromResourceName(std::string_view Module, std::string_view ResName) {

@@ -84,7 +84,7 @@ bool TSaveDialog::Execute() {
   if (!default_ext_.empty()) dialog.setDefaultSuffix(ToQString(default_ext_));
   if (!file_name_.empty()) dialog.selectFile(QtFileName(file_name_));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-  file_name_ = FromQString(dialog.selectedFiles().constFirst());
+  file_name_ = FromQtFileName(dialog.selectedFiles().constFirst());
   const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
   if (chosen >= 0) filter_index_ = static_cast<int32_t>(chosen) + 1;
   return true;

@@ -17,7 +17,7 @@ int32_t TJPEGImage::Height() const { return size_.height(); }
 
 void TJPEGImage::SetCompressionQuality(int32_t value) { quality_ = std::clamp(value, 1, 100); }
 
-void TJPEGImage::LoadFromFile(std::string_view FileName) { LoadFromBytes(ReadFileBytes(FileName)); }
+void TJPEGImage::LoadFromStream(TStream& Stream) { LoadFromBytes(ReadRest(Stream)); }
 
 void TJPEGImage::LoadFromBytes(const QByteArray& bytes) {
   QBuffer buffer;
@@ -32,10 +32,10 @@ void TJPEGImage::LoadFromBytes(const QByteArray& bytes) {
   Changed();
 }
 
-void TJPEGImage::SaveToFile(std::string_view FileName) const {
+void TJPEGImage::SaveToStream(TStream& Stream) const {
   if (Empty()) throw EInvalidGraphic("Cannot save an empty JPEG image");
   JPEGNeeded();
-  WriteFileBytes(FileName, data_);
+  WriteAll(Stream, data_);
 }
 
 void TJPEGImage::Assign(const TPersistent& Source) {

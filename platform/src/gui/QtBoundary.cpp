@@ -1,9 +1,5 @@
 #include "QtBoundary.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 
 #include <QApplication>
@@ -14,6 +10,8 @@
 #include <QScreen>
 
 #include "nuv/platform/CodePage.h"
+#include "nuv/platform/FileUtils.h"
+#include "nuv/platform/Streams.h"
 #include "nuv/platform/SysUtils.h"
 
 namespace nuv {
@@ -28,63 +26,20 @@ std::string FromQString(const QString& text) {
                                          static_cast<std::size_t>(text.size())));
 }
 
-QString QtFileName(std::string_view fileName) {
-  QString name = ToQString(fileName);
-  name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-  return name;
-}
+QString QtFileName(std::string_view fileName) { return QString::fromStdString(OsFileName(fileName)); }
 
-namespace {
+std::string FromQtFileName(const QString& name) { return AnsiFileName(name.toStdString()); }
 
-std::string OsFileName(std::string_view fileName) { return QtFileName(fileName).toStdString(); }
-
-// Closes the descriptor on every path out.
-struct TFd {
-  int fd;
-  ~TFd() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
-}  // namespace
-
-QByteArray ReadFileBytes(std::string_view fileName) {
-  TFd f{::open(OsFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC)};
-  if (f.fd < 0) RaiseInOutErrorFromErrno(errno, fileName);
+QByteArray ReadRest(TStream& stream) {
+  const int64_t count = stream.Size() - stream.Position();
   QByteArray bytes;
-  char buf[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(f.fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      RaiseInOutErrorFromErrno(errno, fileName);
-    }
-    if (n == 0) break;
-    bytes.append(buf, static_cast<qsizetype>(n));
-  }
+  if (count <= 0) return bytes;
+  bytes.resize(static_cast<qsizetype>(count));
+  stream.ReadBuffer(bytes.data(), count);
   return bytes;
 }
 
-void WriteFileBytes(std::string_view fileName, const QByteArray& bytes) {
-  TFd f{::open(OsFileName(fileName).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
-  if (f.fd < 0) RaiseInOutErrorFromErrno(errno, fileName);
-  const char* p = bytes.constData();
-  qsizetype left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(f.fd, p, static_cast<std::size_t>(left));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      RaiseInOutErrorFromErrno(errno, fileName);
-    }
-    p += n;
-    left -= n;
-  }
-  if (::close(f.fd) != 0) {
-    f.fd = -1;
-    RaiseInOutErrorFromErrno(errno, fileName);
-  }
-  f.fd = -1;
-}
+void WriteAll(TStream& stream, const QByteArray& bytes) { stream.WriteBuffer(bytes.constData(), bytes.size()); }
 
 QImage DecodeImage(const QByteArray& bytes, QByteArray* format) {
   QBuffer buffer;

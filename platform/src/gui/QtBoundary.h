@@ -1,7 +1,6 @@
-// Where the library meets Qt and the file system: Windows-1252 text to and
-// from QString, file names, whole-file reads and writes with the runtime's
-// I/O errors, and the GUI application that fonts, widgets and the clipboard
-// need.
+// Where the graphical layer meets Qt: Windows-1252 text and file names to
+// and from QString, images in memory and in streams, and the GUI
+// application that fonts, widgets and the clipboard need.
 #pragma once
 
 #include <cstdint>
@@ -14,16 +13,20 @@
 
 namespace nuv {
 
+class TStream;
+
 QString ToQString(std::string_view text);
 // Characters outside Windows-1252 become "?".
 std::string FromQString(const QString& text);
 
-// A file name for Qt and the operating system: "\" becomes "/".
+// A library file name as Qt opens it (OsFileName), and back.
 QString QtFileName(std::string_view fileName);
+std::string FromQtFileName(const QString& name);
 
-// Raise EInOutError (errno-based code, naming the file) on failure.
-QByteArray ReadFileBytes(std::string_view fileName);
-void WriteFileBytes(std::string_view fileName, const QByteArray& bytes);
+// The bytes from the stream's position to its end, and all bytes written
+// to it (the stream's errors propagate).
+QByteArray ReadRest(TStream& stream);
+void WriteAll(TStream& stream, const QByteArray& bytes);
 
 // Images in memory: decoding (any format the image reader recognises,
 // converted to RGB32; a null image when the bytes are no image) and

@@ -7,8 +7,9 @@
 // bitmap is written with the 16 standard colours, an 8-bit one with a
 // palette of at most 256). New areas of a bitmap are white.
 //
-// File names are Windows-1252; "\" and "/" both separate directories. File
-// errors raise EInOutError, contents that cannot be decoded EInvalidGraphic.
+// Files are read and written through the runtime's file streams (file names
+// as OsFileName describes; errors EFOpenError, EFCreateError, EReadError,
+// EWriteError); contents that cannot be decoded raise EInvalidGraphic.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include <QImage>
 
 #include "nuv/platform/Graphics.h"
+#include "nuv/platform/Streams.h"
 
 namespace nuv {
 
@@ -43,8 +45,11 @@ class TGraphic : public TPersistent {
   virtual int32_t Height() const = 0;
   bool Empty() const { return Width() <= 0 || Height() <= 0; }
 
-  virtual void LoadFromFile(std::string_view FileName) = 0;
-  virtual void SaveToFile(std::string_view FileName) const = 0;
+  // Loading reads the stream from its position to its end.
+  virtual void LoadFromStream(TStream& Stream) = 0;
+  virtual void SaveToStream(TStream& Stream) const = 0;
+  void LoadFromFile(std::string_view FileName);
+  void SaveToFile(std::string_view FileName) const;
 
   // The pixels as an RGB32 image (decoded on first use for compressed
   // pictures). The reference stays valid until the graphic changes.
@@ -95,9 +100,9 @@ class TBitmap : public TGraphic {
 
   // BMP (or any other format the image reader recognises, such as PNG);
   // the file's bit depth becomes PixelFormat.
-  void LoadFromFile(std::string_view FileName) override;
+  void LoadFromStream(TStream& Stream) override;
   // BMP in PixelFormat's depth (15/16 and device formats as 24 bits).
-  void SaveToFile(std::string_view FileName) const override;
+  void SaveToStream(TStream& Stream) const override;
   void SaveToPngFile(std::string_view FileName) const;
   // Loads the image resource ":/<Module>/<ResName>" that a library compiled
   // in with Qt's resource system; raises EResNotFound when there is none.

@@ -28,11 +28,10 @@ class TJPEGImage : public TGraphic {
   int32_t CompressionQuality() const { return quality_; }
   void SetCompressionQuality(int32_t value);
 
-  // Raises EInOutError for file errors and EInvalidGraphic when the file is
-  // no JPEG image.
-  void LoadFromFile(std::string_view FileName) override;
+  // Raises EInvalidGraphic when the data are no JPEG image.
+  void LoadFromStream(TStream& Stream) override;
   // Raises EInvalidGraphic for an empty picture.
-  void SaveToFile(std::string_view FileName) const override;
+  void SaveToStream(TStream& Stream) const override;
 
   // Takes another JPEG picture or any graphic's pixels (a bitmap).
   void Assign(const TPersistent& Source) override;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace nuv {
 
@@ -34,10 +35,6 @@ class ShortString {
     len_ = static_cast<uint8_t>(std::min(s.size(), N));
     for (std::size_t i = 0; i < N; ++i) data_[i] = i < len_ ? s[i] : '\0';
   }
-  constexpr ShortString& operator=(std::string_view s) {
-    Assign(s);
-    return *this;
-  }
 
   constexpr std::size_t Length() const { return len_; }
   constexpr bool Empty() const { return len_ == 0; }
@@ -48,11 +45,12 @@ class ShortString {
   // Raw slots, for writing the record image (length byte, then N bytes).
   constexpr const char* Data() const { return data_; }
 
-  friend constexpr bool operator==(const ShortString& a, const ShortString& b) {
-    return a.View() == b.View();
-  }
-  friend constexpr bool operator==(const ShortString& a, std::string_view b) {
-    return a.View() == b;
+  // Compares with anything that reads as a string_view (another short
+  // string, std::string, a literal).
+  template <class S>
+    requires std::is_convertible_v<const S&, std::string_view>
+  friend constexpr bool operator==(const ShortString& a, const S& b) {
+    return a.View() == std::string_view(b);
   }
 
  private:
