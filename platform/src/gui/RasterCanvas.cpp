@@ -60,11 +60,6 @@ TRasterCanvas::TRasterCanvas(QImage* image, bool isPrinter) : TCanvas(isPrinter)
 
 TRasterCanvas::~TRasterCanvas() { Flush(); }
 
-void TRasterCanvas::SetTarget(QImage* image) {
-  Flush();
-  image_ = image;
-}
-
 void TRasterCanvas::Flush() { painter_.reset(); }
 
 raster::TTarget TRasterCanvas::Surface() {

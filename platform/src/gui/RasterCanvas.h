@@ -24,8 +24,6 @@ class TRasterCanvas : public TCanvas {
   TRasterCanvas(QImage* image, bool isPrinter);
   ~TRasterCanvas() override;
 
-  void SetTarget(QImage* image);
-  QImage* Target() const { return image_; }
   // Ends the painter; the owner calls it before it changes the image.
   void Flush();
 

@@ -115,7 +115,8 @@ class TBitmap : public TGraphic {
   const QImage& Image() const override;
   // Writable pixels of one row as 0xAARRGGBB words (alpha is 0xFF), for
   // fast pixel work; nullptr outside 0..Height-1. The canvas is flushed
-  // first, so drawing and direct access may alternate.
+  // first, so drawing and direct access may alternate. The pointer is valid
+  // until the bitmap is resized, loaded, assigned or copied.
   uint32_t* ScanLine(int32_t Row);
   // Replaces the pixels (converted to RGB32).
   void SetImage(const QImage& image);
