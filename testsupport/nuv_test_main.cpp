@@ -6,14 +6,13 @@
 // full hinting).
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string>
-
-#include <QApplication>
-#include <QFont>
-#include <QFontDatabase>
 
 namespace {
 
@@ -30,14 +29,17 @@ void PrepareEnvironment() {
 constexpr const char* kFontDir = "/usr/share/fonts/truetype/dejavu/";
 // fonts-dejavu-core; the oblique faces come with fonts-dejavu-extra and are
 // used when present.
-constexpr const char* kRequiredFonts[] = {"DejaVuSans.ttf",     "DejaVuSans-Bold.ttf", "DejaVuSansMono.ttf",
-                                          "DejaVuSansMono-Bold.ttf", "DejaVuSerif.ttf", "DejaVuSerif-Bold.ttf"};
+constexpr const char* kRequiredFonts[] = {"DejaVuSans.ttf",     "DejaVuSans-Bold.ttf",
+                                          "DejaVuSansMono.ttf", "DejaVuSansMono-Bold.ttf",
+                                          "DejaVuSerif.ttf",    "DejaVuSerif-Bold.ttf"};
 constexpr const char* kOptionalFonts[] = {"DejaVuSans-Oblique.ttf", "DejaVuSans-BoldOblique.ttf",
-                                          "DejaVuSansMono-Oblique.ttf", "DejaVuSansMono-BoldOblique.ttf"};
+                                          "DejaVuSansMono-Oblique.ttf",
+                                          "DejaVuSansMono-BoldOblique.ttf"};
 
 bool RegisterFonts() {
   for (const char* name : kRequiredFonts) {
-    if (QFontDatabase::addApplicationFont(QString::fromLatin1(kFontDir) + QLatin1String(name)) < 0) {
+    if (QFontDatabase::addApplicationFont(QString::fromLatin1(kFontDir) + QLatin1String(name)) <
+        0) {
       std::cerr << "nuv tests: cannot load " << kFontDir << name
                 << " (install fonts-dejavu-core, see scripts/install-deps)\n";
       return false;
@@ -47,7 +49,8 @@ bool RegisterFonts() {
     QFontDatabase::addApplicationFont(QString::fromLatin1(kFontDir) + QLatin1String(name));
   QFont font(QStringLiteral("DejaVu Sans"));
   font.setPixelSize(12);
-  font.setStyleStrategy(static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::NoFontMerging));
+  font.setStyleStrategy(
+      static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::NoFontMerging));
   font.setHintingPreference(QFont::PreferFullHinting);
   QApplication::setFont(font);
   return true;

@@ -24,7 +24,8 @@ TEST(SetCanvasFontSizeScaled, ConvertsAtTheScreensDensity) {
     TFont screenFont;
     screenFont.SetPixelsPerInch(Screen().PixelsPerInch());
     screenFont.SetSize(c.size);
-    EXPECT_EQ(canvas.Font()->Height(), screenFont.Height()) << "ppi " << c.canvasPpi << " size " << c.size;
+    EXPECT_EQ(canvas.Font()->Height(), screenFont.Height())
+        << "ppi " << c.canvasPpi << " size " << c.size;
     EXPECT_EQ(canvas.Font()->PixelsPerInch(), c.canvasPpi) << "ppi " << c.canvasPpi;
   }
 }
@@ -50,8 +51,9 @@ TEST(FontIsTrueType, KnowsOutlineAndRasterNamesAndRefusesUnknownOnes) {
     const char* name;
     bool trueType;
   };
-  const Case cases[] = {{"DejaVu Sans", true},   {"dejavu sans mono", true}, {"DejaVu Serif", true},
-                        {"Courier New", true},   {"Arial", true},            {"MS Sans Serif", false},
+  const Case cases[] = {{"DejaVu Sans", true},    {"dejavu sans mono", true},
+                        {"DejaVu Serif", true},   {"Courier New", true},
+                        {"Arial", true},          {"MS Sans Serif", false},
                         {"ms sans serif", false}, {"Courier", false}};
   for (const Case& c : cases) EXPECT_EQ(FontIsTrueType(c.name), c.trueType) << c.name;
   for (const char* missing : {"No Such Font 4711", "", "DejaVu"}) {

@@ -1,9 +1,10 @@
 // Bitmaps and JPEG pictures in memory and in files, resources, the
 // clipboard, the printer and the save dialog.
+#include "nuv/platform/Bitmap.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
-
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -11,7 +12,6 @@
 
 #include "GraphicsTestUtil.h"
 #include "TempDir.h"
-#include "nuv/platform/Bitmap.h"
 #include "nuv/platform/Clipbrd.h"
 #include "nuv/platform/Dialogs.h"
 #include "nuv/platform/Forms.h"
@@ -111,7 +111,8 @@ TEST(BitmapFile, RoundTripsInEveryDepth) {
     const std::string file = dir.File("depth" + std::to_string(c.bits) + ".bmp");
     b->SaveToFile(file);
     EXPECT_EQ(FileHead(file, 2), "BM");
-    EXPECT_EQ(static_cast<unsigned char>(FileHead(file, 29)[28]), c.bits) << "format " << int{c.format};
+    EXPECT_EQ(static_cast<unsigned char>(FileHead(file, 29)[28]), c.bits)
+        << "format " << int{c.format};
     TBitmap back;
     back.LoadFromFile(file);
     EXPECT_EQ(PixelsOf(back), PixelsOf(*b)) << "format " << int{c.format};
@@ -121,7 +122,7 @@ TEST(BitmapFile, RoundTripsInEveryDepth) {
 
 TEST(BitmapFile, FourBitsTakeTheNearestStandardColour) {
   TempDir dir;
-  auto b = MakeBitmap(2, 1, 0xC8C4C2);  // near silver
+  auto b = MakeBitmap(2, 1, 0xC8C4C2);     // near silver
   b->Canvas()->SetPixels(1, 0, 0x0000F0);  // near red
   b->SetPixelFormat(pf4bit);
   b->SaveToFile(dir.File("near.bmp"));
@@ -243,7 +244,8 @@ int MaxChannelDifference(const TBitmap& a, const TBitmap& b) {
   int worst = 0;
   for (std::size_t i = 0; i < pa.size(); ++i)
     for (int shift : {0, 8, 16})
-      worst = std::max(worst, std::abs(static_cast<int>((pa[i] >> shift) & 0xFF) - static_cast<int>((pb[i] >> shift) & 0xFF)));
+      worst = std::max(worst, std::abs(static_cast<int>((pa[i] >> shift) & 0xFF) -
+                                       static_cast<int>((pb[i] >> shift) & 0xFF)));
   return worst;
 }
 
@@ -268,7 +270,8 @@ TEST(Jpeg, RoundTripsThroughFilesWithinThreeLevels) {
   // An unchanged picture is saved with its own bytes.
   loaded.SaveToFile(dir.File("b.jpg"));
   std::ifstream a(dir.File("a.jpg"), std::ios::binary), b(dir.File("b.jpg"), std::ios::binary);
-  EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}));
+  EXPECT_TRUE(
+      std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}));
 }
 
 TEST(Jpeg, QualityShowsInTheFileSize) {
@@ -283,7 +286,8 @@ TEST(Jpeg, QualityShowsInTheFileSize) {
   EXPECT_EQ(jpeg.CompressionQuality(), 100);
   jpeg.Compress();
   jpeg.SaveToFile(dir.File("high.jpg"));
-  EXPECT_LT(std::filesystem::file_size(dir.Path() / "low.jpg"), std::filesystem::file_size(dir.Path() / "high.jpg"));
+  EXPECT_LT(std::filesystem::file_size(dir.Path() / "low.jpg"),
+            std::filesystem::file_size(dir.Path() / "high.jpg"));
 }
 
 TEST(Jpeg, DecodingReportsStartAndEndOnce) {
@@ -303,7 +307,8 @@ TEST(Jpeg, DecodingReportsStartAndEndOnce) {
   TBitmap b;
   b.Assign(loaded);
   b.Assign(loaded);
-  EXPECT_EQ(events, (std::vector<std::pair<TProgressStage, int>>{{psStarting, 0}, {psEnding, 100}}));
+  EXPECT_EQ(events,
+            (std::vector<std::pair<TProgressStage, int>>{{psStarting, 0}, {psEnding, 100}}));
 }
 
 TEST(Jpeg, RefusesOtherFilesAndEmptyPictures) {
@@ -324,9 +329,13 @@ TEST(Clipboard, BitmapsAndTextRoundTrip) {
   back.Assign(Clipboard());
   EXPECT_EQ(PixelsOf(back), PixelsOf(*b));
 
-  Clipboard().SetAsText("Gr\xFC\xDF" "e \x80");
+  Clipboard().SetAsText(
+      "Gr\xFC\xDF"
+      "e \x80");
   EXPECT_TRUE(Clipboard().HasFormat(CF_TEXT));
-  EXPECT_EQ(Clipboard().AsText(), "Gr\xFC\xDF" "e \x80");
+  EXPECT_EQ(Clipboard().AsText(),
+            "Gr\xFC\xDF"
+            "e \x80");
   EXPECT_FALSE(Clipboard().HasFormat(CF_BITMAP));
   EXPECT_THROW(back.Assign(Clipboard()), EInvalidGraphic);
   Clipboard().Clear();

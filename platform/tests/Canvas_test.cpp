@@ -21,9 +21,9 @@ struct LineCase {
 
 TEST(CanvasLine, OmitsTheEndPixelAndPaintsOnePixelPerStep) {
   const LineCase cases[] = {
-      {{2, 5}, {12, 5}},  {{12, 5}, {2, 5}},   {{5, 1}, {5, 15}}, {{5, 15}, {5, 1}}, {{1, 1}, {11, 11}},
-      {{11, 1}, {1, 11}}, {{0, 0}, {13, 4}},   {{13, 4}, {0, 0}}, {{3, 0}, {6, 14}}, {{6, 14}, {3, 0}},
-      {{4, 4}, {5, 5}},   {{4, 4}, {5, 4}},
+      {{2, 5}, {12, 5}},  {{12, 5}, {2, 5}},  {{5, 1}, {5, 15}}, {{5, 15}, {5, 1}},
+      {{1, 1}, {11, 11}}, {{11, 1}, {1, 11}}, {{0, 0}, {13, 4}}, {{13, 4}, {0, 0}},
+      {{3, 0}, {6, 14}},  {{6, 14}, {3, 0}},  {{4, 4}, {5, 5}},  {{4, 4}, {5, 4}},
   };
   for (const auto& c : cases) {
     auto b = MakeBitmap(16, 16);
@@ -32,8 +32,8 @@ TEST(CanvasLine, OmitsTheEndPixelAndPaintsOnePixelPerStep) {
     cv->MoveTo(c.from.X, c.from.Y);
     cv->LineTo(c.to.X, c.to.Y);
     const int32_t steps = std::max(std::abs(c.to.X - c.from.X), std::abs(c.to.Y - c.from.Y));
-    SCOPED_TRACE(::testing::Message() << "line (" << c.from.X << "," << c.from.Y << ")-(" << c.to.X << ","
-                                      << c.to.Y << ")");
+    SCOPED_TRACE(::testing::Message() << "line (" << c.from.X << "," << c.from.Y << ")-(" << c.to.X
+                                      << "," << c.to.Y << ")");
     EXPECT_EQ(cv->Pixels(c.from.X, c.from.Y), clRed);
     EXPECT_EQ(cv->Pixels(c.to.X, c.to.Y), clWhite);
     EXPECT_EQ(CountColor(*b, clRed), steps);
@@ -61,7 +61,8 @@ TEST(CanvasLine, ClosedPathPaintsEveryVertexOnce) {
   const TPoint path[] = {{2, 2}, {15, 4}, {12, 17}, {3, 10}, {2, 2}};
   cv->MoveTo(path[0].X, path[0].Y);
   for (int i = 1; i < 5; ++i) cv->LineTo(path[i].X, path[i].Y);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(cv->Pixels(path[i].X, path[i].Y), clWhite) << "vertex " << i;
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(cv->Pixels(path[i].X, path[i].Y), clWhite) << "vertex " << i;
 }
 
 TEST(CanvasLine, FarAwayEndPointsAreClippedWithoutCost) {
@@ -81,15 +82,18 @@ struct BoxCase {
 };
 
 TEST(CanvasRectangle, ExcludesRightAndBottomEdges) {
-  const BoxCase cases[] = {{2, 3, 9, 11}, {9, 11, 2, 3}, {4, 4, 5, 5}, {4, 2, 5, 12}, {1, 6, 14, 7}, {0, 0, 16, 16}};
+  const BoxCase cases[] = {{2, 3, 9, 11}, {9, 11, 2, 3}, {4, 4, 5, 5},
+                           {4, 2, 5, 12}, {1, 6, 14, 7}, {0, 0, 16, 16}};
   for (const auto& c : cases) {
     auto b = MakeBitmap(16, 16);
     TCanvas* cv = b->Canvas();
     cv->Pen()->SetColor(clRed);
     cv->Brush()->SetColor(clBlue);
     cv->Rectangle(c.x1, c.y1, c.x2, c.y2);
-    const TRect box{std::min(c.x1, c.x2), std::min(c.y1, c.y2), std::max(c.x1, c.x2), std::max(c.y1, c.y2)};
-    SCOPED_TRACE(::testing::Message() << "rect " << c.x1 << "," << c.y1 << "," << c.x2 << "," << c.y2);
+    const TRect box{std::min(c.x1, c.x2), std::min(c.y1, c.y2), std::max(c.x1, c.x2),
+                    std::max(c.y1, c.y2)};
+    SCOPED_TRACE(::testing::Message()
+                 << "rect " << c.x1 << "," << c.y1 << "," << c.x2 << "," << c.y2);
     EXPECT_EQ(InkBox(*b, clWhite), box);
     EXPECT_EQ(cv->Pixels(box.Left, box.Top), clRed);
     EXPECT_EQ(cv->Pixels(box.Right - 1, box.Bottom - 1), clRed);
@@ -138,7 +142,8 @@ TEST(CanvasEllipse, StaysInsideItsBoxTouchesEveryEdgeAndIsSymmetric) {
         }
         // Filled: no holes in any row.
         for (int32_t x = first; x <= last; ++x)
-          EXPECT_NE(cv->Pixels(x, y), clWhite) << "hole w=" << w << " h=" << h << " at " << x << "," << y;
+          EXPECT_NE(cv->Pixels(x, y), clWhite)
+              << "hole w=" << w << " h=" << h << " at " << x << "," << y;
       }
     }
   }
@@ -200,22 +205,38 @@ TEST(CanvasPolyline, LeavesOutTheLastPointAndNotThePenPosition) {
 uint32_t ExpectedMode(TPenMode m, uint32_t d, uint32_t p) {
   const uint32_t all = 0xFFFFFF;
   switch (m) {
-    case pmBlack: return 0;
-    case pmWhite: return all;
-    case pmNop: return d;
-    case pmNot: return ~d & all;
-    case pmCopy: return p;
-    case pmNotCopy: return ~p & all;
-    case pmMergePenNot: return (p | ~d) & all;
-    case pmMaskPenNot: return p & ~d & all;
-    case pmMergeNotPen: return (~p | d) & all;
-    case pmMaskNotPen: return ~p & d & all;
-    case pmMerge: return p | d;
-    case pmNotMerge: return ~(p | d) & all;
-    case pmMask: return p & d;
-    case pmNotMask: return ~(p & d) & all;
-    case pmXor: return p ^ d;
-    case pmNotXor: return ~(p ^ d) & all;
+    case pmBlack:
+      return 0;
+    case pmWhite:
+      return all;
+    case pmNop:
+      return d;
+    case pmNot:
+      return ~d & all;
+    case pmCopy:
+      return p;
+    case pmNotCopy:
+      return ~p & all;
+    case pmMergePenNot:
+      return (p | ~d) & all;
+    case pmMaskPenNot:
+      return p & ~d & all;
+    case pmMergeNotPen:
+      return (~p | d) & all;
+    case pmMaskNotPen:
+      return ~p & d & all;
+    case pmMerge:
+      return p | d;
+    case pmNotMerge:
+      return ~(p | d) & all;
+    case pmMask:
+      return p & d;
+    case pmNotMask:
+      return ~(p & d) & all;
+    case pmXor:
+      return p ^ d;
+    case pmNotXor:
+      return ~(p ^ d) & all;
   }
   return 0;
 }
@@ -248,14 +269,38 @@ TEST(CanvasPenMode, EveryModeCombinesPenAndPixelForLinesAndFills) {
 TEST(CanvasPenMode, XorTwiceRestoresEveryFigure) {
   using Figure = void (*)(TCanvas*);
   const std::pair<const char*, Figure> figures[] = {
-      {"line", [](TCanvas* c) { c->MoveTo(1, 2); c->LineTo(27, 19); }},
+      {"line",
+       [](TCanvas* c) {
+         c->MoveTo(1, 2);
+         c->LineTo(27, 19);
+       }},
       {"rectangle", [](TCanvas* c) { c->Rectangle(3, 4, 25, 20); }},
       {"ellipse", [](TCanvas* c) { c->Ellipse(2, 3, 27, 21); }},
-      {"polygon", [](TCanvas* c) { c->Polygon({{15, 1}, {28, 22}, {1, 9}, {28, 9}, {2, 22}}); }},
-      {"polyline", [](TCanvas* c) { c->Polyline({{1, 1}, {20, 20}, {20, 2}, {1, 20}}); }},
-      {"dashed", [](TCanvas* c) { c->Pen()->SetStyle(psDashDot); c->MoveTo(0, 5); c->LineTo(29, 25); }},
-      {"wide", [](TCanvas* c) { c->Pen()->SetWidth(4); c->MoveTo(3, 3); c->LineTo(25, 18); }},
-      {"hatched", [](TCanvas* c) { c->Brush()->SetStyle(bsDiagCross); c->Ellipse(0, 0, 30, 25); }},
+      {"polygon",
+       [](TCanvas* c) {
+         c->Polygon({{15, 1}, {28, 22}, {1, 9}, {28, 9}, {2, 22}});
+       }},
+      {"polyline",
+       [](TCanvas* c) {
+         c->Polyline({{1, 1}, {20, 20}, {20, 2}, {1, 20}});
+       }},
+      {"dashed",
+       [](TCanvas* c) {
+         c->Pen()->SetStyle(psDashDot);
+         c->MoveTo(0, 5);
+         c->LineTo(29, 25);
+       }},
+      {"wide",
+       [](TCanvas* c) {
+         c->Pen()->SetWidth(4);
+         c->MoveTo(3, 3);
+         c->LineTo(25, 18);
+       }},
+      {"hatched",
+       [](TCanvas* c) {
+         c->Brush()->SetStyle(bsDiagCross);
+         c->Ellipse(0, 0, 30, 25);
+       }},
   };
   for (const auto& [name, draw] : figures) {
     auto b = MakePatterned(30, 25);
@@ -278,12 +323,14 @@ TEST(CanvasPen, DashesShowTheirPatternAndTheSolidBrushFillsTheGaps) {
   cv->Pen()->SetStyle(psDot);
   cv->MoveTo(0, 0);
   cv->LineTo(30, 0);
-  for (int x = 0; x < 30; ++x) EXPECT_EQ(cv->Pixels(x, 0), (x % 6) < 3 ? clBlack : clWhite) << "x=" << x;
+  for (int x = 0; x < 30; ++x)
+    EXPECT_EQ(cv->Pixels(x, 0), (x % 6) < 3 ? clBlack : clWhite) << "x=" << x;
   cv->Brush()->SetStyle(bsSolid);
   cv->Brush()->SetColor(clYellow);
   cv->MoveTo(0, 2);
   cv->LineTo(30, 2);
-  for (int x = 0; x < 30; ++x) EXPECT_EQ(cv->Pixels(x, 2), (x % 6) < 3 ? clBlack : clYellow) << "x=" << x;
+  for (int x = 0; x < 30; ++x)
+    EXPECT_EQ(cv->Pixels(x, 2), (x % 6) < 3 ? clBlack : clYellow) << "x=" << x;
 }
 
 TEST(CanvasPen, ClearPenAndNopModeDrawNothing) {

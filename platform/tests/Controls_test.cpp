@@ -1,5 +1,7 @@
 // Controls as widgets: events from posted Qt events, painting, alignment,
 // fonts, ownership, and the standard controls.
+#include "nuv/platform/Controls.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,13 +10,11 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QWheelEvent>
-
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "GraphicsTestUtil.h"
-#include "nuv/platform/Controls.h"
 #include "nuv/platform/Forms.h"
 #include "nuv/platform/StdCtrls.h"
 
@@ -51,28 +51,34 @@ class TProbe : public TCustomControl {
   }
   void DblClick() override { log.push_back("DblClick"); }
   void MouseDown(TMouseButton b, TShiftState s, int32_t x, int32_t y) override {
-    log.push_back(std::string("Down ") + ButtonText(b) + " " + std::to_string(x) + "," + std::to_string(y) + " " +
-                  ShiftText(s));
+    log.push_back(std::string("Down ") + ButtonText(b) + " " + std::to_string(x) + "," +
+                  std::to_string(y) + " " + ShiftText(s));
   }
   void MouseUp(TMouseButton b, TShiftState s, int32_t x, int32_t y) override {
-    log.push_back(std::string("Up ") + ButtonText(b) + " " + std::to_string(x) + "," + std::to_string(y) + " " +
-                  ShiftText(s));
+    log.push_back(std::string("Up ") + ButtonText(b) + " " + std::to_string(x) + "," +
+                  std::to_string(y) + " " + ShiftText(s));
   }
   void MouseMove(TShiftState s, int32_t x, int32_t y) override {
     log.push_back("Move " + std::to_string(x) + "," + std::to_string(y) + " " + ShiftText(s));
   }
-  void KeyDown(uint16_t& key, TShiftState s) override { log.push_back("KeyDown " + std::to_string(key)); }
-  void KeyUp(uint16_t& key, TShiftState s) override { log.push_back("KeyUp " + std::to_string(key)); }
+  void KeyDown(uint16_t& key, TShiftState s) override {
+    log.push_back("KeyDown " + std::to_string(key));
+  }
+  void KeyUp(uint16_t& key, TShiftState s) override {
+    log.push_back("KeyUp " + std::to_string(key));
+  }
   void KeyPress(char& key) override { log.push_back(std::string("KeyPress ") + key); }
 };
 
-void PostMouse(QWidget* w, QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons buttons,
-               Qt::KeyboardModifiers mods = Qt::NoModifier) {
-  QCoreApplication::postEvent(w, new QMouseEvent(type, pos, w->mapToGlobal(pos), button, buttons, mods));
+void PostMouse(QWidget* w, QEvent::Type type, QPointF pos, Qt::MouseButton button,
+               Qt::MouseButtons buttons, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QCoreApplication::postEvent(
+      w, new QMouseEvent(type, pos, w->mapToGlobal(pos), button, buttons, mods));
   Application().ProcessMessages();
 }
 
-void Press(QWidget* w, QPointF p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier) {
+void Press(QWidget* w, QPointF p, Qt::MouseButton b = Qt::LeftButton,
+           Qt::KeyboardModifiers m = Qt::NoModifier) {
   PostMouse(w, QEvent::MouseButtonPress, p, b, b, m);
 }
 void Release(QWidget* w, QPointF p, Qt::MouseButton b = Qt::LeftButton) {
@@ -80,9 +86,9 @@ void Release(QWidget* w, QPointF p, Qt::MouseButton b = Qt::LeftButton) {
 }
 
 void PostWheel(QWidget* w, int delta) {
-  QCoreApplication::postEvent(w, new QWheelEvent(QPointF(5, 6), w->mapToGlobal(QPointF(5, 6)), QPoint(),
-                                                 QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                                                 false));
+  QCoreApplication::postEvent(
+      w, new QWheelEvent(QPointF(5, 6), w->mapToGlobal(QPointF(5, 6)), QPoint(), QPoint(0, delta),
+                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false));
   Application().ProcessMessages();
 }
 
@@ -112,7 +118,8 @@ TEST(ControlMouse, DoubleClickFiresDblClickThenADoublePress) {
   Release(&c, {3, 4});
   PostMouse(&c, QEvent::MouseButtonDblClick, {3, 4}, Qt::LeftButton, Qt::LeftButton);
   Release(&c, {3, 4});
-  EXPECT_EQ(c.log, (Log{"Down L 3,4 L", "Click", "Up L 3,4 -", "DblClick", "Down L 3,4 LD", "Up L 3,4 -"}));
+  EXPECT_EQ(c.log, (Log{"Down L 3,4 L", "Click", "Up L 3,4 -", "DblClick", "Down L 3,4 LD",
+                        "Up L 3,4 -"}));
 
   // Without double clicks the second press is a press like the first.
   c.log.clear();
@@ -131,8 +138,12 @@ TEST(ControlMouse, EventsReachTheirHandlers) {
     EXPECT_EQ(s, &g);
     seen.push_back("down " + std::to_string(x));
   };
-  g.OnMouseMove = [&](TObject*, TShiftState, int32_t x, int32_t) { seen.push_back("move " + std::to_string(x)); };
-  g.OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int32_t x, int32_t) { seen.push_back("up " + std::to_string(x)); };
+  g.OnMouseMove = [&](TObject*, TShiftState, int32_t x, int32_t) {
+    seen.push_back("move " + std::to_string(x));
+  };
+  g.OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int32_t x, int32_t) {
+    seen.push_back("up " + std::to_string(x));
+  };
   g.OnClick = [&](TObject*) { seen.push_back("click"); };
   g.OnDblClick = [&](TObject*) { seen.push_back("dblclick"); };
   Press(&g, {4, 4});
@@ -275,9 +286,9 @@ TEST(ControlAlign, EveryKindTakesItsSideInOrder) {
     TAlign align;
     TRect expected;
   };
-  const Case cases[] = {{alTop, Rect(1, 1, 199, 11)},     {alBottom, Rect(1, 89, 199, 99)},
-                        {alLeft, Rect(1, 21, 11, 89)},    {alRight, Rect(189, 21, 199, 89)},
-                        {alTop, Rect(1, 11, 199, 21)},    {alClient, Rect(11, 21, 189, 89)}};
+  const Case cases[] = {{alTop, Rect(1, 1, 199, 11)},  {alBottom, Rect(1, 89, 199, 99)},
+                        {alLeft, Rect(1, 21, 11, 89)}, {alRight, Rect(189, 21, 199, 89)},
+                        {alTop, Rect(1, 11, 199, 21)}, {alClient, Rect(11, 21, 189, 89)}};
   std::vector<TProbe*> children;
   for (const Case& c : cases) {
     auto* p = new TProbe(&host);

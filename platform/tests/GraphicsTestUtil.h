@@ -56,7 +56,8 @@ inline TRect InkBox(TBitmap& b, TColor background) {
 // The 0xAARRGGBB pixel Qt shows for a colour.
 inline uint32_t QtPixel(TColor color) {
   const TColor c = ColorToRGB(color);
-  return 0xFF000000u | (uint32_t{GetRValue(c)} << 16) | (uint32_t{GetGValue(c)} << 8) | GetBValue(c);
+  return 0xFF000000u | (uint32_t{GetRValue(c)} << 16) | (uint32_t{GetGValue(c)} << 8) |
+         GetBValue(c);
 }
 
 inline std::vector<uint32_t> PixelsOf(const TBitmap& b) {

@@ -2,23 +2,21 @@
 // of the test executable under Xvfb, because the tests themselves run on
 // the offscreen platform. Skipped when Xvfb is not installed.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <QGuiApplication>
-#include <QMouseEvent>
-#include <QScreen>
-#include <QWindow>
 
 #include "GraphicsTestUtil.h"
 #include "nuv/platform/Controls.h"
@@ -36,7 +34,8 @@ std::string FindProgram(const std::string& name) {
   std::string dirs = path ? path : "/usr/bin:/bin";
   for (std::size_t start = 0; start <= dirs.size();) {
     const std::size_t colon = std::min(dirs.find(':', start), dirs.size());
-    const std::filesystem::path candidate = std::filesystem::path(dirs.substr(start, colon - start)) / name;
+    const std::filesystem::path candidate =
+        std::filesystem::path(dirs.substr(start, colon - start)) / name;
     if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
     start = colon + 1;
   }
@@ -85,9 +84,11 @@ TEST(RealWindow, CustomControlPaintsInAWindowUnderXvfb) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   int result = -2;
   if (std::filesystem::exists(socket)) {
-    std::vector<std::string> env{"DISPLAY=" + name, "QT_QPA_PLATFORM=xcb", std::string(kChildMarker) + "=1"};
+    std::vector<std::string> env{"DISPLAY=" + name, "QT_QPA_PLATFORM=xcb",
+                                 std::string(kChildMarker) + "=1"};
     // The X11 plugin's own leaks are suppressed, also when run outside ctest.
-    if (!std::getenv("LSAN_OPTIONS")) env.push_back("LSAN_OPTIONS=suppressions=" NUV_LSAN_SUPPRESSIONS);
+    if (!std::getenv("LSAN_OPTIONS"))
+      env.push_back("LSAN_OPTIONS=suppressions=" NUV_LSAN_SUPPRESSIONS);
     const pid_t child = Spawn({std::filesystem::read_symlink("/proc/self/exe").string(),
                                "--gtest_filter=RealWindowChild.*", "--gtest_brief=1"},
                               env);
@@ -128,14 +129,16 @@ TEST(RealWindowChild, PaintsAndClicksInAnXcbWindow) {
   }
   ASSERT_TRUE(window.windowHandle()->isExposed());
   for (int i = 0; i < 10; ++i) Application().ProcessMessages();
-  const QImage shot = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage shot =
+      window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
   EXPECT_EQ(shot.pixel(40, 35), testing::QtPixel(clRed));
   EXPECT_EQ(shot.pixel(100, 100), testing::QtPixel(clLime));
   EXPECT_EQ(shot.pixel(20, 20), testing::QtPixel(clBlack));
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(30, 30), square.mapToGlobal(QPointF(30, 30)),
                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(30, 30), square.mapToGlobal(QPointF(30, 30)),
-                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(30, 30),
+                      square.mapToGlobal(QPointF(30, 30)), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
   QCoreApplication::sendEvent(&square, &press);
   QCoreApplication::sendEvent(&square, &release);
   EXPECT_EQ(square.clicks, 1);

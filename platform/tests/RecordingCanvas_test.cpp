@@ -1,7 +1,8 @@
+#include "nuv/platform/RecordingCanvas.h"
+
 #include <gtest/gtest.h>
 
 #include "GraphicsTestUtil.h"
-#include "nuv/platform/RecordingCanvas.h"
 
 namespace nuv {
 namespace {
@@ -23,8 +24,9 @@ TEST(RecordingCanvas, LogsCallsWithTheToolsTheyWereMadeWith) {
   c.StretchDraw(Rect(0, 0, 12, 8), *b);
   c.CopyRect(Rect(0, 0, 2, 2), *b->Canvas(), Rect(1, 1, 3, 3));
   EXPECT_EQ(c.CallStrings(),
-            (std::vector<std::string>{"MoveTo(1,2)", "LineTo(3,4)", "Rectangle(0,0,10,5)", "TextOut(7,8,'Hi')",
-                                      "Polygon(0,0,5,0,0,5)", "TextRect(1,1,9,9,2,3,'Clip')", "Draw(11,12,6,4)",
+            (std::vector<std::string>{"MoveTo(1,2)", "LineTo(3,4)", "Rectangle(0,0,10,5)",
+                                      "TextOut(7,8,'Hi')", "Polygon(0,0,5,0,0,5)",
+                                      "TextRect(1,1,9,9,2,3,'Clip')", "Draw(11,12,6,4)",
                                       "StretchDraw(0,0,12,8)", "CopyRect(0,0,2,2,1,1,3,3)"}));
   const auto& calls = c.Calls();
   EXPECT_EQ(calls[1].PenColor, clRed);
@@ -56,7 +58,8 @@ TEST(RecordingCanvas, MetricsArePerCharacterAndPixelsReadBack) {
   EXPECT_EQ(c.Pixels(4, 4), clWhite);
   EXPECT_EQ(c.Pixels(30, 4), -1);
   EXPECT_EQ(c.ClipRect(), Rect(0, 0, 20, 10));
-  EXPECT_EQ(c.CallStrings(), (std::vector<std::string>{"SetPixels(3,4,16711680)", "SetPixels(30,4,16711680)"}));
+  EXPECT_EQ(c.CallStrings(),
+            (std::vector<std::string>{"SetPixels(3,4,16711680)", "SetPixels(30,4,16711680)"}));
   c.SetIsPrinter(false);
   EXPECT_FALSE(c.IsPrinter());
 }

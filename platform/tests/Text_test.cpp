@@ -68,7 +68,8 @@ TEST(CanvasText, WidthsAddUpAndHeightIsAscentPlusDescent) {
     cv->Font()->SetSize(size);
     for (const char* pair : {"AV", "To", "LT", "Wa", "ff"}) {
       const std::string a(1, pair[0]), c(1, pair[1]);
-      EXPECT_EQ(cv->TextWidth(pair), cv->TextWidth(a) + cv->TextWidth(c)) << pair << " size " << size;
+      EXPECT_EQ(cv->TextWidth(pair), cv->TextWidth(a) + cv->TextWidth(c))
+          << pair << " size " << size;
     }
     TTextMetric tm;
     cv->GetTextMetrics(tm);
@@ -111,9 +112,11 @@ TEST(CanvasText, EscapementRotatesAboutTheTopLeftCorner) {
     const TRect cell = c.cell(60, 60, size.cx, size.cy);
     const TRect ink = InkBox(*b, clWhite);
     // One pixel of slack for the rounding of rotated glyph positions.
-    EXPECT_TRUE(ink.Width() > 0 && Inside(ink, {cell.Left - 1, cell.Top - 1, cell.Right + 1, cell.Bottom + 1}))
+    EXPECT_TRUE(ink.Width() > 0 &&
+                Inside(ink, {cell.Left - 1, cell.Top - 1, cell.Right + 1, cell.Bottom + 1}))
         << "escapement " << c.escapement;
-    EXPECT_GT(ink.Height(), ink.Width() * (c.escapement == 1800 ? 0 : 1)) << "escapement " << c.escapement;
+    EXPECT_GT(ink.Height(), ink.Width() * (c.escapement == 1800 ? 0 : 1))
+        << "escapement " << c.escapement;
   }
 }
 
@@ -188,11 +191,12 @@ TEST(Font, MetricsCarryTheTrueTypeBitOfTheName) {
 
 TEST(Screen, FontsListsInstalledFamiliesAndServedNamesInOrder) {
   const std::vector<std::string> fonts = Screen().Fonts();
-  for (const char* name : {"DejaVu Sans", "DejaVu Sans Mono", "Courier New", "MS Sans Serif", "Arial"})
+  for (const char* name :
+       {"DejaVu Sans", "DejaVu Sans Mono", "Courier New", "MS Sans Serif", "Arial"})
     EXPECT_NE(std::find(fonts.begin(), fonts.end(), name), fonts.end()) << name;
-  EXPECT_TRUE(std::is_sorted(fonts.begin(), fonts.end(), [](const std::string& a, const std::string& b) {
-    return AnsiCompareText(a, b) < 0;
-  }));
+  EXPECT_TRUE(std::is_sorted(
+      fonts.begin(), fonts.end(),
+      [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; }));
   EXPECT_EQ(Screen().PixelsPerInch(), 96);
 }
 

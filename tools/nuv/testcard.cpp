@@ -9,8 +9,9 @@ namespace {
 constexpr int32_t kWidth = 560;
 constexpr int32_t kHeight = 400;
 
-const TColor kStandardColors[] = {clBlack, clMaroon, clGreen, clOlive, clNavy, clPurple, clTeal, clGray,
-                                  clSilver, clRed,   clLime,  clYellow, clBlue, clFuchsia, clAqua, clWhite};
+const TColor kStandardColors[] = {clBlack, clMaroon,  clGreen,  clOlive, clNavy, clPurple,
+                                  clTeal,  clGray,    clSilver, clRed,   clLime, clYellow,
+                                  clBlue,  clFuchsia, clAqua,   clWhite};
 
 void Caption(TCanvas& c, int32_t x, int32_t y, const std::string& text) {
   c.Brush()->SetStyle(bsClear);
@@ -88,7 +89,8 @@ void Shapes(TCanvas& c) {
     c.Ellipse(x, 100, x + d, 100 + d);
     x += d + 3;
   }
-  const TBrushStyle hatches[] = {bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross};
+  const TBrushStyle hatches[] = {bsHorizontal, bsVertical, bsFDiagonal,
+                                 bsBDiagonal,  bsCross,    bsDiagCross};
   c.Pen()->SetColor(clBlack);
   c.Brush()->SetColor(clBlue);
   for (int32_t i = 0; i < 6; ++i) {
@@ -122,7 +124,11 @@ void Texts(TCanvas& c) {
     c.Font()->SetSize(10);
     c.Font()->SetColor(clNavy);
     c.Brush()->SetStyle(bsClear);
-    c.TextOut(10, 214 + i * 20, std::string(fonts[i]) + ": Gr\xFC\xDF" "e \x96 25 \xB0" "C, 3 \xB5m, 12 \x80");
+    c.TextOut(10, 214 + i * 20,
+              std::string(fonts[i]) +
+                  ": Gr\xFC\xDF"
+                  "e \x96 25 \xB0"
+                  "C, 3 \xB5m, 12 \x80");
   }
   c.Font()->SetName("Arial");
   c.Font()->SetStyle(FontStyleBit(fsBold) | FontStyleBit(fsUnderline));

@@ -1,10 +1,9 @@
 #include "nuv/platform/Bitmap.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include <QFile>
 #include <QImageReader>
+#include <algorithm>
+#include <cstring>
 
 #include "QtBoundary.h"
 #include "Raster.h"
@@ -41,21 +40,27 @@ const QList<QRgb> kVgaPalette = {
 };
 
 uint16_t Le16(const QByteArray& b, qsizetype at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | (static_cast<uint8_t>(b[at + 1]) << 8));
+  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) |
+                               (static_cast<uint8_t>(b[at + 1]) << 8));
 }
 
 // The depth a BMP file was written in; other files count as 24 bits.
 TPixelFormat FormatOfFile(const QByteArray& bytes) {
   if (bytes.size() < 58 || !bytes.startsWith("BM")) return pf24bit;
   switch (Le16(bytes, 28)) {
-    case 1: return pf1bit;
-    case 4: return pf4bit;
-    case 8: return pf8bit;
+    case 1:
+      return pf1bit;
+    case 4:
+      return pf4bit;
+    case 8:
+      return pf8bit;
     case 16:
       // Bit fields with a six-bit green mask are 5-6-5, anything else 5-5-5.
       return Le16(bytes, 30) == 3 && Le16(bytes, 54 + 4) == 0x07E0 ? pf16bit : pf15bit;
-    case 32: return pf32bit;
-    default: return pf24bit;
+    case 32:
+      return pf32bit;
+    default:
+      return pf24bit;
   }
 }
 
@@ -113,7 +118,8 @@ TColor TBitmap::TransparentColor() const {
   if (transparent_mode_ == tmFixed) return transparent_color_;
   if (image_.isNull()) return clDefault;
   Image();
-  return raster::ColorOf(reinterpret_cast<const uint32_t*>(image_.constScanLine(image_.height() - 1))[0]);
+  return raster::ColorOf(
+      reinterpret_cast<const uint32_t*>(image_.constScanLine(image_.height() - 1))[0]);
 }
 
 void TBitmap::SetTransparentColor(TColor value) {
@@ -148,7 +154,8 @@ QImage TBitmap::ImageForSave() const {
     case pf4bit:
       return Image().convertToFormat(QImage::Format_Indexed8, kVgaPalette);
     case pf8bit: {
-      QImage indexed = Image().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+      QImage indexed =
+          Image().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
       // A full palette, or the writer would drop to 4 bits for few colours.
       if (indexed.colorCount() < 256) indexed.setColorCount(256);
       return indexed;

@@ -33,7 +33,8 @@ void TClipboard::SetAsText(std::string_view value) { System().setText(ToQString(
 void TClipboard::Clear() { System().clear(); }
 
 void TClipboard::Assign(const TPersistent& Source) {
-  if (const auto* graphic = dynamic_cast<const TGraphic*>(&Source)) return System().setImage(graphic->Image());
+  if (const auto* graphic = dynamic_cast<const TGraphic*>(&Source))
+    return System().setImage(graphic->Image());
   TPersistent::Assign(Source);
 }
 

@@ -1,14 +1,13 @@
 #include "nuv/platform/Controls.h"
 
-#include <algorithm>
-#include <cmath>
-#include <vector>
-
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <vector>
 
 #include "QtBoundary.h"
 #include "Raster.h"
@@ -34,10 +33,17 @@ TShiftState ShiftOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
 
 bool ButtonOf(Qt::MouseButton b, TMouseButton& out) {
   switch (b) {
-    case Qt::LeftButton: out = mbLeft; return true;
-    case Qt::RightButton: out = mbRight; return true;
-    case Qt::MiddleButton: out = mbMiddle; return true;
-    default: return false;
+    case Qt::LeftButton:
+      out = mbLeft;
+      return true;
+    case Qt::RightButton:
+      out = mbRight;
+      return true;
+    case Qt::MiddleButton:
+      out = mbMiddle;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -83,44 +89,73 @@ void WatchForeignParent(QWidget* parent) {
 
 uint16_t VirtualKeyOf(int qtKey, bool keypad) {
   if (keypad) {
-    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return static_cast<uint16_t>(VK_NUMPAD0 + (qtKey - Qt::Key_0));
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+      return static_cast<uint16_t>(VK_NUMPAD0 + (qtKey - Qt::Key_0));
     switch (qtKey) {
-      case Qt::Key_Asterisk: return VK_MULTIPLY;
-      case Qt::Key_Plus: return VK_ADD;
-      case Qt::Key_Minus: return VK_SUBTRACT;
+      case Qt::Key_Asterisk:
+        return VK_MULTIPLY;
+      case Qt::Key_Plus:
+        return VK_ADD;
+      case Qt::Key_Minus:
+        return VK_SUBTRACT;
       case Qt::Key_Period:
-      case Qt::Key_Comma: return VK_DECIMAL;
-      case Qt::Key_Slash: return VK_DIVIDE;
-      default: break;
+      case Qt::Key_Comma:
+        return VK_DECIMAL;
+      case Qt::Key_Slash:
+        return VK_DIVIDE;
+      default:
+        break;
     }
   }
   if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
     return static_cast<uint16_t>(qtKey);
-  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) return static_cast<uint16_t>(VK_F1 + (qtKey - Qt::Key_F1));
+  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12)
+    return static_cast<uint16_t>(VK_F1 + (qtKey - Qt::Key_F1));
   switch (qtKey) {
-    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Backspace:
+      return VK_BACK;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return VK_TAB;
+    case Qt::Key_Backtab:
+      return VK_TAB;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    case Qt::Key_Pause: return VK_PAUSE;
-    case Qt::Key_CapsLock: return VK_CAPITAL;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Delete: return VK_DELETE;
-    default: return 0;
+    case Qt::Key_Enter:
+      return VK_RETURN;
+    case Qt::Key_Shift:
+      return VK_SHIFT;
+    case Qt::Key_Control:
+      return VK_CONTROL;
+    case Qt::Key_Alt:
+      return VK_MENU;
+    case Qt::Key_Pause:
+      return VK_PAUSE;
+    case Qt::Key_CapsLock:
+      return VK_CAPITAL;
+    case Qt::Key_Escape:
+      return VK_ESCAPE;
+    case Qt::Key_Space:
+      return VK_SPACE;
+    case Qt::Key_PageUp:
+      return VK_PRIOR;
+    case Qt::Key_PageDown:
+      return VK_NEXT;
+    case Qt::Key_End:
+      return VK_END;
+    case Qt::Key_Home:
+      return VK_HOME;
+    case Qt::Key_Left:
+      return VK_LEFT;
+    case Qt::Key_Up:
+      return VK_UP;
+    case Qt::Key_Right:
+      return VK_RIGHT;
+    case Qt::Key_Down:
+      return VK_DOWN;
+    case Qt::Key_Insert:
+      return VK_INSERT;
+    case Qt::Key_Delete:
+      return VK_DELETE;
+    default:
+      return 0;
   }
 }
 
@@ -166,7 +201,8 @@ void AlignChildren(QWidget* parent) {
 
 // ---------------------------------------------------------------------------
 
-TControl::TControl(TComponent* AOwner) : QWidget(nullptr), TComponent(AOwner), font_(std::make_unique<TFont>()) {
+TControl::TControl(TComponent* AOwner)
+    : QWidget(nullptr), TComponent(AOwner), font_(std::make_unique<TFont>()) {
   setMouseTracking(true);
   setGeometry(0, 0, 0, 0);
   setFont(font_->QtFont());

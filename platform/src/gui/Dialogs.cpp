@@ -20,7 +20,8 @@ std::vector<std::string_view> Split(std::string_view s, char separator) {
   std::vector<std::string_view> parts;
   for (std::size_t start = 0;;) {
     const std::size_t at = s.find(separator, start);
-    parts.push_back(s.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+    parts.push_back(
+        s.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
     if (at == std::string_view::npos) return parts;
     start = at + 1;
   }
@@ -40,7 +41,8 @@ std::vector<std::string> DialogNameFilters(std::string_view Filter) {
   const std::vector<std::string_view> parts = Split(Filter, '|');
   for (std::size_t i = 0; i < parts.size(); i += 2) {
     std::string patterns;
-    for (std::string_view p : Split(i + 1 < parts.size() ? parts[i + 1] : std::string_view(), ';')) {
+    for (std::string_view p :
+         Split(i + 1 < parts.size() ? parts[i + 1] : std::string_view(), ';')) {
       p = Trimmed(p);
       if (p.empty()) continue;
       if (!patterns.empty()) patterns += ' ';
@@ -48,7 +50,8 @@ std::vector<std::string> DialogNameFilters(std::string_view Filter) {
     }
     // A description that shows its patterns already would show them twice.
     std::string_view description = parts[i];
-    if (const std::size_t open = description.rfind(" ("); open != std::string_view::npos && description.ends_with(')'))
+    if (const std::size_t open = description.rfind(" (");
+        open != std::string_view::npos && description.ends_with(')'))
       description = description.substr(0, open);
     filters.push_back(std::string(description) + " (" + (patterns.empty() ? "*" : patterns) + ")");
   }
@@ -72,14 +75,16 @@ bool TSaveDialog::Execute() {
   }
   QFileDialog dialog(QApplication::activeWindow(), ToQString(title_), QtFileName(initial_dir_));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !(options_ & OpenOptionBit(ofOverwritePrompt)));
+  dialog.setOption(QFileDialog::DontConfirmOverwrite,
+                   !(options_ & OpenOptionBit(ofOverwritePrompt)));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   QStringList filters;
   for (const std::string& f : DialogNameFilters(filter_)) filters.push_back(ToQString(f));
   if (!filters.isEmpty()) {
     dialog.setNameFilters(filters);
-    if (filter_index_ >= 1 && filter_index_ <= filters.size()) dialog.selectNameFilter(filters[filter_index_ - 1]);
+    if (filter_index_ >= 1 && filter_index_ <= filters.size())
+      dialog.selectNameFilter(filters[filter_index_ - 1]);
   }
   if (!default_ext_.empty()) dialog.setDefaultSuffix(ToQString(default_ext_));
   if (!file_name_.empty()) dialog.selectFile(QtFileName(file_name_));

@@ -1,10 +1,9 @@
 #include "Fonts.h"
 
-#include <algorithm>
-
 #include <QFont>
 #include <QFontDatabase>
 #include <QRawFont>
+#include <algorithm>
 
 #include "QtBoundary.h"
 #include "nuv/platform/CodePage.h"
@@ -55,9 +54,10 @@ std::vector<std::string> InstalledFontNames() {
   for (const TFontAlias& a : kAliases) names.emplace_back(a.Name);
   std::sort(names.begin(), names.end(),
             [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
-  names.erase(std::unique(names.begin(), names.end(),
-                          [](const std::string& a, const std::string& b) { return AnsiSameText(a, b); }),
-              names.end());
+  names.erase(
+      std::unique(names.begin(), names.end(),
+                  [](const std::string& a, const std::string& b) { return AnsiSameText(a, b); }),
+      names.end());
   return names;
 }
 

@@ -3,11 +3,10 @@
 // comes from), the list of installed names, and the TrueType test.
 #pragma once
 
+#include <QString>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <QString>
 
 class QFont;
 

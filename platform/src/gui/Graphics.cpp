@@ -1,10 +1,9 @@
 #include "nuv/platform/Graphics.h"
 
-#include <algorithm>
-#include <cstdlib>
-
 #include <QFont>
 #include <QFontMetricsF>
+#include <algorithm>
+#include <cstdlib>
 
 #include "Fonts.h"
 #include "QtBoundary.h"
@@ -125,7 +124,9 @@ void TBrush::Assign(const TPersistent& Source) {
 
 // ---------------------------------------------------------------------------
 
-TFont::TFont() : pixels_per_inch_(ScreenPixelsPerInch()) { height_ = Negated(MulDiv(8, pixels_per_inch_, 72)); }
+TFont::TFont() : pixels_per_inch_(ScreenPixelsPerInch()) {
+  height_ = Negated(MulDiv(8, pixels_per_inch_, 72));
+}
 
 TFont::~TFont() = default;
 
@@ -176,8 +177,9 @@ void TFont::Assign(const TPersistent& Source) {
   style_ = font->style_;
   color_ = font->color_;
   escapement_ = font->escapement_;
-  height_ = pixels_per_inch_ == font->pixels_per_inch_ ? font->height_
-                                                        : Negated(MulDiv(font->Size(), pixels_per_inch_, 72));
+  height_ = pixels_per_inch_ == font->pixels_per_inch_
+                ? font->height_
+                : Negated(MulDiv(font->Size(), pixels_per_inch_, 72));
   Modified();
 }
 
@@ -186,8 +188,8 @@ const QFont& TFont::QtFont() const {
   EnsureGuiApplication();
   auto f = std::make_unique<QFont>(QtFamilyOf(name_));
   // No ligatures or other shaping either: a text is as wide as its letters.
-  f->setStyleStrategy(
-      static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::NoFontMerging | QFont::PreferNoShaping));
+  f->setStyleStrategy(static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::NoFontMerging |
+                                                        QFont::PreferNoShaping));
   // Hinted advances are whole pixels, so text widths add up like on the
   // classic raster devices and do not drift with the renderer's defaults.
   f->setHintingPreference(QFont::PreferFullHinting);

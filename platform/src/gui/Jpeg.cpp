@@ -1,9 +1,8 @@
 #include "nuv/platform/Jpeg.h"
 
-#include <algorithm>
-
 #include <QBuffer>
 #include <QImageReader>
+#include <algorithm>
 
 #include "QtBoundary.h"
 

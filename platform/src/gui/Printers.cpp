@@ -15,7 +15,8 @@ namespace {
 
 QSize PagePixels(TPrinterOrientation orientation) {
   const QSizeF mm = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
-  const QSize a4(qRound(mm.width() / 25.4 * TPrinter::kResolution), qRound(mm.height() / 25.4 * TPrinter::kResolution));
+  const QSize a4(qRound(mm.width() / 25.4 * TPrinter::kResolution),
+                 qRound(mm.height() / 25.4 * TPrinter::kResolution));
   return orientation == poPortrait ? a4 : a4.transposed();
 }
 
@@ -45,7 +46,8 @@ void TPrinter::BeginDoc() {
   auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
   printer->setResolution(kResolution);
   printer->setPageSize(QPageSize(QPageSize::A4));
-  printer->setPageOrientation(orientation_ == poPortrait ? QPageLayout::Portrait : QPageLayout::Landscape);
+  printer->setPageOrientation(orientation_ == poPortrait ? QPageLayout::Portrait
+                                                         : QPageLayout::Landscape);
   printer->setFullPage(true);
   printer->setDocName(ToQString(title_));
   if (!output_file_.empty()) {
@@ -107,7 +109,8 @@ void TPrinter::Finish() {
 std::vector<std::string> TPrinter::Printers() const {
   EnsureGuiApplication();
   std::vector<std::string> names;
-  for (const QString& name : QPrinterInfo::availablePrinterNames()) names.push_back(FromQString(name));
+  for (const QString& name : QPrinterInfo::availablePrinterNames())
+    names.push_back(FromQString(name));
   return names;
 }
 

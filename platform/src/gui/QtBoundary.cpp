@@ -1,13 +1,12 @@
 #include "QtBoundary.h"
 
-#include <cstdlib>
-
 #include <QApplication>
 #include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
 #include <QScreen>
+#include <cstdlib>
 
 #include "nuv/platform/CodePage.h"
 #include "nuv/platform/FileUtils.h"
@@ -26,7 +25,9 @@ std::string FromQString(const QString& text) {
                                          static_cast<std::size_t>(text.size())));
 }
 
-QString QtFileName(std::string_view fileName) { return QString::fromStdString(OsFileName(fileName)); }
+QString QtFileName(std::string_view fileName) {
+  return QString::fromStdString(OsFileName(fileName));
+}
 
 std::string FromQtFileName(const QString& name) { return AnsiFileName(name.toStdString()); }
 
@@ -39,7 +40,9 @@ QByteArray ReadRest(TStream& stream) {
   return bytes;
 }
 
-void WriteAll(TStream& stream, const QByteArray& bytes) { stream.WriteBuffer(bytes.constData(), bytes.size()); }
+void WriteAll(TStream& stream, const QByteArray& bytes) {
+  stream.WriteBuffer(bytes.constData(), bytes.size());
+}
 
 QImage DecodeImage(const QByteArray& bytes, QByteArray* format) {
   QBuffer buffer;
@@ -94,7 +97,9 @@ void EnsureGuiApplication() {
   });
 }
 
-bool HasGuiApplication() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+bool HasGuiApplication() {
+  return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
 
 int32_t ScreenPixelsPerInch() {
   if (!HasGuiApplication()) return 96;

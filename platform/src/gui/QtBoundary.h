@@ -3,13 +3,12 @@
 // application that fonts, widgets and the clipboard need.
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <string_view>
-
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace nuv {
 

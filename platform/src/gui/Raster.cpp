@@ -26,28 +26,28 @@ uint32_t RopXor(uint32_t d, uint32_t s) { return (s ^ d) | kAlpha; }
 uint32_t RopNotXor(uint32_t d, uint32_t s) { return ~(s ^ d) | kAlpha; }
 
 constexpr TRopFn kPenRops[] = {
-    RopBlack, RopWhite,    nullptr,        RopNot,        RopCopy,       RopNotCopy,
+    RopBlack,       RopWhite,      nullptr,        RopNot,        RopCopy,  RopNotCopy,
     RopMergePenNot, RopMaskPenNot, RopMergeNotPen, RopMaskNotPen, RopMerge, RopNotMerge,
-    RopMask,  RopNotMask,  RopXor,         RopNotXor,
+    RopMask,        RopNotMask,    RopXor,         RopNotXor,
 };
 static_assert(std::size(kPenRops) == pmNotXor + 1);
 
 constexpr THatch kHatches[] = {
-    {0xFF, 0, 0, 0, 0, 0, 0, 0},                              // bsHorizontal
-    {0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01},         // bsVertical
-    {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},         // bsFDiagonal
-    {0x01, 0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02},         // bsBDiagonal
-    {0xFF, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01},         // bsCross
-    {0x01 | 0x01, 0x02 | 0x80, 0x04 | 0x40, 0x08 | 0x20,      // bsDiagCross
+    {0xFF, 0, 0, 0, 0, 0, 0, 0},                          // bsHorizontal
+    {0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01},     // bsVertical
+    {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},     // bsFDiagonal
+    {0x01, 0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02},     // bsBDiagonal
+    {0xFF, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01},     // bsCross
+    {0x01 | 0x01, 0x02 | 0x80, 0x04 | 0x40, 0x08 | 0x20,  // bsDiagCross
      0x10 | 0x10, 0x20 | 0x08, 0x40 | 0x04, 0x80 | 0x02},
 };
 
 // The cosmetic dash patterns of the classic raster devices.
 constexpr TDash kDashes[] = {
-    {{18, 6}, 2, 24},               // psDash
-    {{3, 3}, 2, 6},                 // psDot
-    {{9, 6, 3, 6}, 4, 24},          // psDashDot
-    {{9, 3, 3, 3, 3, 3}, 6, 24},    // psDashDotDot
+    {{18, 6}, 2, 24},             // psDash
+    {{3, 3}, 2, 6},               // psDot
+    {{9, 6, 3, 6}, 4, 24},        // psDashDot
+    {{9, 3, 3, 3, 3, 3}, 6, 24},  // psDashDotDot
 };
 
 using Wide = __int128;
@@ -167,8 +167,9 @@ void LinePixels(TPoint a, TPoint b, const TRect& clip, const TDash* dash, int64_
       if (minor >= minLo && minor < minHi) {
         const int64_t major = maj0 + sMaj * i;
         const bool gap = !DashOn(dash, phase + i);
-        out.push_back(xMajor ? TPixel{static_cast<int32_t>(major), static_cast<int32_t>(minor), gap}
-                             : TPixel{static_cast<int32_t>(minor), static_cast<int32_t>(major), gap});
+        out.push_back(xMajor
+                          ? TPixel{static_cast<int32_t>(major), static_cast<int32_t>(minor), gap}
+                          : TPixel{static_cast<int32_t>(minor), static_cast<int32_t>(major), gap});
       }
       r += 2 * adMin;
       if (r >= 2 * n) {
@@ -232,7 +233,8 @@ void EllipseSpans(const std::vector<TPoint>& outline, std::vector<TSpan>& out) {
   }
 }
 
-void PolygonSpans(std::span<const TPoint> points, int32_t yLo, int32_t yHi, std::vector<TSpan>& out) {
+void PolygonSpans(std::span<const TPoint> points, int32_t yLo, int32_t yHi,
+                  std::vector<TSpan>& out) {
   struct Edge {
     int64_t x0, y0, dx, dy;  // from the upper end, dy > 0
   };
@@ -261,28 +263,41 @@ void PolygonSpans(std::span<const TPoint> points, int32_t yLo, int32_t yHi, std:
     xs.clear();
     for (const Edge* e : active) {
       // Column of the first pixel at or right of the edge on this row.
-      xs.push_back(CeilDiv(static_cast<Wide>(e->x0) * e->dy + static_cast<Wide>(y - e->y0) * e->dx, e->dy));
+      xs.push_back(
+          CeilDiv(static_cast<Wide>(e->x0) * e->dy + static_cast<Wide>(y - e->y0) * e->dx, e->dy));
     }
     std::sort(xs.begin(), xs.end());
     for (std::size_t k = 0; k + 1 < xs.size(); k += 2)
       if (xs[k] < xs[k + 1])
-        out.push_back({static_cast<int32_t>(y), static_cast<int32_t>(xs[k]), static_cast<int32_t>(xs[k + 1])});
+        out.push_back({static_cast<int32_t>(y), static_cast<int32_t>(xs[k]),
+                       static_cast<int32_t>(xs[k + 1])});
   }
 }
 
 TRopFn CopyRop(TCopyMode mode) {
   switch (mode) {
-    case cmBlackness: return RopBlack;
-    case cmDstInvert: return RopNot;
-    case cmMergePaint: return RopMergeNotPen;
-    case cmNotSrcCopy: return RopNotCopy;
-    case cmNotSrcErase: return RopNotMerge;
-    case cmSrcAnd: return RopMask;
-    case cmSrcErase: return RopMaskPenNot;
-    case cmSrcInvert: return RopXor;
-    case cmSrcPaint: return RopMerge;
-    case cmWhiteness: return RopWhite;
-    default: return RopCopy;
+    case cmBlackness:
+      return RopBlack;
+    case cmDstInvert:
+      return RopNot;
+    case cmMergePaint:
+      return RopMergeNotPen;
+    case cmNotSrcCopy:
+      return RopNotCopy;
+    case cmNotSrcErase:
+      return RopNotMerge;
+    case cmSrcAnd:
+      return RopMask;
+    case cmSrcErase:
+      return RopMaskPenNot;
+    case cmSrcInvert:
+      return RopXor;
+    case cmSrcPaint:
+      return RopMerge;
+    case cmWhiteness:
+      return RopWhite;
+    default:
+      return RopCopy;
   }
 }
 
@@ -325,7 +340,8 @@ bool VisiblePiece(const TAxis& a, int64_t limit, TPiece& piece) {
   const int64_t e1 = a.Flip ? a.DestLen - u0 : u1;
   piece.Src0 = static_cast<int64_t>(static_cast<Wide>(e0) * a.SrcLen / a.DestLen);
   piece.Src1 = std::min<int64_t>(
-      a.SrcLen, static_cast<int64_t>((static_cast<Wide>(e1) * a.SrcLen + a.DestLen - 1) / a.DestLen));
+      a.SrcLen,
+      static_cast<int64_t>((static_cast<Wide>(e1) * a.SrcLen + a.DestLen - 1) / a.DestLen));
   const int64_t p0 = static_cast<int64_t>(static_cast<Wide>(piece.Src0) * a.DestLen / a.SrcLen);
   const int64_t p1 = static_cast<int64_t>(static_cast<Wide>(piece.Src1) * a.DestLen / a.SrcLen);
   piece.Len = std::max<int64_t>(p1 - p0, 1);
@@ -339,25 +355,26 @@ constexpr int64_t kMaxPiece = 1 << 15;
 
 }  // namespace
 
-void Blit(const TTarget& target, const QImage& source, const TRect& destRect, const TRect& sourceRect,
-          TRopFn rop, bool smooth, const uint32_t* transparent) {
+void Blit(const TTarget& target, const QImage& source, const TRect& destRect,
+          const TRect& sourceRect, TRopFn rop, bool smooth, const uint32_t* transparent) {
   if (target.Empty() || source.isNull() || !rop) return;
   const TAxis ax = MakeAxis(destRect.Left, destRect.Right, sourceRect.Left, sourceRect.Right);
   const TAxis ay = MakeAxis(destRect.Top, destRect.Bottom, sourceRect.Top, sourceRect.Bottom);
   if (ax.DestLen == 0 || ax.SrcLen == 0 || ay.DestLen == 0 || ay.SrcLen == 0) return;
   const bool scaled = ax.DestLen != ax.SrcLen || ay.DestLen != ay.SrcLen;
   TPiece px, py;
-  if (smooth && scaled && VisiblePiece(ax, target.Width(), px) && VisiblePiece(ay, target.Height(), py) &&
-      px.Len <= kMaxPiece && py.Len <= kMaxPiece && ax.SrcStart + px.Src0 >= 0 &&
-      ax.SrcStart + px.Src1 <= source.width() && ay.SrcStart + py.Src0 >= 0 &&
-      ay.SrcStart + py.Src1 <= source.height()) {
-    QImage piece = source
-                       .copy(static_cast<int>(ax.SrcStart + px.Src0), static_cast<int>(ay.SrcStart + py.Src0),
-                             static_cast<int>(px.Src1 - px.Src0), static_cast<int>(py.Src1 - py.Src0))
-                       .scaled(static_cast<int>(px.Len), static_cast<int>(py.Len), Qt::IgnoreAspectRatio,
-                               Qt::SmoothTransformation)
-                       .mirrored(ax.Flip, ay.Flip)
-                       .convertToFormat(QImage::Format_RGB32);
+  if (smooth && scaled && VisiblePiece(ax, target.Width(), px) &&
+      VisiblePiece(ay, target.Height(), py) && px.Len <= kMaxPiece && py.Len <= kMaxPiece &&
+      ax.SrcStart + px.Src0 >= 0 && ax.SrcStart + px.Src1 <= source.width() &&
+      ay.SrcStart + py.Src0 >= 0 && ay.SrcStart + py.Src1 <= source.height()) {
+    QImage piece =
+        source
+            .copy(static_cast<int>(ax.SrcStart + px.Src0), static_cast<int>(ay.SrcStart + py.Src0),
+                  static_cast<int>(px.Src1 - px.Src0), static_cast<int>(py.Src1 - py.Src0))
+            .scaled(static_cast<int>(px.Len), static_cast<int>(py.Len), Qt::IgnoreAspectRatio,
+                    Qt::SmoothTransformation)
+            .mirrored(ax.Flip, ay.Flip)
+            .convertToFormat(QImage::Format_RGB32);
     const TRect whole{0, 0, piece.width(), piece.height()};
     const TRect at{static_cast<int32_t>(px.Dest), static_cast<int32_t>(py.Dest),
                    static_cast<int32_t>(px.Dest + px.Len), static_cast<int32_t>(py.Dest + py.Len)};
@@ -372,7 +389,8 @@ void Blit(const TTarget& target, const QImage& source, const TRect& destRect, co
   std::vector<int32_t> columns(static_cast<std::size_t>(x1 - x0));
   for (int64_t x = x0; x < x1; ++x) {
     const int64_t sx = ax.SourceOf(x - ax.DestStart);
-    columns[static_cast<std::size_t>(x - x0)] = sx >= 0 && sx < source.width() ? static_cast<int32_t>(sx) : -1;
+    columns[static_cast<std::size_t>(x - x0)] =
+        sx >= 0 && sx < source.width() ? static_cast<int32_t>(sx) : -1;
   }
   for (int64_t y = y0; y < y1; ++y) {
     const int64_t sy = ay.SourceOf(y - ay.DestStart);
@@ -393,12 +411,14 @@ void PaintFigure(const TTarget& target, std::vector<TPixel>& outline, const TInk
                  const TInk& gapInk, const std::vector<TSpan>& spans, const TInk& brush,
                  const THatch* hatch) {
   std::stable_sort(outline.begin(), outline.end(), ByRowThenColumn);
-  outline.erase(std::unique(outline.begin(), outline.end(),
-                            [](const TPixel& a, const TPixel& b) { return a.X == b.X && a.Y == b.Y; }),
-                outline.end());
+  outline.erase(
+      std::unique(outline.begin(), outline.end(),
+                  [](const TPixel& a, const TPixel& b) { return a.X == b.X && a.Y == b.Y; }),
+      outline.end());
   for (const TSpan& s : spans) {
     // Fill the span around the outline pixels that lie on it.
-    auto it = std::lower_bound(outline.begin(), outline.end(), TPixel{s.X1, s.Y, false}, ByRowThenColumn);
+    auto it =
+        std::lower_bound(outline.begin(), outline.end(), TPixel{s.X1, s.Y, false}, ByRowThenColumn);
     int64_t x = s.X1;
     for (; it != outline.end() && it->Y == s.Y && it->X < s.X2; ++it) {
       target.Span(s.Y, x, it->X, brush, hatch);

@@ -6,12 +6,11 @@
 // library depends on are kept here.
 #pragma once
 
+#include <QImage>
 #include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
-
-#include <QImage>
 
 #include "nuv/platform/Graphics.h"
 
@@ -51,13 +50,16 @@ class TTarget {
   explicit TTarget(QImage& image);
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
-  bool Contains(int64_t x, int64_t y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+  bool Contains(int64_t x, int64_t y) const {
+    return x >= 0 && y >= 0 && x < width_ && y < height_;
+  }
   uint32_t* Row(int32_t y) const { return bits_ + static_cast<std::ptrdiff_t>(y) * stride_; }
   bool Empty() const { return bits_ == nullptr; }
 
   void Plot(int64_t x, int64_t y, const TInk& ink) const;
   // Pixels [x1, x2) of row y, clipped; with a hatch only its set bits.
-  void Span(int64_t y, int64_t x1, int64_t x2, const TInk& ink, const THatch* hatch = nullptr) const;
+  void Span(int64_t y, int64_t x1, int64_t x2, const TInk& ink,
+            const THatch* hatch = nullptr) const;
 
  private:
   uint32_t* bits_ = nullptr;
@@ -98,7 +100,8 @@ struct TSpan {
 // [yLo, yHi): a pixel is inside when its coordinates lie inside the
 // polygon, edges on the left and top included, on the right and bottom
 // excluded.
-void PolygonSpans(std::span<const TPoint> points, int32_t yLo, int32_t yHi, std::vector<TSpan>& out);
+void PolygonSpans(std::span<const TPoint> points, int32_t yLo, int32_t yHi,
+                  std::vector<TSpan>& out);
 
 // Interior spans of an ellipse outline (sorted, as EllipsePixels gives).
 void EllipseSpans(const std::vector<TPoint>& outline, std::vector<TSpan>& out);
@@ -111,8 +114,8 @@ TRopFn CopyRop(TCopyMode mode);
 // both images. Sizes that differ stretch: by the nearest source pixel, or
 // smoothly (only the visible part is scaled). Extents of opposite sign
 // mirror. Source pixels equal to *transparent (when given) are left out.
-void Blit(const TTarget& target, const QImage& source, const TRect& destRect, const TRect& sourceRect,
-          TRopFn rop, bool smooth, const uint32_t* transparent);
+void Blit(const TTarget& target, const QImage& source, const TRect& destRect,
+          const TRect& sourceRect, TRopFn rop, bool smooth, const uint32_t* transparent);
 
 // Paints a figure: the outline (pen ink, gaps in gapInk) and the fill
 // spans (brush ink and hatch) without the outline's pixels, so that every

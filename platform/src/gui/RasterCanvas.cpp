@@ -1,13 +1,12 @@
 #include "RasterCanvas.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
+#include <cmath>
 
 #include "Fonts.h"
 #include "QtBoundary.h"
@@ -36,21 +35,36 @@ QColor QtColor(TColor c) { return QColor::fromRgb(raster::PixelOf(c)); }
 
 QPainter::CompositionMode QtMode(TPenMode mode) {
   switch (mode) {
-    case pmBlack: return QPainter::RasterOp_ClearDestination;
-    case pmWhite: return QPainter::RasterOp_SetDestination;
-    case pmNot: return QPainter::RasterOp_NotDestination;
-    case pmNotCopy: return QPainter::RasterOp_NotSource;
-    case pmMergePenNot: return QPainter::RasterOp_SourceOrNotDestination;
-    case pmMaskPenNot: return QPainter::RasterOp_SourceAndNotDestination;
-    case pmMergeNotPen: return QPainter::RasterOp_NotSourceOrDestination;
-    case pmMaskNotPen: return QPainter::RasterOp_NotSourceAndDestination;
-    case pmMerge: return QPainter::RasterOp_SourceOrDestination;
-    case pmNotMerge: return QPainter::RasterOp_NotSourceAndNotDestination;
-    case pmMask: return QPainter::RasterOp_SourceAndDestination;
-    case pmNotMask: return QPainter::RasterOp_NotSourceOrNotDestination;
-    case pmXor: return QPainter::RasterOp_SourceXorDestination;
-    case pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
-    default: return QPainter::CompositionMode_SourceOver;
+    case pmBlack:
+      return QPainter::RasterOp_ClearDestination;
+    case pmWhite:
+      return QPainter::RasterOp_SetDestination;
+    case pmNot:
+      return QPainter::RasterOp_NotDestination;
+    case pmNotCopy:
+      return QPainter::RasterOp_NotSource;
+    case pmMergePenNot:
+      return QPainter::RasterOp_SourceOrNotDestination;
+    case pmMaskPenNot:
+      return QPainter::RasterOp_SourceAndNotDestination;
+    case pmMergeNotPen:
+      return QPainter::RasterOp_NotSourceOrDestination;
+    case pmMaskNotPen:
+      return QPainter::RasterOp_NotSourceAndDestination;
+    case pmMerge:
+      return QPainter::RasterOp_SourceOrDestination;
+    case pmNotMerge:
+      return QPainter::RasterOp_NotSourceAndNotDestination;
+    case pmMask:
+      return QPainter::RasterOp_SourceAndDestination;
+    case pmNotMask:
+      return QPainter::RasterOp_NotSourceOrNotDestination;
+    case pmXor:
+      return QPainter::RasterOp_SourceXorDestination;
+    case pmNotXor:
+      return QPainter::RasterOp_NotSourceXorDestination;
+    default:
+      return QPainter::CompositionMode_SourceOver;
   }
 }
 
@@ -100,8 +114,8 @@ void TRasterCanvas::StrokeWide(const QPainterPath& path, bool miter) {
   QPainter& p = Painter();
   p.setCompositionMode(QtMode(Pen()->Mode()));
   p.setBrush(Qt::NoBrush);
-  p.setPen(QPen(QtColor(Pen()->Color()), std::min(Pen()->Width(), kMaxPenWidth), Qt::SolidLine, Qt::RoundCap,
-                miter ? Qt::MiterJoin : Qt::RoundJoin));
+  p.setPen(QPen(QtColor(Pen()->Color()), std::min(Pen()->Width(), kMaxPenWidth), Qt::SolidLine,
+                Qt::RoundCap, miter ? Qt::MiterJoin : Qt::RoundJoin));
   p.drawPath(path);
 }
 
@@ -140,10 +154,12 @@ void TRasterCanvas::DoRectangle(const TRect& r) {
   }
   outline_.clear();
   if (outline && !WidePen()) {
-    const TPoint c[] = {{b.Left, b.Top}, {b.Right - 1, b.Top}, {b.Right - 1, b.Bottom - 1}, {b.Left, b.Bottom - 1}};
+    const TPoint c[] = {
+        {b.Left, b.Top}, {b.Right - 1, b.Top}, {b.Right - 1, b.Bottom - 1}, {b.Left, b.Bottom - 1}};
     int64_t phase = 0;
     for (int i = 0; i < 4; ++i)
-      raster::LinePixels(c[i], c[(i + 1) % 4], DoClipRect(), raster::DashOf(Pen()->Style()), phase, outline_);
+      raster::LinePixels(c[i], c[(i + 1) % 4], DoClipRect(), raster::DashOf(Pen()->Style()), phase,
+                         outline_);
     if (b.Width() == 1 && b.Height() == 1) outline_.push_back({b.Left, b.Top, false});
   }
   PaintFigure();
@@ -162,14 +178,16 @@ void TRasterCanvas::DoEllipse(const TRect& r) {
   const TRect b = Normalized(r);
   if (!HasPixels() || IsEmpty(b)) return;
   const bool outline = Pen()->Style() != psClear;
-  if (int64_t{b.Right} - b.Left > raster::kMaxEllipseSide || int64_t{b.Bottom} - b.Top > raster::kMaxEllipseSide) {
+  if (int64_t{b.Right} - b.Left > raster::kMaxEllipseSide ||
+      int64_t{b.Bottom} - b.Top > raster::kMaxEllipseSide) {
     // Far larger than any image: Qt's path filler is close enough.
     QPainterPath path;
     path.addEllipse(QRectF(b.Left + 0.5, b.Top + 0.5, b.Width() - 1.0, b.Height() - 1.0));
     QPainter& p = Painter();
     p.setCompositionMode(QtMode(Pen()->Mode()));
     if (BrushInk().Rop) p.fillPath(path, QtColor(Brush()->Color()));
-    if (outline && PenInk().Rop) p.strokePath(path, QPen(QtColor(Pen()->Color()), std::max(Pen()->Width(), 1)));
+    if (outline && PenInk().Rop)
+      p.strokePath(path, QPen(QtColor(Pen()->Color()), std::max(Pen()->Width(), 1)));
     return;
   }
   points_.clear();
@@ -199,7 +217,8 @@ void TRasterCanvas::DoEllipse(const TRect& r) {
       });
     }
     for (std::size_t i = 0; i < points_.size(); ++i)
-      outline_.push_back({points_[i].X, points_[i].Y, !raster::DashOn(dash, static_cast<int64_t>(i))});
+      outline_.push_back(
+          {points_[i].X, points_[i].Y, !raster::DashOn(dash, static_cast<int64_t>(i))});
   }
   PaintFigure();
   if (outline && WidePen()) {
@@ -244,8 +263,8 @@ void TRasterCanvas::DoPolyline(std::span<const TPoint> points) {
   outline_.clear();
   int64_t phase = 0;
   for (std::size_t i = 0; i + 1 < points.size(); ++i)
-    raster::LinePixels(points[i], points[i + 1], DoClipRect(), raster::DashOf(Pen()->Style()), phase,
-                       outline_);
+    raster::LinePixels(points[i], points[i + 1], DoClipRect(), raster::DashOf(Pen()->Style()),
+                       phase, outline_);
   spans_.clear();
   raster::PaintFigure(Surface(), outline_, PenInk(), GapInk(), spans_, {}, nullptr);
 }
@@ -319,9 +338,11 @@ void TRasterCanvas::DoGetTextMetrics(TTextMetric& tm) {
   tm.tmUnderlined = font.underline() ? 1 : 0;
   tm.tmStruckOut = font.strikeOut() ? 1 : 0;
   const bool trueType = IsTrueTypeFont(Font()->Name(), font);
-  const bool outline = FindFontAlias(Font()->Name()) ? trueType : QFontDatabase::isScalable(info.family());
-  tm.tmPitchAndFamily = static_cast<uint8_t>((info.fixedPitch() ? 0 : TMPF_FIXED_PITCH) |
-                                             (outline ? TMPF_VECTOR : 0) | (trueType ? TMPF_TRUETYPE : 0));
+  const bool outline =
+      FindFontAlias(Font()->Name()) ? trueType : QFontDatabase::isScalable(info.family());
+  tm.tmPitchAndFamily =
+      static_cast<uint8_t>((info.fixedPitch() ? 0 : TMPF_FIXED_PITCH) |
+                           (outline ? TMPF_VECTOR : 0) | (trueType ? TMPF_TRUETYPE : 0));
 }
 
 void TRasterCanvas::DoCopyRect(const TRect& Dest, TCanvas& Canvas, const TRect& Source) {
@@ -331,8 +352,8 @@ void TRasterCanvas::DoCopyRect(const TRect& Dest, TCanvas& Canvas, const TRect& 
   // A shared copy: when source and target are one image, the target's
   // write access detaches and the copy keeps the old pixels.
   const QImage pixels = *source->image_;
-  raster::Blit(Surface(), pixels, Dest, Source, raster::CopyRop(CopyMode()), StretchBltMode() == sbmHalftone,
-               nullptr);
+  raster::Blit(Surface(), pixels, Dest, Source, raster::CopyRop(CopyMode()),
+               StretchBltMode() == sbmHalftone, nullptr);
 }
 
 void TRasterCanvas::DoStretchDraw(const TRect& r, const TGraphic& Graphic, bool stretch) {
@@ -343,8 +364,9 @@ void TRasterCanvas::DoStretchDraw(const TRect& r, const TGraphic& Graphic, bool 
   const auto* bitmap = dynamic_cast<const TBitmap*>(&Graphic);
   const bool useTransparent = bitmap && bitmap->Transparent();
   if (useTransparent) transparent = raster::PixelOf(bitmap->TransparentColor());
-  raster::Blit(Surface(), pixels, dest, {0, 0, pixels.width(), pixels.height()}, raster::CopyRop(CopyMode()),
-               StretchBltMode() == sbmHalftone, useTransparent ? &transparent : nullptr);
+  raster::Blit(Surface(), pixels, dest, {0, 0, pixels.width(), pixels.height()},
+               raster::CopyRop(CopyMode()), StretchBltMode() == sbmHalftone,
+               useTransparent ? &transparent : nullptr);
 }
 
 TColor TRasterCanvas::DoGetPixel(int32_t X, int32_t Y) {

@@ -5,11 +5,10 @@
 // are touched directly or the owner changes the image.
 #pragma once
 
+#include <QImage>
 #include <functional>
 #include <memory>
 #include <vector>
-
-#include <QImage>
 
 #include "Raster.h"
 #include "nuv/platform/Graphics.h"

@@ -60,12 +60,24 @@ std::vector<int32_t> TRecordingCanvas::Flatten(std::span<const TPoint> points) {
 
 void TRecordingCanvas::DoMoveTo(TPoint p) { Record("MoveTo", {p.X, p.Y}); }
 void TRecordingCanvas::DoLine(TPoint, TPoint to) { Record("LineTo", {to.X, to.Y}); }
-void TRecordingCanvas::DoRectangle(const TRect& r) { Record("Rectangle", {r.Left, r.Top, r.Right, r.Bottom}); }
-void TRecordingCanvas::DoEllipse(const TRect& r) { Record("Ellipse", {r.Left, r.Top, r.Right, r.Bottom}); }
-void TRecordingCanvas::DoPolygon(std::span<const TPoint> points) { Record("Polygon", Flatten(points)); }
-void TRecordingCanvas::DoPolyline(std::span<const TPoint> points) { Record("Polyline", Flatten(points)); }
-void TRecordingCanvas::DoFillRect(const TRect& r) { Record("FillRect", {r.Left, r.Top, r.Right, r.Bottom}); }
-void TRecordingCanvas::DoFrameRect(const TRect& r) { Record("FrameRect", {r.Left, r.Top, r.Right, r.Bottom}); }
+void TRecordingCanvas::DoRectangle(const TRect& r) {
+  Record("Rectangle", {r.Left, r.Top, r.Right, r.Bottom});
+}
+void TRecordingCanvas::DoEllipse(const TRect& r) {
+  Record("Ellipse", {r.Left, r.Top, r.Right, r.Bottom});
+}
+void TRecordingCanvas::DoPolygon(std::span<const TPoint> points) {
+  Record("Polygon", Flatten(points));
+}
+void TRecordingCanvas::DoPolyline(std::span<const TPoint> points) {
+  Record("Polyline", Flatten(points));
+}
+void TRecordingCanvas::DoFillRect(const TRect& r) {
+  Record("FillRect", {r.Left, r.Top, r.Right, r.Bottom});
+}
+void TRecordingCanvas::DoFrameRect(const TRect& r) {
+  Record("FrameRect", {r.Left, r.Top, r.Right, r.Bottom});
+}
 
 void TRecordingCanvas::DoTextOut(int32_t X, int32_t Y, std::string_view Text, const TRect* clip) {
   if (clip)
@@ -90,8 +102,8 @@ void TRecordingCanvas::DoGetTextMetrics(TTextMetric& tm) {
 }
 
 void TRecordingCanvas::DoCopyRect(const TRect& Dest, TCanvas&, const TRect& Source) {
-  Record("CopyRect", {Dest.Left, Dest.Top, Dest.Right, Dest.Bottom, Source.Left, Source.Top, Source.Right,
-                      Source.Bottom});
+  Record("CopyRect", {Dest.Left, Dest.Top, Dest.Right, Dest.Bottom, Source.Left, Source.Top,
+                      Source.Right, Source.Bottom});
 }
 
 void TRecordingCanvas::DoStretchDraw(const TRect& r, const TGraphic& Graphic, bool stretch) {

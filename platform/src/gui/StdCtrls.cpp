@@ -1,10 +1,9 @@
 #include "nuv/platform/StdCtrls.h"
 
-#include <algorithm>
-#include <vector>
-
 #include <QComboBox>
 #include <QLineEdit>
+#include <algorithm>
+#include <vector>
 
 #include "QtBoundary.h"
 #include "Raster.h"
@@ -35,10 +34,14 @@ void Frame3D(TCanvas& c, TRect& r, TColor topColor, TColor bottomColor, int32_t 
 
 void Bevel(TCanvas& c, TRect& r, TBevelCut cut, TColor face, int32_t width) {
   switch (cut) {
-    case bvRaised: return Frame3D(c, r, clBtnHighlight, clBtnShadow, width);
-    case bvLowered: return Frame3D(c, r, clBtnShadow, clBtnHighlight, width);
-    case bvSpace: return Frame3D(c, r, face, face, width);
-    default: return;
+    case bvRaised:
+      return Frame3D(c, r, clBtnHighlight, clBtnShadow, width);
+    case bvLowered:
+      return Frame3D(c, r, clBtnShadow, clBtnHighlight, width);
+    case bvSpace:
+      return Frame3D(c, r, face, face, width);
+    default:
+      return;
   }
 }
 
@@ -107,7 +110,8 @@ void TPanel::Paint() {
 
 // ---------------------------------------------------------------------------
 
-TSpeedButton::TSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner), glyph_(std::make_unique<TBitmap>()) {
+TSpeedButton::TSpeedButton(TComponent* AOwner)
+    : TGraphicControl(AOwner), glyph_(std::make_unique<TBitmap>()) {
   SetControlStyle(0);
   SetBounds(0, 0, 23, 22);
   // A glyph of square images side by side tells how many it holds.
@@ -146,7 +150,8 @@ template <class F>
 static void ForGroup(QWidget* parent, const TSpeedButton* self, int32_t group, F&& f) {
   if (!parent || group == 0) return;
   for (QObject* child : parent->children())
-    if (auto* b = dynamic_cast<TSpeedButton*>(child); b && b != self && b->GroupIndex() == group) f(*b);
+    if (auto* b = dynamic_cast<TSpeedButton*>(child); b && b != self && b->GroupIndex() == group)
+      f(*b);
 }
 
 void TSpeedButton::ReleaseGroup() {
@@ -167,7 +172,8 @@ void TSpeedButton::SetGroupIndex(int32_t value) {
 
 void TSpeedButton::SetAllowAllUp(bool value) {
   allow_all_up_ = value;
-  ForGroup(parentWidget(), this, group_index_, [value](TSpeedButton& b) { b.allow_all_up_ = value; });
+  ForGroup(parentWidget(), this, group_index_,
+           [value](TSpeedButton& b) { b.allow_all_up_ = value; });
 }
 
 void TSpeedButton::SetFlat(bool value) {
@@ -220,7 +226,8 @@ void TSpeedButton::DrawGlyph(int32_t x, int32_t y, bool enabled, bool pressed) {
   const TColor transparent = glyph_->Canvas()->Pixels(0, h - 1);
   TBitmap part;
   part.SetSize(w, h);
-  part.Canvas()->CopyRect(Rect(0, 0, w, h), *glyph_->Canvas(), Rect(index * w, 0, index * w + w, h));
+  part.Canvas()->CopyRect(Rect(0, 0, w, h), *glyph_->Canvas(),
+                          Rect(index * w, 0, index * w + w, h));
   if (!enabled && num_glyphs_ < 2) {
     // No disabled image: the glyph's shape in the shadow colour.
     const uint32_t clear = raster::PixelOf(transparent), shadow = raster::PixelOf(clBtnShadow);
@@ -327,7 +334,8 @@ TComboBox::~TComboBox() {
 void TComboBox::ConnectEditor() {
   QObject::disconnect(edited_);
   if (QLineEdit* edit = combo_->lineEdit())
-    edited_ = QObject::connect(edit, &QLineEdit::textEdited, combo_, [this](const QString&) { Change(); });
+    edited_ = QObject::connect(edit, &QLineEdit::textEdited, combo_,
+                               [this](const QString&) { Change(); });
 }
 
 template <class F>
@@ -373,8 +381,9 @@ void TComboBox::SetSorted(bool value) {
   for (int32_t i = 0; i < items_.Count(); ++i) items.push_back(items_.Strings(i));
   const std::string current = ItemIndex() >= 0 ? Text() : std::string();
   const bool selected = ItemIndex() >= 0;
-  std::stable_sort(items.begin(), items.end(),
-                   [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
+  std::stable_sort(items.begin(), items.end(), [](const std::string& a, const std::string& b) {
+    return AnsiCompareText(a, b) < 0;
+  });
   KeepSelection([&] {
     combo_->clear();
     for (const std::string& s : items) combo_->addItem(ToQString(s));

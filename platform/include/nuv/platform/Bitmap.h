@@ -12,13 +12,12 @@
 // EWriteError); contents that cannot be decoded raise EInvalidGraphic.
 #pragma once
 
+#include <QImage>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include <QImage>
 
 #include "nuv/platform/Graphics.h"
 #include "nuv/platform/Streams.h"
@@ -36,8 +35,9 @@ class EResNotFound : public Exception {
 
 enum TProgressStage : uint8_t { psStarting, psRunning, psEnding };
 // Progress of loading or saving a picture; PercentDone 0..100.
-using TProgressEvent = std::function<void(TObject* Sender, TProgressStage Stage, uint8_t PercentDone,
-                                          bool RedrawNow, const TRect& R, const std::string& Msg)>;
+using TProgressEvent =
+    std::function<void(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow,
+                       const TRect& R, const std::string& Msg)>;
 
 class TGraphic : public TPersistent {
  public:
@@ -64,7 +64,17 @@ class TGraphic : public TPersistent {
   void Progress(TProgressStage Stage, uint8_t PercentDone, const std::string& Msg) const;
 };
 
-enum TPixelFormat : uint8_t { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum TPixelFormat : uint8_t {
+  pfDevice,
+  pf1bit,
+  pf4bit,
+  pf8bit,
+  pf15bit,
+  pf16bit,
+  pf24bit,
+  pf32bit,
+  pfCustom
+};
 enum TTransparentMode : uint8_t { tmAuto, tmFixed };
 
 class TBitmap : public TGraphic {

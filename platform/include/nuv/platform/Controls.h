@@ -21,14 +21,13 @@
 // any QWidget parent.
 #pragma once
 
+#include <QImage>
+#include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include <QImage>
-#include <QWidget>
 
 #include "nuv/platform/Classes.h"
 #include "nuv/platform/Forms.h"
@@ -49,15 +48,18 @@ constexpr TShiftState ShiftBit(TShiftStateItem s) { return static_cast<TShiftSta
 // as a second press.
 enum TControlStyleItem : uint8_t { csClickEvents, csDoubleClicks };
 using TControlStyle = uint8_t;
-constexpr TControlStyle ControlStyleBit(TControlStyleItem s) { return static_cast<TControlStyle>(1u << s); }
+constexpr TControlStyle ControlStyleBit(TControlStyleItem s) {
+  return static_cast<TControlStyle>(1u << s);
+}
 
-using TMouseEvent =
-    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
-using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int32_t X, int32_t Y)>;
+using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift,
+                                       int32_t X, int32_t Y)>;
+using TMouseMoveEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, int32_t X, int32_t Y)>;
 // WheelDelta: +120 per notch away from the user; MousePos in client
 // coordinates. Setting Handled stops the event.
-using TMouseWheelEvent =
-    std::function<void(TObject* Sender, TShiftState Shift, int32_t WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, int32_t WheelDelta,
+                                            TPoint MousePos, bool& Handled)>;
 using TMouseWheelUpDownEvent =
     std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 // Key is a virtual-key code; a handler may set it to 0 to swallow the key.

@@ -28,7 +28,13 @@ inline constexpr TModalResult mrYes = 6;
 inline constexpr TModalResult mrNo = 7;
 
 // Members of the dialog options; TOpenOptions holds them as bits.
-enum TOpenOption : uint8_t { ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofPathMustExist, ofEnableSizing };
+enum TOpenOption : uint8_t {
+  ofOverwritePrompt,
+  ofHideReadOnly,
+  ofNoChangeDir,
+  ofPathMustExist,
+  ofEnableSizing
+};
 using TOpenOptions = uint32_t;
 constexpr TOpenOptions OpenOptionBit(TOpenOption o) { return 1u << o; }
 

@@ -4,13 +4,12 @@
 // that modal mouse loops run).
 #pragma once
 
+#include <QCursor>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <QCursor>
 
 #include "nuv/platform/Classes.h"
 

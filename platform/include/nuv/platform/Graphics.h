@@ -158,30 +158,45 @@ int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator);
 // ---------------------------------------------------------------------------
 // Pen, brush, font
 
-enum TPenStyle : uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+enum TPenStyle : uint8_t {
+  psSolid,
+  psDash,
+  psDot,
+  psDashDot,
+  psDashDotDot,
+  psClear,
+  psInsideFrame
+};
 
 // How the pen colour P combines with the pixel D already there.
 enum TPenMode : uint8_t {
-  pmBlack,         // 0
-  pmWhite,         // 1
-  pmNop,           // D
-  pmNot,           // not D
-  pmCopy,          // P
-  pmNotCopy,       // not P
-  pmMergePenNot,   // P or not D
-  pmMaskPenNot,    // P and not D
-  pmMergeNotPen,   // not P or D
-  pmMaskNotPen,    // not P and D
-  pmMerge,         // P or D
-  pmNotMerge,      // not (P or D)
-  pmMask,          // P and D
-  pmNotMask,       // not (P and D)
-  pmXor,           // P xor D
-  pmNotXor,        // not (P xor D)
+  pmBlack,        // 0
+  pmWhite,        // 1
+  pmNop,          // D
+  pmNot,          // not D
+  pmCopy,         // P
+  pmNotCopy,      // not P
+  pmMergePenNot,  // P or not D
+  pmMaskPenNot,   // P and not D
+  pmMergeNotPen,  // not P or D
+  pmMaskNotPen,   // not P and D
+  pmMerge,        // P or D
+  pmNotMerge,     // not (P or D)
+  pmMask,         // P and D
+  pmNotMask,      // not (P and D)
+  pmXor,          // P xor D
+  pmNotXor,       // not (P xor D)
 };
 
 enum TBrushStyle : uint8_t {
-  bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
+  bsSolid,
+  bsClear,
+  bsHorizontal,
+  bsVertical,
+  bsFDiagonal,
+  bsBDiagonal,
+  bsCross,
+  bsDiagCross
 };
 
 // Common base of pen, brush and font: OnChange fires after every change.
@@ -310,15 +325,15 @@ class TGraphic;
 // Raster operations of CopyRect (source S, destination D).
 using TCopyMode = int32_t;
 inline constexpr TCopyMode cmBlackness = 0x00000042;
-inline constexpr TCopyMode cmDstInvert = 0x00550009;   // not D
-inline constexpr TCopyMode cmMergePaint = 0x00BB0226;  // not S or D
-inline constexpr TCopyMode cmNotSrcCopy = 0x00330008;  // not S
-inline constexpr TCopyMode cmNotSrcErase = 0x001100A6; // not (S or D)
-inline constexpr TCopyMode cmSrcAnd = 0x008800C6;      // S and D
-inline constexpr TCopyMode cmSrcCopy = 0x00CC0020;     // S
-inline constexpr TCopyMode cmSrcErase = 0x00440328;    // S and not D
-inline constexpr TCopyMode cmSrcInvert = 0x00660046;   // S xor D
-inline constexpr TCopyMode cmSrcPaint = 0x00EE0086;    // S or D
+inline constexpr TCopyMode cmDstInvert = 0x00550009;    // not D
+inline constexpr TCopyMode cmMergePaint = 0x00BB0226;   // not S or D
+inline constexpr TCopyMode cmNotSrcCopy = 0x00330008;   // not S
+inline constexpr TCopyMode cmNotSrcErase = 0x001100A6;  // not (S or D)
+inline constexpr TCopyMode cmSrcAnd = 0x008800C6;       // S and D
+inline constexpr TCopyMode cmSrcCopy = 0x00CC0020;      // S
+inline constexpr TCopyMode cmSrcErase = 0x00440328;     // S and not D
+inline constexpr TCopyMode cmSrcInvert = 0x00660046;    // S xor D
+inline constexpr TCopyMode cmSrcPaint = 0x00EE0086;     // S or D
 inline constexpr TCopyMode cmWhiteness = 0x00FF0062;
 
 // How stretched copies pick their pixels: nearest source pixel, or an
@@ -357,11 +372,15 @@ class TCanvas : public TPersistent {
   // Closed outline through every point (vertices included), interior
   // filled by the alternate (even-odd) rule.
   void Polygon(std::span<const TPoint> points);
-  void Polygon(std::initializer_list<TPoint> points) { Polygon(std::span(points.begin(), points.size())); }
+  void Polygon(std::initializer_list<TPoint> points) {
+    Polygon(std::span(points.begin(), points.size()));
+  }
   // Open path; the last point is left out like a line's end pixel. PenPos
   // is not used and not changed.
   void Polyline(std::span<const TPoint> points);
-  void Polyline(std::initializer_list<TPoint> points) { Polyline(std::span(points.begin(), points.size())); }
+  void Polyline(std::initializer_list<TPoint> points) {
+    Polyline(std::span(points.begin(), points.size()));
+  }
   // Brush only (no pen, no pen mode).
   void FillRect(const TRect& r);
   // One-pixel border of r in the brush colour.

@@ -6,11 +6,10 @@
 // before, psEnding (100 %) after.
 #pragma once
 
-#include <cstdint>
-#include <string_view>
-
 #include <QByteArray>
 #include <QImage>
+#include <cstdint>
+#include <string_view>
 
 #include "nuv/platform/Bitmap.h"
 

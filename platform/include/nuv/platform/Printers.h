@@ -4,13 +4,12 @@
 // 300), and each finished page is handed to Qt's printing.
 #pragma once
 
+#include <QImage>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <QImage>
 
 #include "nuv/platform/Graphics.h"
 

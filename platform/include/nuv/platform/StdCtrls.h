@@ -4,12 +4,11 @@
 // only.
 #pragma once
 
+#include <QMetaObject>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include <QMetaObject>
 
 #include "nuv/platform/Bitmap.h"
 #include "nuv/platform/Controls.h"
