@@ -58,7 +58,8 @@ int32_t GroupMultiplier(const std::string& s, std::size_t open) {
 
 }  // namespace
 
-TMolForm::TMolForm(TComponent* AOwner) : TComponent(AOwner) {
+TMolForm::TMolForm(TComponent* AOwner) : TGraphicControl(AOwner) {
+  SetBounds(Left(), Top(), 120, 28);
   formula_.NumAtoms = 2;
   formula_.AtNum[0] = 1;
   formula_.AtWgt[0] = 1;
@@ -122,6 +123,16 @@ bool TMolForm::SetFormulaRec(const TFormulaRec& Value) {
   formula_ = Value;
   Redraw();
   return true;
+}
+
+void TMolForm::SetColorTxt(TColor Value) {
+  color_txt_ = Value;
+  Redraw();
+}
+
+void TMolForm::SetColorBkg(TColor Value) {
+  color_bkg_ = Value;
+  Redraw();
 }
 
 void TMolForm::SetTransparent(bool Value) {
@@ -336,11 +347,14 @@ bool TMolForm::FindFormulaExactMass(bool CheckValence) {
 void TMolForm::Assign(const TPersistent& Source) {
   const auto* other = dynamic_cast<const TMolForm*>(&Source);
   if (other == nullptr) {
-    TComponent::Assign(Source);
+    TGraphicControl::Assign(Source);
     return;
   }
   formula_ = other->formula_;
   search_ = other->search_;
+  SetFont(other->Font());
+  color_txt_ = other->color_txt_;
+  color_bkg_ = other->color_bkg_;
   transparent_ = other->transparent_;
   use_deuterium_ = other->use_deuterium_;
   show_as_text_ = other->show_as_text_;
@@ -360,8 +374,13 @@ bool TMolForm::AppendEntry(int32_t AtNum, int32_t Mass, int32_t Count) {
 
 void TMolForm::ClearEntries() { formula_ = TFormulaRec{}; }
 
-// The control repaints itself here once it draws (graphical layer pending).
-void TMolForm::Redraw() {}
+void TMolForm::Redraw() {
+  AdjustHeight();
+  if (transparent_)
+    Invalidate();
+  else
+    Repaint();
+}
 
 }  // namespace nuv
 

@@ -16,6 +16,7 @@
 
 #include "nuv/Nuv_cdata.h"
 #include "nuv/Nuv_nuvbase.h"
+#include "nuv/platform/Controls.h"
 
 namespace nuv {
 
@@ -109,7 +110,8 @@ class TFormulaSearch {
 
 // A molecular formula of up to 20 entries (atomic number, isotope mass
 // number, count), kept in the order in which they were read; equal elements
-// are not merged.
+// are not merged. As a control it draws the formula with subscript counts
+// and superscript isotope mass numbers; every change repaints it.
 //
 // Formula text is read part by part: an optional isotope mass number, an
 // optional separator (blank, "," or "."), the element symbol as a run of
@@ -119,8 +121,9 @@ class TFormulaSearch {
 // same, but 'CO2' is cobalt, and in '13C 1H4' the "1" counts the carbon.
 // A group "( ... )n" multiplies the counts inside it by n; groups do not
 // nest.
-class TMolForm : public TComponent {
+class TMolForm : public TGraphicControl {
  public:
+  // Water, 120 × 28 pixels.
   explicit TMolForm(TComponent* AOwner);
 
   // Reading gives AsString(1), which reads back to the same entries;
@@ -146,15 +149,25 @@ class TMolForm : public TComponent {
   const TFormulaRec& FormulaRec() const { return formula_; }
   bool SetFormulaRec(const TFormulaRec& Value);
 
+  TColor ColorTxt() const { return color_txt_; }
+  void SetColorTxt(TColor Value);
+  TColor ColorBkg() const { return color_bkg_; }
+  void SetColorBkg(TColor Value);
+  // Only the text is drawn, over what the control shows behind it (the
+  // control's Color: the platform's controls draw on a surface of their
+  // own).
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool Value);
   // Hydrogen of mass 2 is drawn as "D".
   bool UseDeuterium() const { return use_deuterium_; }
   void SetUseDeuterium(bool Value);
+  // Draws AsString(0) in the normal font instead.
   bool ShowAsText() const { return show_as_text_; }
   void SetShowAsText(bool Value);
   TIsotVisib IsotopeVis() const { return isotope_vis_; }
   void SetIsotopeVis(TIsotVisib Value);
+  // Where the drawing sits in the control; a drawing wider than the control
+  // shows its left, right or middle part accordingly.
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment Value);
 
@@ -209,17 +222,30 @@ class TMolForm : public TComponent {
   bool FindFormulaExactMass(bool CheckValence);
   const TFormulaSearch& Search() const { return search_; }
 
-  // From another TMolForm: every property, the entries and the search
-  // state. Other sources as TPersistent.
+  // From another TMolForm: every property (font and colours included), the
+  // entries and the search state. Other sources as TPersistent.
   void Assign(const TPersistent& Source) override;
+
+ protected:
+  // Superscripts and subscripts use round(0.8 × font size) + 1 points; the
+  // control is twice as high as an "M" in that size.
+  void Paint() override;
+  void FontChanged() override;
 
  private:
   bool AppendEntry(int32_t AtNum, int32_t Mass, int32_t Count);
   void ClearEntries();
+  // Repaints, or invalidates when Transparent so that what lies behind is
+  // drawn first.
   void Redraw();
+  void AdjustHeight();
+  // Draws the formula from x = 1 on c and returns the x after its end.
+  int32_t DrawFormula(TCanvas& c, TColor text, TColor background);
 
   TFormulaRec formula_;
   TFormulaSearch search_;
+  TColor color_txt_ = clBlack;
+  TColor color_bkg_ = clBtnFace;
   bool transparent_ = false;
   bool use_deuterium_ = true;
   bool show_as_text_ = false;
