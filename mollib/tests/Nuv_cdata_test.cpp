@@ -115,8 +115,9 @@ TEST(ElementTable, ConfigurationsAgreeWithAtomicNumberAndOuterElectrons) {
     for (std::size_t i = 0; i + 2 < full.size(); ++i)
       if (i == 0 || full[i - 1] == ' ') total += std::stoi(full.substr(i + 2));
     EXPECT_EQ(total, z) << "Z=" << z << " " << full;
-    if (z != 46)  // palladium's outer shell is the full 4d, counted as 0
+    if (z != 46) {  // palladium's outer shell is the full 4d, counted as 0
       EXPECT_EQ(OutermostShellElectrons(full), NumOuterElectrons(z)) << "Z=" << z << " " << full;
+    }
   }
 }
 
@@ -172,7 +173,9 @@ TEST(PeriodicTable, EveryElementHasOneCell) {
   std::set<int32_t> seen;
   for (const auto& row : PerSysTable)
     for (uint8_t z : row)
-      if (z != 0) EXPECT_TRUE(seen.insert(z).second) << "Z=" << int{z} << " twice";
+      if (z != 0) {
+        EXPECT_TRUE(seen.insert(z).second) << "Z=" << int{z} << " twice";
+      }
   EXPECT_EQ(seen.size(), 103u);
   for (int32_t z = 1; z <= MaxChemElem; ++z) {
     int32_t col = 0, row = 0;
