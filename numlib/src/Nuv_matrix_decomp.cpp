@@ -145,6 +145,17 @@ void Rotate(double* p, double* q, int64_t len, double c, double s) {
 
 bool SingularValueDecomposition(double* a, int64_t m, int64_t n, double* w, double* v) {
   const bool wantUV = v != nullptr;
+  // Values far from 1 are first brought near it by a power of two. That
+  // is exact, and every step below is homogeneous in the scale, so the
+  // results are those of the unscaled matrix; but the squares in the
+  // shifts and rotations can no longer overflow or underflow.
+  double maxAbs = 0;
+  for (int64_t i = 0; i < m * n; ++i) maxAbs = std::max(maxAbs, std::fabs(a[i]));
+  int shift = 0;
+  if (maxAbs > 0x1p400 || (maxAbs > 0 && maxAbs < 0x1p-400)) {
+    shift = -std::ilogb(maxAbs);
+    for (int64_t i = 0; i < m * n; ++i) a[i] = std::ldexp(a[i], shift);
+  }
   std::vector<double> rv1(static_cast<std::size_t>(n), 0.0);
   std::vector<double> dots(static_cast<std::size_t>(std::max(m, n)), 0.0);
   std::vector<double> rowI(static_cast<std::size_t>(n), 0.0);
@@ -352,6 +363,8 @@ bool SingularValueDecomposition(double* a, int64_t m, int64_t n, double* w, doub
     }
     IncProcStat();
   }
+  if (shift != 0)
+    for (int64_t i = 0; i < n; ++i) w[i] = std::ldexp(w[i], -shift);
   return converged;
 }
 

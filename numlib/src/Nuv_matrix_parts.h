@@ -23,7 +23,9 @@ bool CroutLU(double* a, int64_t n, int32_t* pivots, int32_t& sign);
 // given (n × n), a is overwritten by U (m × n) and v receives V; without
 // it only w is computed, with the same values. ProcStat advances by one per
 // column in each of the four phases. False when a singular value did not
-// converge within 30 sweeps (the computation still completes).
+// converge within 30 sweeps (the computation still completes). Matrices
+// with elements beyond about 1e120 or below 1e-120 are decomposed scaled by
+// a power of two, so that no square overflows or underflows.
 bool SingularValueDecomposition(double* a, int64_t m, int64_t n, double* w, double* v);
 
 // √(a² + b²), directly where the squares neither overflow nor underflow,
