@@ -264,6 +264,11 @@ void TMatrix::MirrorRows() {
   Changed();
 }
 
+std::string TMatrix::CRCofData() const {
+  const int64_t rows = ncols_ == 0 ? 0 : nrows_;
+  return stats::Fingerprint(stats::TBlock<double>{data_.data(), rows, ld_, ncols_});
+}
+
 void TMatrix::SMult(double factor) {
   for (double& x : data_) x *= factor;
   Changed();

@@ -360,6 +360,11 @@ void TVectorBase<T>::SortElems(bool ascending, int32_t lo, int32_t hi) {
   Changed();
 }
 
+template <class T>
+std::string TVectorBase<T>::CRCofData() const {
+  return stats::Fingerprint(stats::Contiguous(data_.data(), NrOfElem()));
+}
+
 template class TVectorBase<double>;
 template class TVectorBase<int32_t>;
 

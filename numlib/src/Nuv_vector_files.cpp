@@ -1,7 +1,8 @@
-// Text files of vectors (Nuv_vector).
+// Text files and binary stream records of vectors (Nuv_vector).
 #include <cmath>
 #include <limits>
 
+#include "nuv/Nuv_streams.h"
 #include "nuv/Nuv_vector.h"
 #include "nuv/platform/FileUtils.h"
 #include "nuv/platform/TextFile.h"
@@ -19,6 +20,37 @@ bool ToElem(double x, double& elem) {
 bool ToElem(double x, int32_t& elem) {
   if (!(std::fabs(x) <= std::numeric_limits<int32_t>::max())) return false;
   elem = Round32(x);
+  return true;
+}
+
+// Stream records: doubles as 10-byte extended values (the indices too),
+// integers as 4-byte integers.
+constexpr int64_t RecordSize(double) { return 10; }
+constexpr int64_t RecordSize(int32_t) { return 4; }
+
+void WriteRecord(TStream& stream, double x) { WriteExtendedToStream(stream, x); }
+void WriteRecord(TStream& stream, int32_t x) { WriteLongintToStream(stream, x); }
+
+bool ReadRecord(TStream& stream, double& x) {
+  bool err = false;
+  const long double value = ReadExtendedFromStream(stream, err);
+  if (!err) x = static_cast<double>(value);
+  return !err;
+}
+bool ReadRecord(TStream& stream, int32_t& x) {
+  bool err = false;
+  const int32_t value = ReadLongintFromStream(stream, err);
+  if (!err) x = value;
+  return !err;
+}
+
+// An index stored as a record: whole and within 1..int32 max.
+template <class T>
+bool ReadIndex(TStream& stream, int64_t& index) {
+  T x{};
+  if (!ReadRecord(stream, x)) return false;
+  if (!(x >= 1 && x <= std::numeric_limits<int32_t>::max())) return false;
+  index = static_cast<int64_t>(Round(x));
   return true;
 }
 
@@ -87,12 +119,53 @@ bool TVectorBase<T>::LoadFromFile(const std::string& fileName, bool adjustSize) 
   return complete;
 }
 
+template <class T>
+void TVectorBase<T>::SaveToStream(TStream& stream, int32_t lo, int32_t hi) const {
+  MakeValidElemRange(lo, hi);
+  WriteRecord(stream, static_cast<T>(lo));
+  WriteRecord(stream, static_cast<T>(hi));
+  for (int64_t i = lo; i <= hi; ++i) WriteRecord(stream, data_[i - 1]);
+}
+
+template <class T>
+void TVectorBase<T>::SaveToStream(std::unique_ptr<TMemoryStream>& stream, int32_t lo,
+                                  int32_t hi) const {
+  if (!stream) stream = std::make_unique<TMemoryStream>();
+  SaveToStream(*stream, lo, hi);
+}
+
+template <class T>
+bool TVectorBase<T>::LoadFromStream(TStream* stream, bool adjustSize) {
+  int64_t lo = 0, hi = 0;
+  if (stream == nullptr || !ReadIndex<T>(*stream, lo) || !ReadIndex<T>(*stream, hi) || lo > hi)
+    return false;
+  if (adjustSize && hi != NrOfElem()) {
+    // A damaged record must not grow the vector beyond what it can fill.
+    const int64_t available = stream->Size() - stream->Position();
+    if (hi > NrOfElem() && (hi - lo + 1) * RecordSize(T{}) > available) return false;
+    Resize(static_cast<int32_t>(hi));
+  }
+  if (NrOfElem() < hi) return false;
+  bool complete = true;
+  for (int64_t i = lo; i <= hi && complete; ++i) complete = ReadRecord(*stream, data_[i - 1]);
+  Changed();
+  return complete;
+}
+
 template bool TVectorBase<double>::WriteTextFile(int32_t, int32_t, const std::string&, int32_t,
                                                  int32_t) const;
 template bool TVectorBase<int32_t>::WriteTextFile(int32_t, int32_t, const std::string&, int32_t,
                                                   int32_t) const;
 template bool TVectorBase<double>::LoadFromFile(const std::string&, bool);
 template bool TVectorBase<int32_t>::LoadFromFile(const std::string&, bool);
+template void TVectorBase<double>::SaveToStream(TStream&, int32_t, int32_t) const;
+template void TVectorBase<int32_t>::SaveToStream(TStream&, int32_t, int32_t) const;
+template void TVectorBase<double>::SaveToStream(std::unique_ptr<TMemoryStream>&, int32_t,
+                                                int32_t) const;
+template void TVectorBase<int32_t>::SaveToStream(std::unique_ptr<TMemoryStream>&, int32_t,
+                                                 int32_t) const;
+template bool TVectorBase<double>::LoadFromStream(TStream*, bool);
+template bool TVectorBase<int32_t>::LoadFromStream(TStream*, bool);
 
 bool TIntVector::StoreOnFile(int32_t lo, int32_t hi, const std::string& fileName) const {
   return WriteTextFile(lo, hi, fileName, 0, 0);

@@ -1,10 +1,13 @@
 #include "Nuv_vector_stats.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
+#include "nuv/Nuv_dstruct.h"
 #include "nuv/Nuv_math1.h"
 #include "nuv/Nuv_vector.h"
 
@@ -225,6 +228,22 @@ int64_t FindInSorted(const T* first, int64_t stride, int64_t count, bool ascendi
   return (std::fabs(at(lo) - value) < std::fabs(at(hi) - value) ? lo : hi) - 1;
 }
 
+template <class T>
+std::string Fingerprint(const TBlock<T>& b) {
+  using TImage = std::conditional_t<sizeof(T) == 8, uint64_t, uint32_t>;
+  constexpr int kBytes = sizeof(T);
+  uint32_t registers[kBytes];
+  std::fill_n(registers, kBytes, 0xFFFFFFFFu);
+  b.ForEach([&](T x) {
+    const auto image = std::bit_cast<TImage>(x);
+    for (int k = 0; k < kBytes; ++k)
+      registers[k] = CalcNextCRC32(static_cast<uint8_t>(image >> (8 * k)), registers[k]);
+  });
+  std::string text;
+  for (uint32_t r : registers) text += Hex(static_cast<int32_t>(~r), 8);
+  return text;
+}
+
 bool THistogram::Setup(double firstBin, double lastBin, double binWidth) {
   if (!(binWidth > 0)) return false;
   const double ratio = std::fabs(lastBin - firstBin) / binWidth;
@@ -274,7 +293,8 @@ void THistogram::Store(TIntVector& histo, int32_t& underflow, int32_t& overflow,
   template T Mode(std::span<const T>);                                                        \
   template bool MinMax(const TBlock<T>&, T&, T&);                                             \
   template int64_t FindNearest(const TBlock<T>&, double);                                     \
-  template int64_t FindInSorted(const T*, int64_t, int64_t, bool, double);
+  template int64_t FindInSorted(const T*, int64_t, int64_t, bool, double);                   \
+  template std::string Fingerprint(const TBlock<T>&);
 
 NUV_STATS_INSTANTIATE(double)
 NUV_STATS_INSTANTIATE(int32_t)

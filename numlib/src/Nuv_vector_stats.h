@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace nuv {
@@ -107,6 +108,13 @@ int64_t FindNearest(const TBlock<T>& b, double value);
 // count >= 1; the result is 0-based.
 template <class T>
 int64_t FindInSorted(const T* first, int64_t stride, int64_t count, bool ascending, double value);
+
+// Fingerprint of the values: one CRC-32 register per byte position of the
+// element image (8 for doubles, 4 for integers), each fed with that byte
+// of every value in order, then complemented and written as 8 upper-case
+// hex digits, register 0 first.
+template <class T>
+std::string Fingerprint(const TBlock<T>& b);
 
 // A histogram of Count bins of BinWidth from FirstBin on, with underflow
 // and overflow counts.

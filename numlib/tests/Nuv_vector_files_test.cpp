@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstring>
 #include <fstream>
+#include <limits>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 #include "TempDir.h"
+#include "nuv/Nuv_matrix.h"
+#include "nuv/Nuv_streams.h"
 #include "nuv/Nuv_vector.h"
+#include "nuv/platform/Streams.h"
 
 namespace nuv {
 namespace {
@@ -145,6 +152,131 @@ TEST(TVectorFiles, DamagedFilesFailWithoutHarm) {
   }
   TVector v(nullptr);
   EXPECT_FALSE(v.LoadFromFile(dir.File("none.txt"), true));
+}
+
+// ---------------------------------------------------------------------------
+// Fingerprints
+
+TEST(VectorFingerprint, OneStandardCrcPerBytePosition) {
+  TVector zero(nullptr);
+  std::string eightGroups;
+  for (int k = 0; k < 8; ++k) eightGroups += "D202EF8D";  // the CRC-32 of one zero byte
+  EXPECT_EQ(zero.CRCofData(), eightGroups);
+
+  // Low bytes "123456789", the others zero: the check value of CRC-32.
+  TIntVector digits(nullptr);
+  SetValues(digits, std::vector<int32_t>{'1', '2', '3', '4', '5', '6', '7', '8', '9'});
+  EXPECT_EQ(digits.CRCofData(), "CBF43926E60914AEE60914AEE60914AE");
+  TVector images(nullptr);
+  std::vector<double> values;
+  for (uint64_t c = '1'; c <= '9'; ++c) values.push_back(std::bit_cast<double>(c << 56 | c));
+  SetValues(images, values);
+  EXPECT_EQ(images.CRCofData(),
+            "CBF43926E60914AEE60914AEE60914AEE60914AEE60914AEE60914AECBF43926");
+}
+
+TEST(VectorFingerprint, MatricesAreTakenColumnByColumn) {
+  TMatrix m(nullptr);
+  m.Resize(2, 3);
+  TVector v(nullptr);
+  v.Resize(6);
+  for (int i = 0; i < 6; ++i) {
+    m.SetVal(i / 3 + 1, i % 3 + 1, 0.5 + i);
+    v.SetVal(i + 1, 0.5 + i);
+  }
+  EXPECT_EQ(m.CRCofData(), v.CRCofData());
+  const std::string before = m.CRCofData();
+  m.SetVal(2, 3, 1e-300);
+  EXPECT_NE(m.CRCofData(), before);
+  m.Resize(0, 3);
+  EXPECT_EQ(m.CRCofData(), std::string(64, '0')) << "no elements";
+}
+
+// ---------------------------------------------------------------------------
+// Binary stream records
+
+TEST(VectorStreams, RecordsRoundTripFromTheStreamPosition) {
+  TVector v(nullptr);
+  SetValues(v, std::vector<double>{1.5, -2e300, 5e-324, 7});
+  std::unique_ptr<TMemoryStream> stream;
+  v.SaveToStream(stream, 0, 0);  // creates the stream; 0, 0 is the whole vector
+  ASSERT_TRUE(stream);
+  v.SaveToStream(stream, 3, 2);  // appended: elements 2..3
+  EXPECT_EQ(stream->Size(), 10 * 6 + 10 * 4);
+  stream->SetPosition(0);
+  bool err = false;
+  EXPECT_EQ(ReadExtendedFromStream(*stream, err), 1);
+  EXPECT_EQ(ReadExtendedFromStream(*stream, err), 4);
+
+  stream->SetPosition(0);
+  TVector back(nullptr);
+  ASSERT_TRUE(back.LoadFromStream(stream.get(), true));
+  EXPECT_EQ(Values(back), Values(v));
+  TVector part(nullptr);
+  SetValues(part, std::vector<double>{9, 9, 9, 9, 9});
+  ASSERT_TRUE(part.LoadFromStream(stream.get(), false));
+  EXPECT_EQ(Values(part), (std::vector<double>{9, -2e300, 5e-324, 9, 9}));
+
+  TIntVector iv(nullptr), ib(nullptr);
+  SetValues(iv, std::vector<int32_t>{-1, 2147483647});
+  std::unique_ptr<TMemoryStream> ints;
+  iv.SaveToStream(ints, 0, 0);
+  ASSERT_EQ(ints->Size(), 16);
+  const unsigned char head[8] = {1, 0, 0, 0, 2, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(ints->Memory(), head, 8), 0) << "little-endian lo and hi";
+  ints->SetPosition(0);
+  ASSERT_TRUE(ib.LoadFromStream(ints.get(), true));
+  EXPECT_EQ(Values(ib), Values(iv));
+}
+
+TEST(VectorStreams, FileStreamRoundTrip) {
+  testing::TempDir dir;
+  const std::string file = dir.File("v.bin");
+  TVector v(nullptr), back(nullptr);
+  SetValues(v, std::vector<double>{3, 1, 4, 1, 5});
+  {
+    TFileStream out(file, fmCreate);
+    v.SaveToStream(out, 2, 4);
+  }
+  TFileStream in(file, fmOpenRead);
+  ASSERT_TRUE(back.LoadFromStream(&in, true));
+  EXPECT_EQ(Values(back), (std::vector<double>{0, 1, 4, 1}));
+}
+
+TEST(VectorStreams, DamagedRecordsFail) {
+  auto record = [](std::vector<long double> numbers) {
+    auto s = std::make_unique<TMemoryStream>();
+    for (long double x : numbers) WriteExtendedToStream(*s, x);
+    s->SetPosition(0);
+    return s;
+  };
+  const long double nan = std::numeric_limits<long double>::quiet_NaN();
+  const struct {
+    const char* what;
+    std::vector<long double> numbers;
+    std::vector<double> values;  // after loading with adjustSize into {8, 8}
+  } cases[] = {
+      {"empty", {}, {8, 8}},
+      {"lo only", {1}, {8, 8}},
+      {"lo zero", {0, 2, 1, 2}, {8, 8}},
+      {"lo above hi", {2, 1, 1, 2}, {8, 8}},
+      {"NaN index", {nan, 2, 1, 2}, {8, 8}},
+      {"index beyond int32", {1, 1e300L, 1}, {8, 8}},
+      {"more values than the stream holds", {1, 1000000, 1, 2}, {8, 8}},
+      {"truncated within size", {1, 2, 5}, {5, 8}},
+  };
+  for (const auto& c : cases) {
+    TVector v(nullptr);
+    SetValues(v, std::vector<double>{8, 8});
+    auto s = record(c.numbers);
+    EXPECT_FALSE(v.LoadFromStream(s.get(), true)) << c.what;
+    EXPECT_EQ(Values(v), c.values) << c.what;
+  }
+  TVector v(nullptr);
+  EXPECT_FALSE(v.LoadFromStream(nullptr, true));
+  auto s = record({1.4L, 2.6L, 10, 20, 30});
+  ASSERT_TRUE(v.LoadFromStream(s.get(), true)) << "indices are rounded";
+  EXPECT_EQ(Values(v), (std::vector<double>{10, 20, 30}));
 }
 
 }  // namespace

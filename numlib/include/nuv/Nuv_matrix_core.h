@@ -136,6 +136,10 @@ class TMatrix : public TComponent {
   void MirrorColumns();
   void MirrorRows();
 
+  // 64 upper-case hex digits: one CRC-32 per byte position of the 8-byte
+  // element images, elements column by column.
+  std::string CRCofData() const;
+
   // ---- arithmetic
   void SMult(double factor);
   void SAdd(double value);

@@ -135,6 +135,10 @@ class TVectorBase : public TComponent {
   // Comb sort of the clamped range, reporting every exchange.
   void SortElems(bool ascending, int32_t lo, int32_t hi);
 
+  // 64 (TVector) resp. 32 (TIntVector) upper-case hex digits: one CRC-32
+  // per byte position of the element images.
+  std::string CRCofData() const;
+
   // Text file as StoreOnFile writes it: "lo hi", then one number per
   // element. adjustSize resizes the vector to hi first. False when the file
   // cannot be opened, the header is not two integers 1 <= lo <= hi, the
@@ -142,6 +146,20 @@ class TVectorBase : public TComponent {
   // hi, or a number is missing or unreadable (readable ones are stored;
   // integers are rounded).
   bool LoadFromFile(const std::string& fileName, bool adjustSize);
+
+  // Binary record of the range (MakeValidElemRange): lo, hi and the
+  // elements, as 10-byte extended values (TVector) or 4-byte integers
+  // (TIntVector), little-endian, without header. The first form creates
+  // the memory stream when the pointer is empty.
+  void SaveToStream(std::unique_ptr<TMemoryStream>& stream, int32_t lo, int32_t hi) const;
+  void SaveToStream(TStream& stream, int32_t lo, int32_t hi) const;
+  // Reads such a record from the stream's position. False for a missing
+  // stream, an unreadable lo/hi or one that is not 1 <= lo <= hi, a vector
+  // shorter than hi, and a value that cannot be read (the others are
+  // stored). adjustSize resizes the vector to hi first, unless it would
+  // grow beyond what the rest of the stream can fill (then false, nothing
+  // changed).
+  bool LoadFromStream(TStream* stream, bool adjustSize);
 
  protected:
   // The range clamped into 1..NrOfElem and ordered (no whole-vector rule).
