@@ -46,13 +46,9 @@ void TMatrix::Raise(std::string_view text) const {
   RaiseComponentError<ENUVMatrixError>(*this, text);
 }
 
-void TMatrix::SetNCols(int32_t n) {
-  Resize(std::max(n, 0), nrows_);
-}
+void TMatrix::SetNCols(int32_t n) { Resize(std::max(n, 0), nrows_); }
 
-void TMatrix::SetNRows(int32_t n) {
-  Resize(ncols_, std::max(n, 0));
-}
+void TMatrix::SetNRows(int32_t n) { Resize(ncols_, std::max(n, 0)); }
 
 void TMatrix::SetDataID(std::string_view id) {
   if (id == data_id_) return;
@@ -60,9 +56,7 @@ void TMatrix::SetDataID(std::string_view id) {
   Changed();
 }
 
-int32_t TMatrix::GetFPrecis(int32_t index) const {
-  return fprecis_[index <= 1 ? 0 : 1];
-}
+int32_t TMatrix::GetFPrecis(int32_t index) const { return fprecis_[index <= 1 ? 0 : 1]; }
 
 void TMatrix::SetFPrecis(int32_t index, int32_t value) {
   fprecis_[index <= 1 ? 0 : 1] = std::clamp(value, -1, 25);
@@ -111,9 +105,7 @@ void TMatrix::SetVal(int32_t col, int32_t row, double v) {
   Changed();
 }
 
-double* TMatrix::Column(int32_t col) {
-  return col >= 1 && col <= ncols_ ? At(col, 1) : nullptr;
-}
+double* TMatrix::Column(int32_t col) { return col >= 1 && col <= ncols_ ? At(col, 1) : nullptr; }
 
 const double* TMatrix::Column(int32_t col) const {
   return col >= 1 && col <= ncols_ ? At(col, 1) : nullptr;
@@ -128,13 +120,9 @@ void TMatrix::SortExchange(uint8_t what, int32_t index1, int32_t index2, int32_t
   if (OnSortExchange) OnSortExchange(this, what, index1, index2, first, last);
 }
 
-void TMatrix::MakeValidColRange(int32_t& lo, int32_t& hi) const {
-  MakeValidRange(lo, hi, ncols_);
-}
+void TMatrix::MakeValidColRange(int32_t& lo, int32_t& hi) const { MakeValidRange(lo, hi, ncols_); }
 
-void TMatrix::MakeValidRowRange(int32_t& lo, int32_t& hi) const {
-  MakeValidRange(lo, hi, nrows_);
-}
+void TMatrix::MakeValidRowRange(int32_t& lo, int32_t& hi) const { MakeValidRange(lo, hi, nrows_); }
 
 stats::TBlock<double> TMatrix::Window(int32_t loCol, int32_t loRow, int32_t hiCol,
                                       int32_t hiRow) const {
@@ -178,8 +166,8 @@ void TMatrix::Clone(const TMatrix& source) {
   Changed();
 }
 
-void TMatrix::CopyFrom(const TMatrix& source, int32_t srcLoCol, int32_t srcLoRow,
-                       int32_t srcHiCol, int32_t srcHiRow, int32_t destCol, int32_t destRow) {
+void TMatrix::CopyFrom(const TMatrix& source, int32_t srcLoCol, int32_t srcLoRow, int32_t srcHiCol,
+                       int32_t srcHiRow, int32_t destCol, int32_t destRow) {
   if (&source == this) {
     // Overlapping rectangles of one matrix: copy from a snapshot.
     TMatrix snapshot(nullptr);

@@ -79,8 +79,8 @@ bool CroutLU(double* a, int64_t n, int32_t* pivots, int32_t& sign) {
       double* col = a + j * n;
       for (int64_t k = j0; k < j1; ++k) AxpySub(j1 - k - 1, col[k], a + k * n + k + 1, col + k + 1);
     }
-    GemmAcc(n - j1, n - j1, j1 - j0, a + j0 * n + j1, 1, n, a + j1 * n + j0, 1, n,
-            a + j1 * n + j1, n, true);
+    GemmAcc(n - j1, n - j1, j1 - j0, a + j0 * n + j1, 1, n, a + j1 * n + j0, 1, n, a + j1 * n + j1,
+            n, true);
   }
   return ok;
 }

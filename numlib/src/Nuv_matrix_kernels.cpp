@@ -60,12 +60,12 @@ void AxpyGeneric(int64_t n, double alpha, const double* x, double* y) {
   for (int64_t i = 0; i < n; ++i) y[i] -= alpha * x[i];
 }
 
-__attribute__((target("avx2"))) void AxpyAvx2(int64_t n, double alpha, const double* x,
-                                              double* y) {
+__attribute__((target("avx2"))) void AxpyAvx2(int64_t n, double alpha, const double* x, double* y) {
   const __m256d a = _mm256_set1_pd(alpha);
   int64_t i = 0;
   for (; i + 8 <= n; i += 8) {
-    const __m256d y0 = _mm256_sub_pd(_mm256_loadu_pd(y + i), _mm256_mul_pd(a, _mm256_loadu_pd(x + i)));
+    const __m256d y0 =
+        _mm256_sub_pd(_mm256_loadu_pd(y + i), _mm256_mul_pd(a, _mm256_loadu_pd(x + i)));
     const __m256d y1 =
         _mm256_sub_pd(_mm256_loadu_pd(y + i + 4), _mm256_mul_pd(a, _mm256_loadu_pd(x + i + 4)));
     _mm256_storeu_pd(y + i, y0);
@@ -175,8 +175,6 @@ void AxpySub(int64_t n, double alpha, const double* x, double* y) {
   if (n > 0) Kernels().axpy(n, alpha, x, y);
 }
 
-void UsePortableKernels(bool portable) {
-  Kernels() = Select(portable);
-}
+void UsePortableKernels(bool portable) { Kernels() = Select(portable); }
 
 }  // namespace nuv::matrix

@@ -54,8 +54,8 @@ void TMatrix::SkewKurtIntern(int32_t loCol, int32_t loRow, int32_t hiCol, int32_
   count = shape.Count;
 }
 
-void TMatrix::SkewKurt(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow,
-                       double& skewness, double& kurtosis) const {
+void TMatrix::SkewKurt(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow, double& skewness,
+                       double& kurtosis) const {
   int32_t count = 0;
   SkewKurtIntern(loCol, loRow, hiCol, hiRow, skewness, kurtosis, count);
 }
@@ -113,9 +113,9 @@ void TMatrix::Find(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow, d
   row = static_cast<int32_t>(loRow + pos % window.SegLength);
 }
 
-bool TMatrix::Histogram(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow,
-                        double firstBin, double lastBin, double binWidth, TIntVector& histo,
-                        int32_t& underflow, int32_t& overflow, int32_t& maxCount) const {
+bool TMatrix::Histogram(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow, double firstBin,
+                        double lastBin, double binWidth, TIntVector& histo, int32_t& underflow,
+                        int32_t& overflow, int32_t& maxCount) const {
   stats::THistogram histogram;
   if (!histogram.Setup(firstBin, lastBin, binWidth)) return false;
   if (loCol <= hiCol && loRow <= hiRow) {
@@ -160,13 +160,9 @@ void TMatrix::CenterLines(bool columns, bool standardize, TVector* means, TVecto
   Changed();
 }
 
-void TMatrix::MeanCenterColumns(TVector* means) {
-  CenterLines(true, false, means, nullptr);
-}
+void TMatrix::MeanCenterColumns(TVector* means) { CenterLines(true, false, means, nullptr); }
 
-void TMatrix::MeanCenterRows(TVector* means) {
-  CenterLines(false, false, means, nullptr);
-}
+void TMatrix::MeanCenterRows(TVector* means) { CenterLines(false, false, means, nullptr); }
 
 void TMatrix::StandardizeColumns(TVector* means, TVector* stddevs) {
   CenterLines(true, true, means, stddevs);
@@ -271,8 +267,8 @@ int32_t TMatrix::CalcDistMat(TDistMode mode, TMatrix& distMat) {
   return 0;
 }
 
-void TMatrix::SortRows(int32_t keyCol, bool ascending, int32_t loCol, int32_t loRow,
-                       int32_t hiCol, int32_t hiRow) {
+void TMatrix::SortRows(int32_t keyCol, bool ascending, int32_t loCol, int32_t loRow, int32_t hiCol,
+                       int32_t hiRow) {
   MakeValidColRange(loCol, hiCol);
   MakeValidRowRange(loRow, hiRow);
   if (nrows_ == 0 || hiRow - loRow < 1) return;
@@ -292,8 +288,8 @@ void TMatrix::SortRows(int32_t keyCol, bool ascending, int32_t loCol, int32_t lo
   Changed();
 }
 
-void TMatrix::SortCols(int32_t keyRow, bool ascending, int32_t loCol, int32_t loRow,
-                       int32_t hiCol, int32_t hiRow) {
+void TMatrix::SortCols(int32_t keyRow, bool ascending, int32_t loCol, int32_t loRow, int32_t hiCol,
+                       int32_t hiRow) {
   MakeValidColRange(loCol, hiCol);
   MakeValidRowRange(loRow, hiRow);
   if (ncols_ == 0 || hiCol - loCol < 1) return;

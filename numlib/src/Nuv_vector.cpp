@@ -41,9 +41,7 @@ struct TDoubleDot {
 };
 struct TIntDot {
   uint64_t sum = 0;
-  void Add(int32_t a, int32_t b) {
-    sum += static_cast<uint64_t>(static_cast<int64_t>(a) * b);
-  }
+  void Add(int32_t a, int32_t b) { sum += static_cast<uint64_t>(static_cast<int64_t>(a) * b); }
   int64_t Result() const { return static_cast<int64_t>(sum); }
 };
 template <class T>
@@ -223,7 +221,7 @@ typename TVectorBase<T>::TAccum TVectorBase<T>::DotProduct(const TVectorBase& ot
 
 template <class T>
 typename TVectorBase<T>::TAccum TVectorBase<T>::Correlate(const TVectorBase* other,
-                                                         int32_t lag) const {
+                                                          int32_t lag) const {
   TDot<T> dot;
   if (other == nullptr) return dot.Result();
   // Pairs (i, i + lag) with both indices in range.
@@ -242,8 +240,8 @@ int32_t TVectorBase<T>::Find(int32_t lo, int32_t hi, double value) const {
 
 template <class T>
 int32_t TVectorBase<T>::FindInSortedVector(bool ascending, double value) const {
-  return static_cast<int32_t>(
-      stats::FindInSorted(data_.data(), 1, NrOfElem(), ascending, value) + 1);
+  return static_cast<int32_t>(stats::FindInSorted(data_.data(), 1, NrOfElem(), ascending, value) +
+                              1);
 }
 
 template <class T>

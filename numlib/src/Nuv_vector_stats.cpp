@@ -108,9 +108,9 @@ TShape SampleShape(const TShape& moments) {
   if (moments.Count < 4 || !moments.Spread) return sample;
   const long double n = moments.Count;
   sample.Skewness = static_cast<double>(n * n * moments.Skewness / ((n - 1) * (n - 2)));
-  sample.Kurtosis = static_cast<double>(
-      (moments.Kurtosis + 3.0L) * n * n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) -
-      3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3)));
+  sample.Kurtosis = static_cast<double>((moments.Kurtosis + 3.0L) * n * n * (n + 1) /
+                                            ((n - 1) * (n - 2) * (n - 3)) -
+                                        3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3)));
   return sample;
 }
 
@@ -211,8 +211,7 @@ int64_t FindNearest(const TBlock<T>& b, double value) {
 }
 
 template <class T>
-int64_t FindInSorted(const T* first, int64_t stride, int64_t count, bool ascending,
-                     double value) {
+int64_t FindInSorted(const T* first, int64_t stride, int64_t count, bool ascending, double value) {
   auto at = [&](int64_t k) { return static_cast<double>(first[(k - 1) * stride]); };
   int64_t lo = 1, hi = count;
   if (count <= 1) return 0;
@@ -281,19 +280,19 @@ void THistogram::Store(TIntVector& histo, int32_t& underflow, int32_t& overflow,
   histo.Changed();
 }
 
-#define NUV_STATS_INSTANTIATE(T)                                                              \
-  template long double Sum(const TBlock<T>&);                                                 \
-  template void MeanVar(const TBlock<T>&, double&, double&);                                  \
-  template bool GeometricMean(const TBlock<T>&, double&);                                     \
-  template bool HarmonicMean(const TBlock<T>&, double&);                                      \
-  template TShape SkewKurt(const TBlock<T>&);                                                 \
-  template std::vector<T> SortedCopy(const TBlock<T>&);                                       \
-  template void Quartiles(std::span<const T>, double&, double&, double&);                     \
-  template double Percentile(std::span<const T>, double);                                     \
-  template T Mode(std::span<const T>);                                                        \
-  template bool MinMax(const TBlock<T>&, T&, T&);                                             \
-  template int64_t FindNearest(const TBlock<T>&, double);                                     \
-  template int64_t FindInSorted(const T*, int64_t, int64_t, bool, double);                   \
+#define NUV_STATS_INSTANTIATE(T)                                           \
+  template long double Sum(const TBlock<T>&);                              \
+  template void MeanVar(const TBlock<T>&, double&, double&);               \
+  template bool GeometricMean(const TBlock<T>&, double&);                  \
+  template bool HarmonicMean(const TBlock<T>&, double&);                   \
+  template TShape SkewKurt(const TBlock<T>&);                              \
+  template std::vector<T> SortedCopy(const TBlock<T>&);                    \
+  template void Quartiles(std::span<const T>, double&, double&, double&);  \
+  template double Percentile(std::span<const T>, double);                  \
+  template T Mode(std::span<const T>);                                     \
+  template bool MinMax(const TBlock<T>&, T&, T&);                          \
+  template int64_t FindNearest(const TBlock<T>&, double);                  \
+  template int64_t FindInSorted(const T*, int64_t, int64_t, bool, double); \
   template std::string Fingerprint(const TBlock<T>&);
 
 NUV_STATS_INSTANTIATE(double)

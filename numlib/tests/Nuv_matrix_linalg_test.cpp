@@ -446,11 +446,9 @@ TEST(TMatrixNorm, SpectralNormFromKnownSingularValues) {
     std::vector<double> sigma;
     double scale;
   } cases[] = {
-      {5, {7, 3, 0.5}, 1},
-      {4, {1, 1, 1, 1}, 1},
-      {6, {2, 9, 4, 0}, 1},
-      {3, {0.25, 1e-8, 1e-8}, 1},
-      {5, {7, 3, 0.5}, 1e200},  // the rotations' √(a² + b²) would overflow
+      {5, {7, 3, 0.5}, 1},        {4, {1, 1, 1, 1}, 1},    {6, {2, 9, 4, 0}, 1},
+      {3, {0.25, 1e-8, 1e-8}, 1}, {5, {7, 3, 0.5}, 1e200},  // the rotations' √(a² + b²) would
+                                                            // overflow
       {5, {7, 3, 0.5}, 1e-200},
   };
   for (const auto& c : cases) {
@@ -466,15 +464,14 @@ TEST(TMatrixNorm, SpectralNormFromKnownSingularValues) {
 TEST(TMatrixNorm, SpectralNormFailsOnNaN) {
   TMatrix m(nullptr);
   SetRows(m, {{1, kNaN}, {3, 4}});
-  ExpectThrowMessage<ENUVMatrixError>([&] { m.Norm(ntSpectral); }, "near singular covariance matrix");
+  ExpectThrowMessage<ENUVMatrixError>([&] { m.Norm(ntSpectral); },
+                                      "near singular covariance matrix");
 }
 
 TEST(SingularValueDecomposition, FactorsReproduceTheMatrix) {
   std::mt19937 gen(12);
   std::uniform_real_distribution<double> u(-1, 1);
-  const struct {
-    int m, n;
-  } shapes[] = {{1, 1}, {7, 4}, {4, 7}, {30, 30}, {2, 1}};
+  const struct { int m, n; } shapes[] = {{1, 1}, {7, 4}, {4, 7}, {30, 30}, {2, 1}};
   for (const auto& s : shapes) {
     std::vector<double> a(s.m * s.n);
     for (double& x : a) x = u(gen);
@@ -518,9 +515,15 @@ TEST(SingularValueDecomposition, PythagNeitherOverflowsNorUnderflows) {
   const struct {
     double a, b, want;
   } cases[] = {
-      {3, 4, 5},           {-3, 4, 5},          {3e200, 4e200, 5e200}, {3e-200, -4e-200, 5e-200},
-      {0, 0, 0},           {1e308, 1e308, 1e308 * std::sqrt(2.0)},     {5e-324, 0, 5e-324},
-      {kInf, 1, kInf},     {1, -kInf, kInf},
+      {3, 4, 5},
+      {-3, 4, 5},
+      {3e200, 4e200, 5e200},
+      {3e-200, -4e-200, 5e-200},
+      {0, 0, 0},
+      {1e308, 1e308, 1e308 * std::sqrt(2.0)},
+      {5e-324, 0, 5e-324},
+      {kInf, 1, kInf},
+      {1, -kInf, kInf},
   };
   for (const auto& c : cases)
     EXPECT_DOUBLE_EQ(matrix::Pythag(c.a, c.b), c.want) << "a=" << c.a << " b=" << c.b;

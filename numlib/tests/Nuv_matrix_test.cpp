@@ -292,8 +292,8 @@ TEST(TMatrix, WindowStatisticsAgainstHandValues) {
     int32_t loCol, loRow, hiCol, hiRow;
     double sum, mean, variance;
   } cases[] = {
-      {2, 2, 3, 4, 51, 8.5, 7.5},   {3, 4, 2, 2, 51, 8.5, 7.5}, {0, 0, 0, 0, 78, 6.5, 13},
-      {-1, -1, 99, 99, 78, 6.5, 13}, {1, 1, 2, 1, 3, 1.5, 1},   {3, 0, 3, 0, 30, 7.5, 15},
+      {2, 2, 3, 4, 51, 8.5, 7.5},    {3, 4, 2, 2, 51, 8.5, 7.5}, {0, 0, 0, 0, 78, 6.5, 13},
+      {-1, -1, 99, 99, 78, 6.5, 13}, {1, 1, 2, 1, 3, 1.5, 1},    {3, 0, 3, 0, 30, 7.5, 15},
   };
   for (const auto& c : cases) {
     double mean = 0, variance = 0;
@@ -388,12 +388,14 @@ TEST(TMatrix, HistogramOverAWindowReadsZeroOutside) {
   EXPECT_EQ(histo.GetVal(1), 3) << "(0, 0), (0, 1) and (1, 0) read 0";
   EXPECT_EQ(histo.GetVal(2), 1);
   ASSERT_TRUE(m.Histogram(1, 1, 3, 4, 2, 10, 2, histo, under, over, maxCount));
-  EXPECT_EQ(std::vector<int32_t>(histo.Data(), histo.Data() + 4), (std::vector<int32_t>{2, 2, 2, 2}));
+  EXPECT_EQ(std::vector<int32_t>(histo.Data(), histo.Data() + 4),
+            (std::vector<int32_t>{2, 2, 2, 2}));
   EXPECT_EQ(under, 1);
   EXPECT_EQ(over, 3);
   EXPECT_EQ(maxCount, 2);
   EXPECT_FALSE(m.Histogram(1, 1, 3, 4, 0, 10, 0, histo, under, over, maxCount));
-  ASSERT_TRUE(m.Histogram(kIntMin, kIntMin, kIntMax, kIntMax, 0, 1, 1, histo, under, over, maxCount));
+  ASSERT_TRUE(
+      m.Histogram(kIntMin, kIntMin, kIntMax, kIntMax, 0, 1, 1, histo, under, over, maxCount));
   EXPECT_EQ(histo.GetVal(1), kIntMax) << "saturated";
 }
 
@@ -449,10 +451,8 @@ TEST(TMatrix, DistanceMatrixModes) {
     TDistMode mode;
     double d12, d13, d34;
   } cases[] = {
-      {dmManhattan, 4, 3, 0},
-      {dmEuclid, std::sqrt(8.0), std::sqrt(5.0), 0},
-      {dmEuclidSqr, 8, 5, 0},
-      {dmJaccard, 11.0 / 19, 0, 1},  // two zero rows are identical
+      {dmManhattan, 4, 3, 0},    {dmEuclid, std::sqrt(8.0), std::sqrt(5.0), 0},
+      {dmEuclidSqr, 8, 5, 0},    {dmJaccard, 11.0 / 19, 0, 1},  // two zero rows are identical
       {dmDice, 22.0 / 30, 0, 1},
   };
   for (const auto& c : cases) {
@@ -549,7 +549,8 @@ TEST(TMatrix, SortingWithTiesMatchesTheReplayedExchanges) {
     for (int r = 5; r < 36; ++r)
       EXPECT_TRUE(ascending ? got[r - 1][0] <= got[r][0] : got[r - 1][0] >= got[r][0])
           << "asc=" << ascending << " r=" << r;
-    for (int r = 0; r < 40; ++r) EXPECT_EQ(got[r][1], -got[r][2]) << "row " << r << " kept together";
+    for (int r = 0; r < 40; ++r)
+      EXPECT_EQ(got[r][1], -got[r][2]) << "row " << r << " kept together";
     EXPECT_EQ(got[0], rows[0]);
     EXPECT_EQ(got[39], rows[39]);
   }

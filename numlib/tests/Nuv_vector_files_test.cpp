@@ -53,7 +53,7 @@ TEST(TVectorFiles, StoreWritesTheClampedRangeInThePrecisionAsked) {
   } cases[] = {
       {1, 3, 2, "1 3\r\n1.50\r\n-0.13\r\n1234.57\r\n"},
       {2, 9, 0, "2 3\r\n0\r\n1235\r\n"},
-      {3, 3, -5, "3 3\r\n1234.57\r\n"},  // below -2 means two decimals
+      {3, 3, -5, "3 3\r\n1234.57\r\n"},                    // below -2 means two decimals
       {3, 3, 99, "3 3\r\n1234.56780000000000000000\r\n"},  // at most 20
       {1, 1, -1, "1 1\r\n 1.5000E+0000\r\n"},
       {1, 1, -2, "1 1\r\n 1.50000000000000000E+0000\r\n"},
@@ -171,8 +171,7 @@ TEST(VectorFingerprint, OneStandardCrcPerBytePosition) {
   std::vector<double> values;
   for (uint64_t c = '1'; c <= '9'; ++c) values.push_back(std::bit_cast<double>(c << 56 | c));
   SetValues(images, values);
-  EXPECT_EQ(images.CRCofData(),
-            "CBF43926E60914AEE60914AEE60914AEE60914AEE60914AEE60914AECBF43926");
+  EXPECT_EQ(images.CRCofData(), "CBF43926E60914AEE60914AEE60914AEE60914AEE60914AEE60914AECBF43926");
 }
 
 TEST(VectorFingerprint, MatricesAreTakenColumnByColumn) {

@@ -104,11 +104,10 @@ TEST(TVector, CopyFromClipsTheDestinationAndHandlesOverlap) {
     int32_t srcLo, srcHi, destLo;
     std::vector<double> want;
   } cases[] = {
-      {1, 3, 3, {0, 0, 1, 2}},     // the last element falls off
-      {2, 4, -1, {4, 0, 0, 0}},    // the first two fall before the start
-      {4, 1, 1, {1, 2, 3, 4}},     // ordered
-      {1, 4, kIntMax, {0, 0, 0, 0}},
-      {1, 4, kIntMin, {0, 0, 0, 0}},
+      {1, 3, 3, {0, 0, 1, 2}},   // the last element falls off
+      {2, 4, -1, {4, 0, 0, 0}},  // the first two fall before the start
+      {4, 1, 1, {1, 2, 3, 4}},   // ordered
+      {1, 4, kIntMax, {0, 0, 0, 0}}, {1, 4, kIntMin, {0, 0, 0, 0}},
   };
   for (const auto& c : cases) {
     TDoubles src({1, 2, 3, 4}), dest({0, 0, 0, 0});
@@ -255,14 +254,16 @@ TEST(TVector, GeometricAndHarmonicMeans) {
   }
   TDoubles withZero({2, 0, 8});
   EXPECT_EQ(withZero.v.GeometricMean(1, 3), 0);
-  ExpectThrowMessage<ENUVVectorError>([&] { withZero.v.HarmonicMean(1, 3); },
-                                      "Component \"V\": negative or zero argument passed to HarmonicMean");
+  ExpectThrowMessage<ENUVVectorError>(
+      [&] { withZero.v.HarmonicMean(1, 3); },
+      "Component \"V\": negative or zero argument passed to HarmonicMean");
   TDoubles negative({2, 0, -1});
   ExpectThrowMessage<ENUVVectorError>([&] { negative.v.GeometricMean(1, 3); },
                                       "Component \"V\": negative argument passed to GeometricMean");
   TDoubles nan({2, kNaN});
-  ExpectThrowMessage<ENUVVectorError>([&] { nan.v.HarmonicMean(1, 2); },
-                                      "Component \"V\": negative or zero argument passed to HarmonicMean");
+  ExpectThrowMessage<ENUVVectorError>(
+      [&] { nan.v.HarmonicMean(1, 2); },
+      "Component \"V\": negative or zero argument passed to HarmonicMean");
 }
 
 TEST(TVector, SkewnessAndKurtosis) {
@@ -422,7 +423,7 @@ TEST(TVector, HistogramRejectsBadBinsWithoutTouchingTheTarget) {
   TDoubles t({1, 2, 3});
   const struct {
     double first, last, width;
-  } cases[] = {{0, 501, 1}, {0, 10, 0}, {0, 10, -1}, {0, 10, kNaN}, {0, kInf, 1},
+  } cases[] = {{0, 501, 1}, {0, 10, 0},  {0, 10, -1},  {0, 10, kNaN},     {0, kInf, 1},
                {5, 5, 1},   {0, 0.4, 1}, {0, kNaN, 1}, {-1e308, 1e308, 1}};
   for (const auto& c : cases) {
     TIntVector histo(nullptr);

@@ -196,13 +196,13 @@ class TMatrix : public TComponent {
   double HarmonicMean(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow) const;
   void SkewKurt(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow, double& skewness,
                 double& kurtosis) const;
-  void SkewKurtSample(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow,
-                      double& skewness, double& kurtosis) const;
-  void SkewKurtIntern(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow,
-                      double& skewness, double& kurtosis, int32_t& count) const;
+  void SkewKurtSample(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow, double& skewness,
+                      double& kurtosis) const;
+  void SkewKurtIntern(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow, double& skewness,
+                      double& kurtosis, int32_t& count) const;
   // False for an empty window.
-  bool Quartiles(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow, double& q1,
-                 double& q2, double& q3) const;
+  bool Quartiles(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow, double& q1, double& q2,
+                 double& q3) const;
   double Percentile(double p, int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow) const;
   // NaN elements take no part; without any, min = uc_MaxReal and
   // max = -uc_MaxReal.

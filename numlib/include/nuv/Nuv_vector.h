@@ -165,8 +165,8 @@ class TVectorBase : public TComponent {
   // The range clamped into 1..NrOfElem and ordered (no whole-vector rule).
   void ClampRange(int32_t& lo, int32_t& hi) const;
   [[noreturn]] void Raise(std::string_view text) const;
-  bool WriteTextFile(int32_t lo, int32_t hi, const std::string& fileName,
-                     int32_t width, int32_t decimals) const;
+  bool WriteTextFile(int32_t lo, int32_t hi, const std::string& fileName, int32_t width,
+                     int32_t decimals) const;
 
   std::vector<T> data_;
 };
@@ -205,8 +205,7 @@ class TVector : public TVectorBase<double> {
   // as overflow; maxCount is the largest bin count. False (nothing
   // changed) for a width that is not positive, no bins or more than 500.
   bool Histogram(int32_t lo, int32_t hi, double firstBin, double lastBin, double binWidth,
-                 TIntVector& histo, int32_t& underflow, int32_t& overflow,
-                 int32_t& maxCount) const;
+                 TIntVector& histo, int32_t& underflow, int32_t& overflow, int32_t& maxCount) const;
 
   // Text file of the clamped range: "lo hi", then one number per line.
   // precision >= 0 gives that many decimals (at most 20), -1 the 13-column
