@@ -79,6 +79,11 @@ TEST(TMatrix, ResizeKeepsWhatBothShapesHold) {
   t.m.SetNrOfColumns(-5);
   EXPECT_EQ(t.m.NrOfRows(), 2);
   EXPECT_EQ(t.m.NrOfColumns(), 0);
+
+  SetRows(t.m, {{1, 2}});
+  ExpectThrowMessage<ENUVMatrixError>([&] { t.m.Resize(kIntMax, kIntMax); },
+                                      "Component \"M\": not enough memory on heap");
+  EXPECT_EQ(t.Rows(), (TRows{{1, 2}})) << "unchanged";
 }
 
 TEST(TMatrix, PropertiesAndEvents) {
