@@ -36,8 +36,6 @@ class ENUVMatrixError : public ENUVError {
   using ENUVError::ENUVError;
 };
 
-class TIntMatrix;
-
 namespace stats {
 template <class T>
 struct TBlock;
@@ -115,9 +113,6 @@ class TMatrix : public TComponent {
   // and ordered, goes to (destCol, destRow) on; destinations outside this
   // matrix are skipped. The source may be this matrix.
   void CopyFrom(const TMatrix& source, int32_t srcLoCol, int32_t srcLoRow, int32_t srcHiCol,
-                int32_t srcHiRow, int32_t destCol, int32_t destRow);
-  // The same from an integer matrix (defined with TIntMatrix).
-  void CopyFrom(const TIntMatrix& source, int32_t srcLoCol, int32_t srcLoRow, int32_t srcHiCol,
                 int32_t srcHiRow, int32_t destCol, int32_t destRow);
   // Vector elements srcLo..srcHi (clamped, ordered) go down column destCol
   // from destRow; positions outside are skipped.
