@@ -20,6 +20,10 @@ long double DecimalTimesPow10(int32_t q, int32_t e);
 // Narrowing that saturates at ±infinity instead of leaving the double range.
 double ExtendedToDouble(long double x);
 
+// For tests: true makes the sorts take two elements at a time (SSE2) even
+// where AVX2 is available; false returns to the best available.
+void UsePortableSort(bool portable);
+
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace nuv::math1

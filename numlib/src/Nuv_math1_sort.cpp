@@ -1,7 +1,9 @@
 // Comb sort and sorted insertion of plain arrays (Nuv_math1).
 #include <algorithm>
+#include <cstring>
 #include <type_traits>
 
+#include "Nuv_math1_parts.h"
 #include "nuv/Nuv_math1.h"
 
 namespace nuv {
@@ -10,13 +12,35 @@ namespace {
 
 // One comb pass over the pairs (i, i + gap); returns whether it exchanged
 // anything. Written without a branch on the comparison, which random data
-// would mispredict half of the time.
-template <bool Ascending, class T>
-bool CombPass(T* a, std::size_t n, std::size_t gap) {
-  bool exchanged = false;
+// would mispredict half of the time. While the gap is at least a vector's
+// width, a vector of pairs is independent of the pairs it holds, so taking
+// them a vector at a time exchanges exactly what the plain loop does;
+// min/max-style selects keep NaN and signed zeros where the loop keeps
+// them.
+template <std::size_t Bytes, bool Ascending, class T>
+[[gnu::always_inline]] inline bool CombPassBody(T* a, std::size_t n, std::size_t gap) {
+  typedef T V __attribute__((vector_size(Bytes)));
+  using TMask = decltype(V{} > V{});
+  constexpr std::size_t kLanes = Bytes / sizeof(T);
   T* b = a + gap;
   const std::size_t pairs = n - gap;
-  for (std::size_t i = 0; i < pairs; ++i) {
+  std::size_t i = 0;
+  TMask anyOut{};
+  if (gap >= kLanes) {
+    for (; i + kLanes <= pairs; i += kLanes) {
+      V x, y;
+      std::memcpy(&x, a + i, Bytes);
+      std::memcpy(&y, b + i, Bytes);
+      const TMask out = Ascending ? x > y : x < y;
+      const V lo = out ? y : x, hi = out ? x : y;
+      std::memcpy(a + i, &lo, Bytes);
+      std::memcpy(b + i, &hi, Bytes);
+      anyOut |= out;
+    }
+  }
+  bool exchanged = false;
+  for (std::size_t k = 0; k < kLanes; ++k) exchanged |= anyOut[k] != 0;
+  for (; i < pairs; ++i) {
     const T x = a[i], y = b[i];
     const bool out = Ascending ? x > y : x < y;
     a[i] = out ? y : x;
@@ -24,6 +48,29 @@ bool CombPass(T* a, std::size_t n, std::size_t gap) {
     exchanged |= out;
   }
   return exchanged;
+}
+
+template <bool Ascending, class T>
+bool CombPassSse2(T* a, std::size_t n, std::size_t gap) {
+  return CombPassBody<16, Ascending>(a, n, gap);
+}
+
+template <bool Ascending, class T>
+__attribute__((target("avx2"))) bool CombPassAvx2(T* a, std::size_t n, std::size_t gap) {
+  return CombPassBody<32, Ascending>(a, n, gap);
+}
+
+bool HasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+
+bool g_portableSort = false;
+
+template <bool Ascending, class T>
+bool CombPass(T* a, std::size_t n, std::size_t gap) {
+  static const bool avx2 = HasAvx2();
+  return avx2 && !g_portableSort ? CombPassAvx2<Ascending>(a, n, gap) : CombPassSse2<Ascending>(a, n, gap);
 }
 
 template <class T>
@@ -92,6 +139,8 @@ T ElementAt(const void* p) {
 std::size_t Count(int32_t n) { return n > 0 ? static_cast<std::size_t>(n) : 0; }
 
 }  // namespace
+
+void math1::UsePortableSort(bool portable) { g_portableSort = portable; }
 
 void SortArray(std::span<double> Data, bool Ascending) {
   CombSort(Data.data(), Data.size(), Ascending);

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <functional>
 #include <random>
 #include <vector>
 
+#include "Nuv_math1_parts.h"
 #include "nuv/Nuv_math1.h"
 
 namespace nuv {
@@ -102,6 +104,74 @@ TEST(SortArray, NaNDoesNotStopTheSort) {
   std::vector<double> d{3, NAN, 1, 2, NAN, 0};
   SortArray(d, true);  // NaN compares false: the sort ends, order around NaN is open
   EXPECT_EQ(std::count_if(d.begin(), d.end(), [](double v) { return std::isnan(v); }), 2);
+}
+
+// The comb sort one element pair at a time, as it is written down; the
+// sort must leave every array exactly as this does (NaN and signed zeros
+// included) after the same number of passes.
+template <class T>
+int32_t PlainCombSort(std::vector<T>& a, bool ascending) {
+  const std::size_t n = a.size();
+  int32_t passes = 0;
+  if (n < 2) return 0;
+  for (std::size_t gap = n;;) {
+    gap = std::max<std::size_t>(1, static_cast<std::size_t>(static_cast<double>(gap) / 1.3));
+    bool exchanged = false;
+    for (std::size_t i = 0; i + gap < n; ++i)
+      if (ascending ? a[i] > a[i + gap] : a[i] < a[i + gap]) {
+        std::swap(a[i], a[i + gap]);
+        exchanged = true;
+      }
+    ++passes;
+    if (gap == 1 && !exchanged) return passes;
+  }
+}
+
+// Bitwise equality, so that NaN equals NaN and -0 differs from +0.
+template <class T>
+bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0;
+}
+
+template <class T>
+void ExpectSameAsPlainCombSort(std::vector<T> input, bool ascending, const char* path) {
+  auto expected = input;
+  const int32_t passes = PlainCombSort(expected, ascending);
+  ProcStat = 0;
+  SortArray(std::span<T>(input), ascending);
+  EXPECT_TRUE(SameBits(input, expected))
+      << path << " " << sizeof(T) << "-byte n=" << input.size() << " asc=" << ascending;
+  EXPECT_EQ(ProcStat, passes) << path << " " << sizeof(T) << "-byte n=" << input.size()
+                              << " asc=" << ascending;
+  ProcStat = 0;
+}
+
+TEST(SortArray, VectorPassesExchangeAsThePlainLoop) {
+  // Lengths around the vector widths (2, 4 and 8 lanes), where the passes
+  // switch between whole vectors and single pairs; values with NaN, both
+  // zeros and many ties, which the selects must keep in place as the loop
+  // does.
+  std::mt19937 gen(7);
+  const double specials[] = {NAN, -0.0, 0.0, -1.5, 2.5, INFINITY, -INFINITY};
+  for (const bool portable : {false, true}) {
+    math1::UsePortableSort(portable);
+    const char* path = portable ? "two lanes" : "best lanes";
+    for (int n : {2, 3, 4, 5, 7, 8, 9, 11, 16, 17, 31, 33, 64, 257, 3001}) {
+      std::vector<double> d(n);
+      std::vector<int32_t> i(n);
+      for (int k = 0; k < n; ++k) {
+        d[k] = gen() % 5 == 0 ? specials[gen() % 7] : static_cast<double>(gen() % 23) - 11;
+        i[k] = static_cast<int32_t>(gen()) >> (gen() % 31);
+      }
+      std::vector<float> f(d.begin(), d.end());
+      for (const bool ascending : {true, false}) {
+        ExpectSameAsPlainCombSort(d, ascending, path);
+        ExpectSameAsPlainCombSort(f, ascending, path);
+        ExpectSameAsPlainCombSort(i, ascending, path);
+      }
+    }
+  }
+  math1::UsePortableSort(false);
 }
 
 TEST(SortIntoArray, FixedLengthSortedList) {
