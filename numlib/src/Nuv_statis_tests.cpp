@@ -11,7 +11,7 @@
 #include "Nuv_statis_parts.h"
 #include "nuv/Nuv_math1.h"
 #include "nuv/Nuv_statis.h"
-#include "nuv/platform/TextFile.h"
+#include "nuv/Nuv_univconst.h"
 
 namespace nuv {
 

@@ -15,7 +15,8 @@
 // integrals (upper and lower tails separately, down to the underflow limit)
 // and below 1e-12 for quantiles, for degrees of freedom up to 10^6 and
 // beyond. Three functions are fixed approximations of stated accuracy:
-// LnGamma (absolute error below 2e-10 for x > 0), ErfApprox (absolute error
+// LnGamma (absolute error below 2.2e-10 up to x = 1000, relative below
+// 1e-14 beyond), ErfApprox (absolute error
 // below 1.2e-7) and LillieforsPValue/LillieforsQuantile (fitted formulas, a
 // few percent). The Shapiro-Wilk p-value follows Royston's normalising
 // approximation (about two significant digits in the tail).
@@ -48,8 +49,7 @@ enum TPLSSclMode : uint8_t { scmCenter, scmStandardize };
 // ---------------------------------------------------------------------------
 // Special functions
 
-// ln Γ(x) by the six-term Lanczos series (absolute error below 2e-10);
-// 0 for x <= 0.
+// ln Γ(x) by the six-term Lanczos series (see above); 0 for x <= 0.
 double LnGamma(double x);
 // ln B(a, b); 0 when a or b is negative.
 double LnBeta(double a, double b);
