@@ -69,12 +69,21 @@ double LnGammaRatio(double z, double a) {
 // ---------------------------------------------------------------------------
 // Incomplete gamma function
 
-double GammaPrefactor(double a, double x) {
+namespace {
+
+// ln Γ(a) for small a, the Stirling correction for large: the part of the
+// gamma prefactor that depends on a alone.
+double GammaNorm(double a) { return a < 10 ? std::lgamma(a) : StirlingCorrection(a); }
+
+double GammaPrefactor(double a, double x, double norm) {
   if (x <= 0) return 0;
-  if (a < 10) return std::exp(a * std::log(x) - x - std::lgamma(a));
-  return std::sqrt(a / (2 * std::numbers::pi)) *
-         std::exp(ScaledLog1pmx(a, x / a, (x - a) / a) - StirlingCorrection(a));
+  if (a < 10) return std::exp(a * std::log(x) - x - norm);
+  return std::sqrt(a / (2 * std::numbers::pi)) * std::exp(ScaledLog1pmx(a, x / a, (x - a) / a) - norm);
 }
+
+}  // namespace
+
+double GammaPrefactor(double a, double x) { return GammaPrefactor(a, x, GammaNorm(a)); }
 
 namespace {
 
@@ -106,9 +115,9 @@ double GammaContinuedFraction(double a, double x) {
   return static_cast<double>(h);
 }
 
-}  // namespace
-
-void IncGamma(double a, double x, double& P, double& Q) {
+// P and Q, and the prefactor through pre.
+void IncGamma(double a, double x, double norm, double& P, double& Q, double& pre) {
+  pre = 0;
   if (x <= 0) {
     P = 0;
     Q = 1;
@@ -119,7 +128,7 @@ void IncGamma(double a, double x, double& P, double& Q) {
     Q = 0;
     return;
   }
-  const double pre = GammaPrefactor(a, x);
+  pre = GammaPrefactor(a, x, norm);
   if (x < a + 1) {
     P = pre * GammaSeries(a, x) / a;
     Q = 1 - P;
@@ -127,6 +136,13 @@ void IncGamma(double a, double x, double& P, double& Q) {
     Q = pre * GammaContinuedFraction(a, x);
     P = 1 - Q;
   }
+}
+
+}  // namespace
+
+void IncGamma(double a, double x, double& P, double& Q) {
+  double pre;
+  IncGamma(a, x, GammaNorm(a), P, Q, pre);
 }
 
 namespace {
@@ -164,16 +180,17 @@ double IncGammaInv(double a, double p, double q) {
   const double lnTarget = std::log(lower ? p : q);
   double x = GammaInvStart(a, p, q);
   double lo = 0, hi = std::numeric_limits<double>::infinity();
+  const double norm = GammaNorm(a);
   for (int it = 0; it < 300; ++it) {
-    double P, Q;
-    IncGamma(a, x, P, Q);
+    double P, Q, pre;
+    IncGamma(a, x, norm, P, Q, pre);
     const double f = lower ? P : Q, g = std::log(f) - lnTarget;
     if (g == 0) break;
     if ((g < 0) == lower)
       lo = x;
     else
       hi = x;
-    const double dens = GammaPrefactor(a, x) / x;
+    const double dens = pre / x;
     // The lower tail is nearly a power of x: step in ln x there.
     double xn = lower ? x * std::exp(-g * f / (x * dens)) : x + g * f / dens;
     if (std::fabs(xn - x) <= 4 * kEps * x) {
@@ -235,9 +252,8 @@ double BetaContinuedFraction(double a, double b, double x, double y) {
   return static_cast<double>(h);
 }
 
-}  // namespace
-
-void IncBeta(double a, double b, double x, double y, double& I, double& J) {
+void IncBeta(double a, double b, double x, double y, double& I, double& J, double& pre) {
+  pre = 0;
   if (x <= 0) {
     I = 0;
     J = 1;
@@ -248,7 +264,7 @@ void IncBeta(double a, double b, double x, double y, double& I, double& J) {
     J = 0;
     return;
   }
-  const double pre = BetaPrefactor(a, b, x, y);
+  pre = BetaPrefactor(a, b, x, y);
   if (x < (a + 1) / (a + b + 2)) {
     I = pre * BetaContinuedFraction(a, b, x, y) / a;
     J = 1 - I;
@@ -258,6 +274,13 @@ void IncBeta(double a, double b, double x, double y, double& I, double& J) {
   }
 }
 
+}  // namespace
+
+void IncBeta(double a, double b, double x, double y, double& I, double& J) {
+  double pre;
+  IncBeta(a, b, x, y, I, J, pre);
+}
+
 namespace {
 
 // Start of the inverse for the lower tail p (Abramowitz and Stegun 26.5.22
@@ -265,7 +288,8 @@ namespace {
 double BetaInvStart(double a, double b, double p) {
   if (a >= 1 && b >= 1) {
     const double t = std::sqrt(-2 * std::log(p));
-    const double z = -(t - (2.30753 + 0.27061 * t) / (1 + t * (0.99229 + 0.04481 * t)));
+    // The upper-tail normal deviate of p (p <= 0.5, so z >= 0).
+    const double z = t - (2.30753 + 0.27061 * t) / (1 + t * (0.99229 + 0.04481 * t));
     const double lam = (z * z - 3) / 6;
     const double h = 2 / (1 / (2 * a - 1) + 1 / (2 * b - 1));
     const double w = z * std::sqrt(h + lam) / h -
@@ -289,8 +313,8 @@ void SolveLowerTail(double a, double b, double p, double& x, double& y) {
   double loX = 0, loY = 1, hiX = 1, hiY = 0;
   const double lnp = std::log(p);
   for (int it = 0; it < 300; ++it) {
-    double I, J;
-    IncBeta(a, b, x, y, I, J);
+    double I, J, pre;
+    IncBeta(a, b, x, y, I, J, pre);
     if (I == p) break;
     if (I < p) {
       loX = x;
@@ -300,10 +324,12 @@ void SolveLowerTail(double a, double b, double p, double& x, double& y) {
       hiY = y;
     }
     // The lower tail is nearly a power of x: Newton on ln I over ln x.
-    const double slope = BetaPrefactor(a, b, x, y) / (y * I);
+    const double slope = pre / (y * I);
     double dx = x * std::expm1(-(std::log(I) - lnp) / slope);
-    const bool done = std::fabs(dx) <= 2 * kEps * std::min(x, y);
-    // The smaller of the pair carries the step; the other follows.
+    const bool done = std::fabs(dx) <= 4 * kEps * std::min(x, y);
+    // The smaller of the pair carries the step; the other follows. A step
+    // that no longer moves it ends the search as well.
+    const double before = std::min(x, y);
     if (x <= 0.5) {
       if (!done && (!(x + dx > loX && x + dx < hiX) || !std::isfinite(dx))) dx = Bisect(loX, hiX) - x;
       x += dx;
@@ -313,7 +339,7 @@ void SolveLowerTail(double a, double b, double p, double& x, double& y) {
       y -= dx;
       x = 1 - y;
     }
-    if (done || !(x > 0 && y > 0)) break;
+    if (done || std::min(x, y) == before || !(x > 0 && y > 0)) break;
   }
 }
 
