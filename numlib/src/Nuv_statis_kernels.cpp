@@ -175,7 +175,7 @@ double GammaInvStart(double a, double p, double q) {
 double IncGammaInv(double a, double p, double q) {
   if (p <= 0) return 0;
   if (q <= 0) return std::numeric_limits<double>::infinity();
-  // Newton on the logarithm of the smaller tail, inside a bracket.
+  // Newton steps on the smaller tail, inside a bracket.
   const bool lower = p <= q;
   const double lnTarget = std::log(lower ? p : q);
   double x = GammaInvStart(a, p, q);
@@ -191,8 +191,15 @@ double IncGammaInv(double a, double p, double q) {
     else
       hi = x;
     const double dens = pre / x;
-    // The lower tail is nearly a power of x: step in ln x there.
-    double xn = lower ? x * std::exp(-g * f / (x * dens)) : x + g * f / dens;
+    double xn;
+    if (std::fabs(g) < 0.05) {
+      // Close in: Halley's step, with P'' = P'·((a-1)/x - 1).
+      const double u = (lower ? f - std::exp(lnTarget) : std::exp(lnTarget) - f) / dens;
+      xn = x - u / (1 - 0.5 * u * ((a - 1) / x - 1));
+    } else {
+      // Far out the lower tail is nearly a power of x: step in ln x there.
+      xn = lower ? x * std::exp(-g * f / (x * dens)) : x + g * f / dens;
+    }
     if (std::fabs(xn - x) <= 4 * kEps * x) {
       x = xn;
       break;
@@ -323,9 +330,17 @@ void SolveLowerTail(double a, double b, double p, double& x, double& y) {
       hiX = x;
       hiY = y;
     }
-    // The lower tail is nearly a power of x: Newton on ln I over ln x.
-    const double slope = pre / (y * I);
-    double dx = x * std::expm1(-(std::log(I) - lnp) / slope);
+    const double g = std::log(I) - lnp;
+    double dx;
+    if (std::fabs(g) < 0.05) {
+      // Close in: Halley's step, with I'' = I'·((a-1)/x - (b-1)/y).
+      const double u = (I - p) * x * y / pre;
+      dx = -u / (1 - 0.5 * u * ((a - 1) / x - (b - 1) / y));
+    } else {
+      // Far out the lower tail is nearly a power of x: Newton on ln I over
+      // ln x.
+      dx = x * std::expm1(-g * y * I / pre);
+    }
     const bool done = std::fabs(dx) <= 4 * kEps * std::min(x, y);
     // The smaller of the pair carries the step; the other follows. A step
     // that no longer moves it ends the search as well.
