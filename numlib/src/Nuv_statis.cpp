@@ -7,6 +7,7 @@
 #include "Nuv_statis_parts.h"
 #include "numlib_units.h"
 #include "nuv/Nuv_univconst.h"
+#include "nuv/platform/TextFile.h"
 
 namespace nuv {
 
@@ -184,6 +185,18 @@ double FisherTransformInv(double z) { return std::tanh(z); }
 double CalcFishQ(double Mean1, double Mean2, double StdDev1, double StdDev2) {
   const double d = Mean1 - Mean2;
   return d * d / std::max(StdDev1 * StdDev1 + StdDev2 * StdDev2, 1e-6);
+}
+
+// ---------------------------------------------------------------------------
+// Model files
+
+bool LoadPLSModelComment(const std::string& FileName, std::string& Comment) {
+  Comment.clear();
+  TextFile f(FileName);
+  f.Reset();
+  if (f.Eof()) return false;
+  f.ReadLn(Comment);
+  return true;
 }
 
 }  // namespace nuv

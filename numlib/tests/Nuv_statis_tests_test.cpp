@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <numeric>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "Nuv_statis_parts.h"
+#include "TempDir.h"
 #include "nuv/Nuv_statis.h"
 
 namespace nuv {
@@ -446,6 +448,23 @@ TEST(StatisDensity, IntegratesToOneAndPeaksAtTheCluster) {
   EXPECT_EQ(density.size(), 11u);
   std::vector<double> none;
   EXPECT_THROW(statis::ProbDensity(none, density, 0, 1, 1, 1, 10, idxMin, idxMax, nullptr), ENUVStatisError);
+}
+
+TEST(StatisFiles, PLSModelComment) {
+  testing::TempDir dir;
+  const std::string name = dir.File("model.pls");
+  {
+    std::ofstream f(name, std::ios::binary);
+    f << "calibration of lot 7\r\n2\t;nr. of components\r\n";
+  }
+  std::string comment = "x";
+  EXPECT_TRUE(LoadPLSModelComment(name, comment));
+  EXPECT_EQ(comment, "calibration of lot 7");
+  const std::string empty = dir.File("empty.pls");
+  std::ofstream(empty, std::ios::binary).close();
+  EXPECT_FALSE(LoadPLSModelComment(empty, comment));
+  EXPECT_EQ(comment, "");
+  EXPECT_THROW(LoadPLSModelComment(dir.File("missing.pls"), comment), EInOutError);
 }
 
 }  // namespace

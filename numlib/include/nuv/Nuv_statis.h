@@ -162,4 +162,8 @@ double FisherTransformInv(double z);
 // Fisher's separation quality (Mean1 - Mean2)²/max(StdDev1² + StdDev2², 1e-6).
 double CalcFishQ(double Mean1, double Mean2, double StdDev1, double StdDev2);
 
+// The comment of a PLS model file: its first line. False for an empty file;
+// a file that cannot be opened raises EInOutError.
+bool LoadPLSModelComment(const std::string& FileName, std::string& Comment);
+
 }  // namespace nuv
