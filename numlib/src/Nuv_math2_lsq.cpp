@@ -1,0 +1,108 @@
+// Linear least squares by QR and a one-sided Jacobi SVD of the small
+// triangular factor: the singular values are those of the design, at the
+// cost of one pass over the long columns per column.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "Nuv_math2_parts.h"
+
+namespace nuv::math2 {
+
+namespace {
+
+// Overwrites the n × k design with its Householder vectors and returns R
+// (k × k, column-major) and Qᵀy in y.
+void HouseholderQR(std::vector<double>& A, std::vector<double>& y, int32_t n, int32_t k, std::vector<double>& R) {
+  R.assign(static_cast<std::size_t>(k) * k, 0.0);
+  for (int32_t j = 0; j < k && j < n; ++j) {
+    double* v = A.data() + static_cast<std::size_t>(j) * n + j;
+    const int32_t len = n - j;
+    long double norm2 = 0;
+    for (int32_t i = 0; i < len; ++i) norm2 += static_cast<long double>(v[i]) * v[i];
+    const double norm = static_cast<double>(std::sqrt(norm2));
+    if (norm == 0) continue;
+    const double alpha = v[0] > 0 ? -norm : norm;
+    const double vv = 2 * (static_cast<double>(norm2) - v[0] * alpha);  // |v - alpha·e1|²
+    v[0] -= alpha;
+    R[static_cast<std::size_t>(j) * k + j] = alpha;
+    auto reflect = [&](double* c) {
+      long double s = 0;
+      for (int32_t i = 0; i < len; ++i) s += static_cast<long double>(v[i]) * c[i];
+      const double f = static_cast<double>(2 * s / vv);
+      for (int32_t i = 0; i < len; ++i) c[i] -= f * v[i];
+    };
+    for (int32_t c = j + 1; c < k; ++c) {
+      double* col = A.data() + static_cast<std::size_t>(c) * n + j;
+      reflect(col);
+      R[static_cast<std::size_t>(c) * k + j] = col[0];
+    }
+    reflect(y.data() + j);
+  }
+}
+
+}  // namespace
+
+bool SolveLeastSquares(std::vector<double>& A, std::vector<double>& y, int32_t n, int32_t k, double RelTol,
+                       std::vector<double>& b, bool& Singular) {
+  Singular = false;
+  b.assign(k, 0.0);
+  std::vector<double> W;
+  HouseholderQR(A, y, n, k, W);
+  // One-sided Jacobi: rotate the columns of W = R·V until they are
+  // orthogonal; then W = U·S.
+  std::vector<double> V(static_cast<std::size_t>(k) * k, 0.0);
+  for (int32_t i = 0; i < k; ++i) V[static_cast<std::size_t>(i) * k + i] = 1;
+  const double eps = std::numeric_limits<double>::epsilon();
+  bool converged = false;
+  for (int sweep = 0; sweep < 30 && !converged; ++sweep) {
+    converged = true;
+    for (int32_t p = 0; p < k; ++p)
+      for (int32_t q = p + 1; q < k; ++q) {
+        double* wp = &W[static_cast<std::size_t>(p) * k];
+        double* wq = &W[static_cast<std::size_t>(q) * k];
+        double alpha = 0, beta = 0, gamma = 0;
+        for (int32_t i = 0; i < k; ++i) {
+          alpha += wp[i] * wp[i];
+          beta += wq[i] * wq[i];
+          gamma += wp[i] * wq[i];
+        }
+        if (gamma == 0 || std::fabs(gamma) <= eps * std::sqrt(alpha * beta)) continue;
+        converged = false;
+        const double zeta = (beta - alpha) / (2 * gamma);
+        const double t = std::copysign(1.0, zeta) / (std::fabs(zeta) + std::sqrt(1 + zeta * zeta));
+        const double c = 1 / std::sqrt(1 + t * t), s = c * t;
+        auto rotate = [&](double* a, double* bcol) {
+          for (int32_t i = 0; i < k; ++i) {
+            const double u = a[i], w = bcol[i];
+            a[i] = c * u - s * w;
+            bcol[i] = s * u + c * w;
+          }
+        };
+        rotate(wp, wq);
+        rotate(&V[static_cast<std::size_t>(p) * k], &V[static_cast<std::size_t>(q) * k]);
+      }
+  }
+  if (!converged) return false;
+  std::vector<double> sigma(k);
+  for (int32_t j = 0; j < k; ++j) {
+    double s = 0;
+    for (int32_t i = 0; i < k; ++i) s += W[static_cast<std::size_t>(j) * k + i] * W[static_cast<std::size_t>(j) * k + i];
+    sigma[j] = std::sqrt(s);
+  }
+  const double limit = RelTol * *std::max_element(sigma.begin(), sigma.end());
+  // b = Σ V_j (U_jᵀ c)/σ_j over the kept values, c = the first k of Qᵀy.
+  for (int32_t j = 0; j < k; ++j) {
+    if (!(sigma[j] > limit) || sigma[j] == 0) {
+      Singular = true;
+      continue;
+    }
+    double uc = 0;
+    for (int32_t i = 0; i < k && i < n; ++i) uc += W[static_cast<std::size_t>(j) * k + i] * y[i];
+    const double f = uc / (sigma[j] * sigma[j]);  // W_j = σ_j·U_j
+    for (int32_t i = 0; i < k; ++i) b[i] += f * V[static_cast<std::size_t>(j) * k + i];
+  }
+  return true;
+}
+
+}  // namespace nuv::math2
