@@ -39,5 +39,6 @@ function(nuv_add_test target)
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
   add_test(NAME ${target} COMMAND ${target} --gtest_brief=1
            WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-  set_tests_properties(${target} PROPERTIES TIMEOUT 1200)
+  set_tests_properties(${target} PROPERTIES TIMEOUT 1200
+    ENVIRONMENT "LSAN_OPTIONS=suppressions=${NUV_LSAN_SUPPRESSIONS}:print_suppressions=0")
 endfunction()

@@ -1,6 +1,12 @@
 #include "nuv/Nuv_nuvbase.h"
 
+#include <algorithm>
+
 #include "corelib_units.h"
+#include "nuv/platform/Bitmap.h"
+#include "nuv/platform/CodePage.h"
+#include "nuv/platform/Forms.h"
+#include "nuv/platform/Printers.h"
 
 namespace nuv {
 
@@ -78,6 +84,33 @@ bool AbortMathProc = false;
 void IncProcStat() {
   ++ProcStat;
   if (MathFeedBackProc) MathFeedBackProc(ProcStat);
+}
+
+void SetCanvasFontSizeScaled(TCanvas& Canvas, int32_t Size) {
+  TFont& font = *Canvas.Font();
+  const int32_t screen = Screen().PixelsPerInch();
+  const int32_t own = font.PixelsPerInch();
+  if (own == screen) return font.SetSize(Size);
+  font.SetPixelsPerInch(screen);
+  font.SetSize(Size);
+  font.SetPixelsPerInch(own);
+}
+
+bool FontIsTrueType(std::string_view FontName) {
+  const std::vector<std::string> fonts = Screen().Fonts();
+  if (std::none_of(fonts.begin(), fonts.end(), [&](const std::string& f) { return AnsiSameText(f, FontName); }))
+    throw ENUVError("FontIsTrueType: font \"" + std::string(FontName) + "\" is not installed");
+  // Measured the way a screen-compatible device sees the font.
+  TBitmap probe;
+  probe.SetSize(1, 1);
+  probe.Canvas()->Font()->SetName(FontName);
+  TTextMetric tm;
+  probe.Canvas()->GetTextMetrics(tm);
+  return (tm.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
+}
+
+void PrintBitmap(const TBitmap& Bitmap, int32_t X, int32_t Y) {
+  Printer().Canvas()->StretchDraw(Bounds(X, Y, Bitmap.Width(), Bitmap.Height()), Bitmap);
 }
 
 namespace units {

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 
+#include "Nuv_stringl_tags.h"
 #include "nuv/Nuv_stringl.h"
 #include "nuv/platform/CodePage.h"
 #include "nuv/platform/Random.h"
@@ -40,27 +41,12 @@ bool FindTag(std::string_view s, std::size_t from, TTag& tag) {
   if (tag.lt == npos) return false;
   tag.gt = s.find('>', tag.lt + 1);
   if (tag.gt == npos) return false;
-  std::string_view body = s.substr(tag.lt + 1, tag.gt - tag.lt - 1);
-  if (!body.empty() && body.back() == '/') body.remove_suffix(1);  // empty element
-  const std::size_t blank = body.find(' ');
-  tag.name = AnsiLowerCase(body.substr(0, blank));
-  tag.attributes = blank == npos ? std::string() : StripLTBlanks(body.substr(blank + 1));
+  detail::ParseTagBody(s.substr(tag.lt + 1, tag.gt - tag.lt - 1), tag.name, tag.attributes);
   return true;
 }
 
-// Index of the last entry in use: the list restricted to [0, highTag];
-// -1 when that is empty.
-int32_t LastTagIndex(std::span<const std::string> list, int32_t highTag) {
-  const int64_t last = std::min<int64_t>(highTag, static_cast<int64_t>(list.size()) - 1);
-  return last < 0 ? -1 : static_cast<int32_t>(last);
-}
-
-// Index of name among the entries in use; -1 if absent.
-int32_t TagIndex(std::string_view name, std::span<const std::string> list, int32_t highTag) {
-  const auto used = list.first(static_cast<std::size_t>(LastTagIndex(list, highTag) + 1));
-  const auto it = std::find(used.begin(), used.end(), name);
-  return it == used.end() ? -1 : static_cast<int32_t>(it - used.begin());
-}
+using detail::LastTagIndex;
+using detail::TagIndex;
 
 // ---------------------------------------------------------------------------
 // uuencoding
@@ -323,6 +309,38 @@ std::string UUDecodeStr(std::string_view S) {
 
 // ---------------------------------------------------------------------------
 // Tags
+
+namespace detail {
+
+std::string_view TrimTagSpace(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && IsTagSpace(s[b])) ++b;
+  while (e > b && IsTagSpace(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+bool ParseTagBody(std::string_view body, std::string& name, std::string& attributes) {
+  const bool emptyElement = !body.empty() && body.back() == '/';
+  if (emptyElement) body.remove_suffix(1);
+  std::size_t blank = 0;
+  while (blank < body.size() && !IsTagSpace(body[blank])) ++blank;
+  name = AnsiLowerCase(body.substr(0, blank));
+  attributes.assign(TrimTagSpace(body.substr(blank)));
+  return emptyElement;
+}
+
+int32_t LastTagIndex(std::span<const std::string> list, int32_t highTag) {
+  const int64_t last = std::min<int64_t>(highTag, static_cast<int64_t>(list.size()) - 1);
+  return last < 0 ? -1 : static_cast<int32_t>(last);
+}
+
+int32_t TagIndex(std::string_view name, std::span<const std::string> list, int32_t highTag) {
+  const auto used = list.first(static_cast<std::size_t>(LastTagIndex(list, highTag) + 1));
+  const auto it = std::find(used.begin(), used.end(), name);
+  return it == used.end() ? -1 : static_cast<int32_t>(it - used.begin());
+}
+
+}  // namespace detail
 
 int32_t ReadNextTagInString(std::string_view S, int32_t& Pos, std::span<const std::string> TagList,
                             int32_t HighTag, std::string& TextBefore, std::string& Attributes) {

@@ -6,16 +6,22 @@
 #include "commands.h"
 #include "nuv/corelib.h"
 #include "nuv/platform/CodePage.h"
+#include "nuv/platform/Forms.h"
+#include "testcard.h"
 
 namespace nuv::tool {
 
 namespace {
 
 constexpr const char* kDemoUsage =
-    "usage: nuv demo [--help]\n"
+    "usage: nuv demo [--png FILE] [--help]\n"
     "\n"
     "Runs the demonstration: the loaded libraries with their units, the\n"
-    "number text of the fixed and scientific forms, and the language tables.\n";
+    "number text of the fixed and scientific forms, and the language tables.\n"
+    "\n"
+    "  --png FILE  also draw the test card of the graphical layer (lines,\n"
+    "              shapes, pen modes, brushes, fonts and text) into FILE\n"
+    "              as a PNG picture; works without a display\n";
 
 void ShowFrame() {
   std::cout << "Loaded libraries:\n";
@@ -44,20 +50,37 @@ void ShowLanguages() {
   }
 }
 
+void WriteTestCard(const std::string& file) {
+  Application().Initialize();
+  TBitmap card;
+  DrawTestCard(card);
+  card.SaveToPngFile(Utf8ToAnsi(file));
+  std::cout << "\nTest card written to " << file << " (" << card.Width() << " x " << card.Height()
+            << " pixels)\n";
+}
+
 }  // namespace
 
 int RunDemo(const std::vector<std::string>& args) {
-  for (const std::string& a : args) {
+  std::string png;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
     if (a == "--help" || a == "-h") {
       std::cout << kDemoUsage;
       return 0;
     }
-    std::cerr << "nuv demo: unknown option '" << a << "'\n" << kDemoUsage;
+    if (a == "--png" && i + 1 < args.size()) {
+      png = args[++i];
+      continue;
+    }
+    std::cerr << "nuv demo: " << (a == "--png" ? "--png needs a file name" : "unknown option '" + a + "'")
+              << "\n" << kDemoUsage;
     return 2;
   }
   ShowFrame();
   ShowNumberText();
   ShowLanguages();
+  if (!png.empty()) WriteTestCard(png);
   return 0;
 }
 

@@ -1,7 +1,9 @@
 // Vocabulary shared by every library: the base enumerations with the name
 // arrays through which XML writers store them, the array and event types,
 // the multilingual name tables, the progress and abort protocol of long
-// computations, and the exception root ENUVError.
+// computations, the exception root ENUVError, and small helpers for
+// canvases (font sizes across pixel densities, the TrueType test, printing
+// a bitmap).
 //
 // Enumeration values are written as in the name arrays; a reader maps a
 // stored name back with IndexOfName. The language tables are Windows-1252
@@ -182,5 +184,27 @@ class ENUVError : public Exception {
  public:
   using Exception::Exception;
 };
+
+// ---------------------------------------------------------------------------
+// Canvas helpers
+
+class TCanvas;
+class TBitmap;
+
+// Sets the canvas font's size in points converted at the screen's pixel
+// density, whatever the canvas's own: on the printer's canvas the font
+// gets the pixel height it has on the screen. The font's PixelsPerInch is
+// the same afterwards.
+void SetCanvasFontSizeScaled(TCanvas& Canvas, int32_t Size);
+
+// Whether an installed font is a TrueType font. Names are compared without
+// regard to case with Screen().Fonts(); a name that is not there raises
+// ENUVError.
+bool FontIsTrueType(std::string_view FontName);
+
+// Prints Bitmap on the printer's current page with its top-left corner at
+// (X, Y), one printer pixel per bitmap pixel. It neither begins nor ends
+// the document; outside a document it prints nothing.
+void PrintBitmap(const TBitmap& Bitmap, int32_t X, int32_t Y);
 
 }  // namespace nuv

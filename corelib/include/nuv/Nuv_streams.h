@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "nuv/Nuv_nuvbase.h"
+#include "nuv/Nuv_streams_xml.h"
 #include "nuv/platform/Streams.h"
 
 namespace nuv {

@@ -251,9 +251,11 @@ std::string UUDecodeStr(std::string_view S);
 // Tag readers on a string, from position Pos (values < 1 count as 1), with
 // the tags named in TagList[0..HighTag] (lower-case names; HighTag beyond
 // the list means the whole list). TextBefore receives the text between Pos
-// and the tag; Pos moves behind the tag's ">". Tag names are lower-cased;
-// Attributes is the trimmed text after the name (without a closing "/>").
-// A "<" without a following ">" is text, not a tag.
+// and the tag; Pos moves behind the tag's ">". Tag names are lower-cased
+// and end at the first blank, tab or line end; Attributes is the text after
+// the name (without a closing "/>"), trimmed of white space. A "<" without
+// a following ">" is text, not a tag. The stream and text-file tag readers
+// of Nuv_streams split tags the same way.
 //
 // ReadNextTagInString reads the next tag of any name and returns the index
 // of its entry; a name not in the list, and the end of the text, give the

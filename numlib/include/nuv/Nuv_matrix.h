@@ -1,15 +1,9 @@
 // Dense matrices of doubles and integers in two to four dimensions: element
 // access, arithmetic and products, LU decomposition, inversion, norms,
 // statistics, sorting and files.
+//
+// The unit is split into part headers included here; each part states its
+// own contract.
 #pragma once
 
-#include "nuv/Nuv_nuvbase.h"
-
-namespace nuv {
-
-class ENUVMatrixError : public ENUVError {
- public:
-  using ENUVError::ENUVError;
-};
-
-}  // namespace nuv
+#include "nuv/Nuv_matrix_core.h"
