@@ -62,6 +62,10 @@ TCurveFit::TCurveFit(TComponent* AOwner)
 
 TCurveFit::~TCurveFit() = default;
 
+void TCurveFit::Changed() {
+  if (OnChange) OnChange(this);
+}
+
 void TCurveFit::Invalidate() {
   spline_.reset();
   smoothed_.reset();
@@ -76,6 +80,7 @@ bool TCurveFit::Init() {
   maxX_ = maxY_ = -static_cast<double>(uc_MaxDouble);
   errors_.reset();
   Invalidate();
+  Changed();
   return false;
 }
 

@@ -54,6 +54,10 @@ bool SolveLeastSquares(std::vector<double>& A, std::vector<double>& y, int32_t n
   std::vector<double> V(static_cast<std::size_t>(k) * k, 0.0);
   for (int32_t i = 0; i < k; ++i) V[static_cast<std::size_t>(i) * k + i] = 1;
   const double eps = std::numeric_limits<double>::epsilon();
+  // Columns that rank deficiency reduces to rounding noise take no part.
+  double norm2 = 0;
+  for (double w : W) norm2 += w * w;
+  const double negligible = eps * eps * norm2;
   bool converged = false;
   for (int sweep = 0; sweep < 30 && !converged; ++sweep) {
     converged = true;
@@ -67,7 +71,7 @@ bool SolveLeastSquares(std::vector<double>& A, std::vector<double>& y, int32_t n
           beta += wq[i] * wq[i];
           gamma += wp[i] * wq[i];
         }
-        if (gamma == 0 || std::fabs(gamma) <= eps * std::sqrt(alpha * beta)) continue;
+        if (alpha <= negligible || beta <= negligible || std::fabs(gamma) <= eps * std::sqrt(alpha * beta)) continue;
         converged = false;
         const double zeta = (beta - alpha) / (2 * gamma);
         const double t = std::copysign(1.0, zeta) / (std::fabs(zeta) + std::sqrt(1 + zeta * zeta));

@@ -12,6 +12,7 @@
 #include "nuv/Nuv_math1.h"
 #include "nuv/Nuv_statis.h"
 #include "nuv/Nuv_univconst.h"
+#include "nuv/Nuv_vector.h"
 
 namespace nuv {
 
@@ -565,5 +566,74 @@ void ProbDensity(std::span<double> Data, std::vector<double>& Density, double Ra
 }
 
 }  // namespace statis
+
+// ---------------------------------------------------------------------------
+// Forms on data vectors
+
+namespace {
+
+std::span<const double> Elements(const TVector& v) { return {v.Data(), static_cast<std::size_t>(v.NrOfElem())}; }
+std::span<double> Elements(TVector& v) { return {v.Data(), static_cast<std::size_t>(v.NrOfElem())}; }
+
+}  // namespace
+
+int32_t DeanDixonTest(const TVector& Data, TSignifLevelEx Level, double& Q) {
+  return statis::DeanDixonTest(Elements(Data), Level, Q);
+}
+
+int32_t GrubbsTest(const TVector& Data, double Alpha, double& MaxDev) {
+  return statis::GrubbsTest(Elements(Data), Alpha, MaxDev);
+}
+
+double PerformKSNormalityTest(TVector& Data, bool IsSorted) {
+  if (!IsSorted) Data.SortElems(true, 1, Data.NrOfElem());
+  return statis::KSNormalityStatistic(Elements(Data), true);
+}
+
+double PerformLillieforsTest(TVector& Data, bool IsSorted) {
+  double mean, sd;
+  Data.Standardize(mean, sd);
+  return PerformKSNormalityTest(Data, IsSorted);
+}
+
+double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVersion Version, bool TwoSided) {
+  return statis::TwoSampleTTest(Elements(Data1), Elements(Data2), Version, TwoSided).PValue;
+}
+
+double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVersion Version, bool TwoSided,
+                           double& Mean1, double& Mean2, double& StdDev1, double& StdDev2, double& t,
+                           double& DF, int32_t& NumData) {
+  const auto r = statis::TwoSampleTTest(Elements(Data1), Elements(Data2), Version, TwoSided);
+  Mean1 = r.Mean1;
+  Mean2 = r.Mean2;
+  StdDev1 = r.StdDev1;
+  StdDev2 = r.StdDev2;
+  t = r.t;
+  DF = r.DF;
+  NumData = r.NumData;
+  return r.PValue;
+}
+
+double PerformMannWhitneyUTest(const TVector& Data1, const TVector& Data2, bool TwoSided, double& U) {
+  return statis::MannWhitneyUTest(Elements(Data1), Elements(Data2), TwoSided, U);
+}
+
+bool ShapiroWilkTest(const TVector& Data, int32_t n, double& W, double& PValue) {
+  return statis::ShapiroWilk(Elements(Data), n, W, PValue);
+}
+
+void EstimateProbDensity(TVector& Data, TVector& Density, double RangeLow, double RangeHigh, double WidthFactor,
+                         double Radius, int32_t NumSteps, int32_t& IdxMin, int32_t& IdxMax,
+                         const TProbDensityFeedback& Feedback) {
+  Data.SortElems(true, 1, Data.NrOfElem());
+  std::vector<double> density;
+  std::function<void(int32_t, double)> report;
+  if (Feedback) report = [&](int32_t count, double percent) { Feedback(nullptr, count, percent); };
+  statis::ProbDensity(Elements(Data), density, RangeLow, RangeHigh, WidthFactor, Radius, NumSteps, IdxMin,
+                      IdxMax, report);
+  Density.Resize(static_cast<int32_t>(density.size()));
+  std::copy(density.begin(), density.end(), Density.Data());
+  Density.Changed();
+}
 
 }  // namespace nuv

@@ -31,6 +31,10 @@ class TCurveFit : public TComponent {
   explicit TCurveFit(TComponent* AOwner);
   ~TCurveFit() override;
 
+  // Fired by Changed after every change of the points.
+  TNotifyEvent OnChange;
+  void Changed();
+
   // ---- data
   // Empties the collection; returns false.
   bool Init();

@@ -31,6 +31,8 @@
 
 namespace nuv {
 
+class TVector;
+
 class ENUVStatisError : public ENUVError {
  public:
   using ENUVError::ENUVError;
@@ -150,6 +152,54 @@ double LillieforsQuantile(int32_t n, double Alpha);
 // 8 <= n <= 1000000 and 0.0005 <= Alpha <= 0.2; 0 when even T = 0 is too
 // likely.
 int64_t WilcoxonSRQuantile(int32_t n, double Alpha, bool TwoSided);
+
+// ---------------------------------------------------------------------------
+// Tests on data vectors
+
+// Dean-Dixon outlier test (3..100 values, else ENUVStatisError "DeanDixonTest:
+// number of data points is too low" / "... too high"): the 1-based position
+// of the outlier, or 0; Q receives the larger of the two end ratios.
+int32_t DeanDixonTest(const TVector& Data, TSignifLevelEx Level, double& Q);
+// Grubbs outlier test (two-sided): the position of the value farthest from
+// the mean when its distance in standard deviations, MaxDev, exceeds the
+// critical value, else 0. Raises "GrubbsTest: invalid level of
+// significance" and "GrubbsTest: number of data points is too low" (n <= 3).
+int32_t GrubbsTest(const TVector& Data, double Alpha, double& MaxDev);
+// Kolmogorov-Smirnov statistic D of Data against the standard normal; sorts
+// Data ascending unless IsSorted.
+double PerformKSNormalityTest(TVector& Data, bool IsSorted);
+// The same after standardising Data in place (Lilliefors).
+double PerformLillieforsTest(TVector& Data, bool IsSorted);
+// Two-sample t-test: the p-value, two-sided or for the alternative
+// mean1 > mean2. The longer form also returns both means and standard
+// deviations, t, the degrees of freedom (Welch-Satterthwaite for
+// ttHeteroScedastic) and the number of values (pairs) used. Paired samples
+// of different sizes or fewer than two values raise ENUVStatisError.
+double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVersion Version, bool TwoSided);
+double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVersion Version, bool TwoSided,
+                           double& Mean1, double& Mean2, double& StdDev1, double& StdDev2, double& t,
+                           double& DF, int32_t& NumData);
+// Mann-Whitney U test: the p-value, two-sided or for the alternative that
+// Data1 tends to be larger; U counts the pairs in which Data1 holds the
+// larger value (ties one half). Exact without ties for Size1·Size2 <=
+// 250000, else normal with tie and continuity corrections; all values tied
+// give 1.
+double PerformMannWhitneyUTest(const TVector& Data1, const TVector& Data2, bool TwoSided, double& U);
+// Shapiro-Wilk test of the n smallest values of Data (all for n <= 0 or
+// n >= the count, which must be 3..5000): W and its p-value. False for too
+// few or too many values, all values equal, or more than 80 % censored.
+bool ShapiroWilkTest(const TVector& Data, int32_t n, double& W, double& PValue);
+
+// Kernel density estimate of Data (sorted in place) on NumSteps + 1
+// (clamped to 10..10000) points from RangeLow to RangeHigh into Density;
+// each point gets a Gaussian kernel as wide as WidthFactor (<= 0 counts as
+// 1) times the mean gap between its neighbours within Radius. IdxMin and
+// IdxMax receive the first positions of the smallest and largest density.
+// Feedback, when given, hears of each data and grid point (Sender nil).
+using TProbDensityFeedback = std::function<void(TObject* Sender, int32_t Count, double PercentDone)>;
+void EstimateProbDensity(TVector& Data, TVector& Density, double RangeLow, double RangeHigh, double WidthFactor,
+                         double Radius, int32_t NumSteps, int32_t& IdxMin, int32_t& IdxMax,
+                         const TProbDensityFeedback& Feedback);
 
 // ---------------------------------------------------------------------------
 // Further functions
