@@ -31,8 +31,8 @@ void NeedPoints(int32_t n, int32_t least, const char* fit) {
 
 // r² between fitted and observed values from their sums; 0 when either
 // has no variance.
-double CorrelationSquared(long double n, long double Sf, long double Sy, long double Sff, long double Syy,
-                          long double Sfy) {
+double CorrelationSquared(long double n, long double Sf, long double Sy, long double Sff,
+                          long double Syy, long double Sfy) {
   const long double cy = Syy - Sy * Sy / n, cf = Sff - Sf * Sf / n;
   if (!(Syy > 0 && Sff > 0) || cy == 0 || cf == 0) return 0;
   const long double r = (Sfy - Sf * Sy / n) / std::sqrt(std::fabs(cy * cf));
@@ -44,9 +44,10 @@ double CorrelationSquared(long double n, long double Sf, long double Sy, long do
 // Running sums of the points, each over all points entered (see
 // AddToSums for the terms that stand in for impossible ones).
 struct TCurveFit::TSums {
-  long double x = 0, y = 0, x2 = 0, y2 = 0, xmy = 0, xmy2 = 0, xy = 0, x2y = 0, xy2 = 0, x3 = 0, y3 = 0,
-              x4 = 0, y4 = 0, riy = 0, riy2 = 0, xdy = 0, rixy = 0, rix = 0, rix2 = 0, ydx = 0, lnx = 0,
-              lnx2 = 0, ylnx = 0, xlnx = 0, lnxdy = 0, lnxlny = 0, lny = 0, lny2 = 0, xlny = 0, x2lny = 0;
+  long double x = 0, y = 0, x2 = 0, y2 = 0, xmy = 0, xmy2 = 0, xy = 0, x2y = 0, xy2 = 0, x3 = 0,
+              y3 = 0, x4 = 0, y4 = 0, riy = 0, riy2 = 0, xdy = 0, rixy = 0, rix = 0, rix2 = 0,
+              ydx = 0, lnx = 0, lnx2 = 0, ylnx = 0, xlnx = 0, lnxdy = 0, lnxlny = 0, lny = 0,
+              lny2 = 0, xlny = 0, x2lny = 0;
 };
 
 // Knots, values and second derivatives of a cubic spline.
@@ -55,7 +56,9 @@ struct TCurveFit::TSpline {
 };
 
 TCurveFit::TCurveFit(TComponent* AOwner)
-    : TComponent(AOwner), data_(std::make_unique<TMatrix>(nullptr)), sums_(std::make_unique<TSums>()) {
+    : TComponent(AOwner),
+      data_(std::make_unique<TMatrix>(nullptr)),
+      sums_(std::make_unique<TSums>()) {
   data_->Resize(2, kGrowRows);
   Init();
 }
@@ -152,7 +155,8 @@ void TCurveFit::AddToSums(double x, double y) {
 }
 
 void TCurveFit::EnterStatValue(double x, double y) {
-  if (count_ >= std::numeric_limits<int32_t>::max() - kGrowRows) Raise("TCurveFit: too many data points");
+  if (count_ >= std::numeric_limits<int32_t>::max() - kGrowRows)
+    Raise("TCurveFit: too many data points");
   AddToSums(x, y);
   if (count_ >= data_->NrOfRows()) data_->Resize(2, data_->NrOfRows() + kGrowRows);
   data_->Column(1)[count_] = x;
@@ -186,11 +190,19 @@ void TCurveFit::RemoveStatValue(int32_t i) {
   Changed();
 }
 
-double TCurveFit::GetDataX(int32_t i) const { return i >= 1 && i <= count_ ? data_->Column(1)[i - 1] : 0; }
-double TCurveFit::GetDataY(int32_t i) const { return i >= 1 && i <= count_ ? data_->Column(2)[i - 1] : 0; }
+double TCurveFit::GetDataX(int32_t i) const {
+  return i >= 1 && i <= count_ ? data_->Column(1)[i - 1] : 0;
+}
+double TCurveFit::GetDataY(int32_t i) const {
+  return i >= 1 && i <= count_ ? data_->Column(2)[i - 1] : 0;
+}
 
-std::span<const double> TCurveFit::XData() const { return {data_->Column(1), static_cast<std::size_t>(count_)}; }
-std::span<const double> TCurveFit::YData() const { return {data_->Column(2), static_cast<std::size_t>(count_)}; }
+std::span<const double> TCurveFit::XData() const {
+  return {data_->Column(1), static_cast<std::size_t>(count_)};
+}
+std::span<const double> TCurveFit::YData() const {
+  return {data_->Column(2), static_cast<std::size_t>(count_)};
+}
 
 // ---------------------------------------------------------------------------
 // Spline settings
@@ -294,7 +306,8 @@ double TCurveFit::GetMeanXDegrees() const { return CalcMeanDegrees(1); }
 double TCurveFit::GetMeanYDegrees() const { return CalcMeanDegrees(2); }
 
 void TCurveFit::CalcStatistics(int32_t& NumData, double& MeanX, double& MeanY, double& StdDevX,
-                               double& StdDevY, double& MeanDiff, double& StdDevDiff, double& r) const {
+                               double& StdDevY, double& MeanDiff, double& StdDevDiff,
+                               double& r) const {
   MeanX = GetMeanX();
   MeanY = GetMeanY();
   MeanDiff = GetMeanDiff();
@@ -306,8 +319,8 @@ void TCurveFit::CalcStatistics(int32_t& NumData, double& MeanX, double& MeanY, d
 }
 
 void TCurveFit::CalcAnovaReg(int32_t NumVars, bool WithIntercept, int32_t& DFReg, int32_t& DFRes,
-                             int32_t& DFTot, double& SSRes, double& SSReg, double& SSTot, double& MSRes,
-                             double& MSReg, double& FValue) const {
+                             int32_t& DFTot, double& SSRes, double& SSReg, double& SSTot,
+                             double& MSRes, double& MSReg, double& FValue) const {
   const TSums& s = *sums_;
   const long double n = count_;
   DFReg = NumVars;
@@ -418,7 +431,8 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   const auto x = XData(), y = YData();
   long double Su = 0, Sv = 0, Suu = 0, Svv = 0, Suv = 0;
   for (int32_t i = 0; i < n; ++i) {
-    const long double u = x[i] - static_cast<long double>(xm), v = y[i] - static_cast<long double>(ym);
+    const long double u = x[i] - static_cast<long double>(xm),
+                      v = y[i] - static_cast<long double>(ym);
     Su += u;
     Sv += v;
     Suu += u * u;
@@ -444,7 +458,8 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
   const auto x = XData(), y = YData();
   long double S1 = 0, S2 = 0, S3 = 0, S4 = 0, Sv = 0, Svv = 0, Suv = 0, Su2v = 0;
   for (int32_t i = 0; i < n; ++i) {
-    const long double u = x[i] - static_cast<long double>(xm), v = y[i] - static_cast<long double>(ym), u2 = u * u;
+    const long double u = x[i] - static_cast<long double>(xm),
+                      v = y[i] - static_cast<long double>(ym), u2 = u * u;
     S1 += u;
     S2 += u2;
     S3 += u2 * u;
@@ -454,8 +469,8 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
     Suv += u * v;
     Su2v += u2 * v;
   }
-  const long double D = n * S2 - S1 * S1, E = n * Su2v - S2 * Sv, F = n * S3 - S2 * S1, G = n * Suv - S1 * Sv,
-                    H = n * S4 - S2 * S2;
+  const long double D = n * S2 - S1 * S1, E = n * Su2v - S2 * Sv, F = n * S3 - S2 * S1,
+                    G = n * Suv - S1 * Sv, H = n * S4 - S2 * S2;
   const long double q2 = D * H == F * F ? 0 : (D * E - F * G) / (D * H - F * F);
   const long double q1 = D == 0 ? 0 : (G - F * q2) / D;
   const long double q0 = (Sv - q1 * S1 - q2 * S2) / n;
@@ -463,7 +478,8 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
   k1 = static_cast<double>(q1 - 2 * q2 * xm);
   k0 = static_cast<double>(static_cast<long double>(xm) * xm * q2 + q0 - xm * q1 + ym);
   const long double qden = Svv - Sv * Sv / n;
-  FitQual = qden == 0 ? 1.0 : static_cast<double>((Sv * q0 + q1 * Suv + q2 * Su2v - Sv * Sv / n) / qden);
+  FitQual =
+      qden == 0 ? 1.0 : static_cast<double>((Sv * q0 + q1 * Suv + q2 * Su2v - Sv * Sv / n) / qden);
 }
 
 namespace {
@@ -471,8 +487,9 @@ namespace {
 // Least squares of y on the powers 1..Order of t = (x - shift)/scale and a
 // constant; b holds the power coefficients, then the constant. FitQual is
 // r² between the fitted and the observed response.
-bool PolyLeastSquares(std::span<const double> x, std::span<const double> y, int32_t Order, double shift,
-                      double scale, double yShift, std::vector<double>& b, double& FitQual, bool& Singular) {
+bool PolyLeastSquares(std::span<const double> x, std::span<const double> y, int32_t Order,
+                      double shift, double scale, double yShift, std::vector<double>& b,
+                      double& FitQual, bool& Singular) {
   const auto n = static_cast<int32_t>(x.size());
   const int32_t k = Order + 1;
   std::vector<double> A(static_cast<std::size_t>(n) * k), r(n);
@@ -511,7 +528,8 @@ void CheckCoeffs(std::span<double> Coeffs, uint8_t Order, const char* fit) {
 
 }  // namespace
 
-bool TCurveFit::CalcPolyFit(uint8_t Order, std::span<double> Coeffs, double& FitQual, bool& Singular) const {
+bool TCurveFit::CalcPolyFit(uint8_t Order, std::span<double> Coeffs, double& FitQual,
+                            bool& Singular) const {
   CheckCoeffs(Coeffs, Order, "CalcPolyFit");
   FitQual = 0;
   Singular = false;
@@ -524,8 +542,8 @@ bool TCurveFit::CalcPolyFit(uint8_t Order, std::span<double> Coeffs, double& Fit
   return true;
 }
 
-bool TCurveFit::CalcCenteredPolyFit(uint8_t Order, std::span<double> Coeffs, double& XCenter, double& FitQual,
-                                    bool& Singular) const {
+bool TCurveFit::CalcCenteredPolyFit(uint8_t Order, std::span<double> Coeffs, double& XCenter,
+                                    double& FitQual, bool& Singular) const {
   CheckCoeffs(Coeffs, Order, "CalcCenteredPolyFit");
   FitQual = 0;
   Singular = false;
@@ -538,7 +556,8 @@ bool TCurveFit::CalcCenteredPolyFit(uint8_t Order, std::span<double> Coeffs, dou
   double s = std::sqrt(xvar);
   if (!(s > 0)) s = 1;
   std::vector<double> b;
-  if (!PolyLeastSquares(XData(), YData(), Order, XCenter, s, ym, b, FitQual, Singular)) return false;
+  if (!PolyLeastSquares(XData(), YData(), Order, XCenter, s, ym, b, FitQual, Singular))
+    return false;
   Coeffs[0] = b[Order] + ym;
   double sj = 1;
   for (int32_t j = 1; j <= Order; ++j) {
@@ -573,9 +592,11 @@ void TCurveFit::CalcCircleFit(double& Radius, double& CenterX, double& CenterY) 
   // T = n²(ΣuΣv... ) vanishes for collinear points; rounding leaves a
   // residue that an exact test would take for a huge circle.
   if (!(T > 1e-15L * A * B)) Raise("CalcCircleFit: radius is infinite");
-  const long double P = (Suu + Svv) * Sv - (Suuv + Svvv) * n, Q = (Suu + Svv) * Su - (Suvv + Suuu) * n;
+  const long double P = (Suu + Svv) * Sv - (Suuv + Svvv) * n,
+                    Q = (Suu + Svv) * Su - (Suvv + Suuu) * n;
   const long double cx = (E * P + A * Q) / (2 * T), cy = (E * Q + B * P) / (2 * T);
-  Radius = static_cast<double>(std::sqrt(((cx * cx + cy * cy) * n + Suu + Svv - 2 * (Su * cx + Sv * cy)) / n));
+  Radius = static_cast<double>(
+      std::sqrt(((cx * cx + cy * cy) * n + Suu + Svv - 2 * (Su * cx + Sv * cy)) / n));
   CenterX = static_cast<double>(cx + xm);
   CenterY = static_cast<double>(cy + ym);
 }
@@ -583,8 +604,9 @@ void TCurveFit::CalcCircleFit(double& Radius, double& CenterX, double& CenterY) 
 // ---------------------------------------------------------------------------
 // Linearised fits from the running sums
 
-void TCurveFit::LinearFromSums(long double n, long double Su, long double Sv, long double Suu, long double Suv,
-                               long double Svv, double& slope, double& intercept, double& r2) {
+void TCurveFit::LinearFromSums(long double n, long double Su, long double Sv, long double Suu,
+                               long double Suv, long double Svv, double& slope, double& intercept,
+                               double& r2) {
   slope = intercept = r2 = 0;
   const long double den = n * Suu - Su * Su;
   if (den == 0) return;
@@ -592,7 +614,8 @@ void TCurveFit::LinearFromSums(long double n, long double Su, long double Sv, lo
   slope = static_cast<double>(b);
   intercept = static_cast<double>((Sv - b * Su) / n);
   const long double vden = n * Svv - Sv * Sv;
-  r2 = vden == 0 ? 1.0 : static_cast<double>((n * Suv - Su * Sv) * (n * Suv - Su * Sv) / (den * vden));
+  r2 = vden == 0 ? 1.0
+                 : static_cast<double>((n * Suv - Su * Sv) * (n * Suv - Su * Sv) / (den * vden));
 }
 
 namespace {
@@ -664,11 +687,13 @@ namespace {
 // Least squares v = c0 + c1·a + c2·b from the sums of a three-column
 // problem, by the normal equations (Cramer's rule); r² of v.
 bool TwoRegressors(long double n, long double Sa, long double Sb, long double Saa, long double Sab,
-                   long double Sbb, long double Sv, long double Sav, long double Sbv, long double Svv,
-                   double c[3], double& r2) {
-  const long double M[3][3] = {{n, Sa, Sb}, {Sa, Saa, Sab}, {Sb, Sab, Sbb}}, rhs[3] = {Sv, Sav, Sbv};
+                   long double Sbb, long double Sv, long double Sav, long double Sbv,
+                   long double Svv, double c[3], double& r2) {
+  const long double M[3][3] = {{n, Sa, Sb}, {Sa, Saa, Sab}, {Sb, Sab, Sbb}},
+                    rhs[3] = {Sv, Sav, Sbv};
   auto det3 = [](const long double m[3][3]) {
-    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
            m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
   };
   const long double det = det3(M);
@@ -696,7 +721,9 @@ void TCurveFit::CalcGaussFit(double& p1, double& p2, double& p3, double& FitQual
   const TSums& s = *sums_;
   double c[3];
   p1 = p2 = p3 = FitQual = 0;
-  if (!TwoRegressors(count_, s.x, s.x2, s.x2, s.x3, s.x4, s.lny, s.xlny, s.x2lny, s.lny2, c, FitQual)) return;
+  if (!TwoRegressors(count_, s.x, s.x2, s.x2, s.x3, s.x4, s.lny, s.xlny, s.x2lny, s.lny2, c,
+                     FitQual))
+    return;
   // ln y = c0 + c1·x + c2·x²; a bell needs c2 < 0.
   if (!(c[2] < 0)) Raise("CalcGaussFit: data do not describe a bell curve");
   p2 = -c[1] / (2 * c[2]);
@@ -711,7 +738,8 @@ void TCurveFit::CalcHoerlFit(double& p1, double& p2, double& p3, double& FitQual
   const TSums& s = *sums_;
   double c[3];
   p1 = p2 = p3 = FitQual = 0;
-  if (!TwoRegressors(count_, s.x, s.lnx, s.x2, s.xlnx, s.lnx2, s.lny, s.xlny, s.lnxlny, s.lny2, c, FitQual))
+  if (!TwoRegressors(count_, s.x, s.lnx, s.x2, s.xlnx, s.lnx2, s.lny, s.xlny, s.lnxlny, s.lny2, c,
+                     FitQual))
     return;
   // ln y = ln p1 + x·ln p2 + p3·ln x.
   p1 = std::exp(c[0]);
@@ -746,14 +774,14 @@ bool SortedKnots(std::span<const double> x, std::span<const double> y, std::vect
 
 // Value at t of the cubic with second derivatives m at the knots; beyond
 // the ends the end pieces continue.
-double EvalSpline(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& m,
-                  double t) {
+double EvalSpline(const std::vector<double>& x, const std::vector<double>& y,
+                  const std::vector<double>& m, double t) {
   const auto n = static_cast<int32_t>(x.size());
   int32_t i = static_cast<int32_t>(std::upper_bound(x.begin(), x.end(), t) - x.begin()) - 1;
   i = std::clamp(i, 0, n - 2);
   const double h = x[i + 1] - x[i], a = x[i + 1] - t, b = t - x[i];
-  return m[i] * a * a * a / (6 * h) + m[i + 1] * b * b * b / (6 * h) + (y[i] / h - m[i] * h / 6) * a +
-         (y[i + 1] / h - m[i + 1] * h / 6) * b;
+  return m[i] * a * a * a / (6 * h) + m[i + 1] * b * b * b / (6 * h) +
+         (y[i] / h - m[i] * h / 6) * a + (y[i + 1] / h - m[i + 1] * h / 6) * b;
 }
 
 }  // namespace
@@ -834,8 +862,10 @@ void TCurveFit::SmoothedSpline(double x, double& y, bool& Ok) {
       // Symmetric band (diagonal, first and second off-diagonal) of R + αQᵀQ.
       std::vector<double> d0(m), d1(m, 0), d2(m, 0), rhs(m);
       for (int32_t j = 0; j < m; ++j) {
-        d0[j] = (h[j] + h[j + 1]) / 3 + alpha * (q(j, 0) * q(j, 0) + q(j, 1) * q(j, 1) + q(j, 2) * q(j, 2));
-        if (j + 1 < m) d1[j] = h[j + 1] / 6 + alpha * (q(j, 1) * q(j + 1, 0) + q(j, 2) * q(j + 1, 1));
+        d0[j] = (h[j] + h[j + 1]) / 3 +
+                alpha * (q(j, 0) * q(j, 0) + q(j, 1) * q(j, 1) + q(j, 2) * q(j, 2));
+        if (j + 1 < m)
+          d1[j] = h[j + 1] / 6 + alpha * (q(j, 1) * q(j + 1, 0) + q(j, 2) * q(j + 1, 1));
         if (j + 2 < m) d2[j] = alpha * q(j, 2) * q(j + 2, 0);
         rhs[j] = q(j, 0) * ky[j] + q(j, 1) * ky[j + 1] + q(j, 2) * ky[j + 2];
       }
@@ -877,7 +907,8 @@ void TCurveFit::SmoothedSpline(double x, double& y, bool& Ok) {
 // ---------------------------------------------------------------------------
 // ASC files
 
-void TCurveFit::ExportAsASC(const std::string& FileName, const std::string& Comment, int32_t Precision) const {
+void TCurveFit::ExportAsASC(const std::string& FileName, const std::string& Comment,
+                            int32_t Precision) const {
   std::string comment = Comment;
   // A line break inside the comment would end the header line early.
   std::replace(comment.begin(), comment.end(), '\n', ' ');
@@ -921,7 +952,8 @@ class TAscBody {
   void QuotedName() {
     std::string name;
     TQuotedStrState state = vsStart;
-    while (state != vsEnd) ParseQuotedName(pos_ < text_.size() ? text_[pos_++] : ' ', '"', name, state);
+    while (state != vsEnd)
+      ParseQuotedName(pos_ < text_.size() ? text_[pos_++] : ' ', '"', name, state);
   }
 
   // Skips the rest of the current line.
@@ -959,11 +991,13 @@ int32_t TCurveFit::ImportASC(const std::string& FileName) {
   std::string comment;
   int32_t nrCols = 0, nrRows = 0;
   bool rowAttribs = false, colNames = false, rowNames = false, flag4 = false;
-  const int16_t rc = ReadHeaderOfASC(FileName, comment, nrCols, nrRows, rowAttribs, colNames, rowNames, flag4);
+  const int16_t rc =
+      ReadHeaderOfASC(FileName, comment, nrCols, nrRows, rowAttribs, colNames, rowNames, flag4);
   if (rc != 0) return rc;
   if (flag4) return -7;
   if (nrCols != 2)
-    Raise("TCurveFit.ImportASC: number of columns must be 2 (is actually " + std::to_string(nrCols) + ").");
+    Raise("TCurveFit.ImportASC: number of columns must be 2 (is actually " +
+          std::to_string(nrCols) + ").");
   if (nrRows < 0) return ascBadRowCount;
   TAscBody body(ReadWholeFile(FileName));
   for (int i = 0; i < 4; ++i) body.SkipLine();

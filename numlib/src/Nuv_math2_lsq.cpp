@@ -13,7 +13,8 @@ namespace {
 
 // Overwrites the n × k design with its Householder vectors and returns R
 // (k × k, column-major) and Qᵀy in y.
-void HouseholderQR(std::vector<double>& A, std::vector<double>& y, int32_t n, int32_t k, std::vector<double>& R) {
+void HouseholderQR(std::vector<double>& A, std::vector<double>& y, int32_t n, int32_t k,
+                   std::vector<double>& R) {
   R.assign(static_cast<std::size_t>(k) * k, 0.0);
   for (int32_t j = 0; j < k && j < n; ++j) {
     double* v = A.data() + static_cast<std::size_t>(j) * n + j;
@@ -43,8 +44,8 @@ void HouseholderQR(std::vector<double>& A, std::vector<double>& y, int32_t n, in
 
 }  // namespace
 
-bool SolveLeastSquares(std::vector<double>& A, std::vector<double>& y, int32_t n, int32_t k, double RelTol,
-                       std::vector<double>& b, bool& Singular) {
+bool SolveLeastSquares(std::vector<double>& A, std::vector<double>& y, int32_t n, int32_t k,
+                       double RelTol, std::vector<double>& b, bool& Singular) {
   Singular = false;
   b.assign(k, 0.0);
   std::vector<double> W;
@@ -71,7 +72,9 @@ bool SolveLeastSquares(std::vector<double>& A, std::vector<double>& y, int32_t n
           beta += wq[i] * wq[i];
           gamma += wp[i] * wq[i];
         }
-        if (alpha <= negligible || beta <= negligible || std::fabs(gamma) <= eps * std::sqrt(alpha * beta)) continue;
+        if (alpha <= negligible || beta <= negligible ||
+            std::fabs(gamma) <= eps * std::sqrt(alpha * beta))
+          continue;
         converged = false;
         const double zeta = (beta - alpha) / (2 * gamma);
         const double t = std::copysign(1.0, zeta) / (std::fabs(zeta) + std::sqrt(1 + zeta * zeta));
@@ -91,7 +94,8 @@ bool SolveLeastSquares(std::vector<double>& A, std::vector<double>& y, int32_t n
   std::vector<double> sigma(k);
   for (int32_t j = 0; j < k; ++j) {
     double s = 0;
-    for (int32_t i = 0; i < k; ++i) s += W[static_cast<std::size_t>(j) * k + i] * W[static_cast<std::size_t>(j) * k + i];
+    for (int32_t i = 0; i < k; ++i)
+      s += W[static_cast<std::size_t>(j) * k + i] * W[static_cast<std::size_t>(j) * k + i];
     sigma[j] = std::sqrt(s);
   }
   const double limit = RelTol * *std::max_element(sigma.begin(), sigma.end());

@@ -11,7 +11,7 @@ namespace nuv::math2 {
 // Singular values below RelTol times the largest count as zero (Singular is
 // then true). A and y are overwritten. False when the decomposition does not
 // converge within 30 sweeps.
-bool SolveLeastSquares(std::vector<double>& A, std::vector<double>& y, int32_t n, int32_t k, double RelTol,
-                       std::vector<double>& b, bool& Singular);
+bool SolveLeastSquares(std::vector<double>& A, std::vector<double>& y, int32_t n, int32_t k,
+                       double RelTol, std::vector<double>& b, bool& Singular);
 
 }  // namespace nuv::math2

@@ -79,7 +79,8 @@ double tDistriQuantile(double p, double df) {
   // Far out I_w(a, 1/2) = w^a/(a·B(a, 1/2))·(1 + O(w)); there w would
   // underflow while t is still representable.
   const double a = df / 2;
-  const double lnw = (std::log(2 * tail) + std::log(a) + std::lgamma(0.5) - statis::LnGammaRatio(a, 0.5)) / a;
+  const double lnw =
+      (std::log(2 * tail) + std::log(a) + std::lgamma(0.5) - statis::LnGammaRatio(a, 0.5)) / a;
   if (lnw < -80) {
     const double t = std::exp(0.5 * (std::log(df) - lnw));
     return p < 0.5 ? -t : t;

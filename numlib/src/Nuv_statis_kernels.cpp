@@ -34,7 +34,9 @@ double ScaledLog1pmx(double a, double r, double t) {
 }
 
 // Midpoint of a bracket, geometric when it spans orders of magnitude.
-double Bisect(double lo, double hi) { return lo > 0 && hi > 4 * lo ? std::sqrt(lo) * std::sqrt(hi) : 0.5 * (lo + hi); }
+double Bisect(double lo, double hi) {
+  return lo > 0 && hi > 4 * lo ? std::sqrt(lo) * std::sqrt(hi) : 0.5 * (lo + hi);
+}
 
 }  // namespace
 
@@ -53,8 +55,11 @@ double Log1pmx(double t) {
 double StirlingCorrection(double z) {
   if (z >= 10) {
     const double r = 1 / z, r2 = r * r;
-    return r * (1.0 / 12 - r2 * (1.0 / 360 - r2 * (1.0 / 1260 - r2 * (1.0 / 1680 -
-                r2 * (1.0 / 1188 - r2 * (691.0 / 360360 - r2 / 156))))));
+    return r *
+           (1.0 / 12 -
+            r2 * (1.0 / 360 -
+                  r2 * (1.0 / 1260 -
+                        r2 * (1.0 / 1680 - r2 * (1.0 / 1188 - r2 * (691.0 / 360360 - r2 / 156))))));
   }
   return std::lgamma(z) - ((z - 0.5) * std::log(z) - z + kLnSqrt2Pi);
 }
@@ -78,7 +83,8 @@ double GammaNorm(double a) { return a < 10 ? std::lgamma(a) : StirlingCorrection
 double GammaPrefactor(double a, double x, double norm) {
   if (x <= 0) return 0;
   if (a < 10) return std::exp(a * std::log(x) - x - norm);
-  return std::sqrt(a / (2 * std::numbers::pi)) * std::exp(ScaledLog1pmx(a, x / a, (x - a) / a) - norm);
+  return std::sqrt(a / (2 * std::numbers::pi)) *
+         std::exp(ScaledLog1pmx(a, x / a, (x - a) / a) - norm);
 }
 
 }  // namespace
@@ -222,8 +228,7 @@ double BetaPrefactor(double a, double b, double x, double y) {
     const double d = x <= y ? x - x0 : y0 - y;
     return std::sqrt(a * b / (2 * std::numbers::pi * s)) *
            std::exp(ScaledLog1pmx(a, x / x0, d / x0) + ScaledLog1pmx(b, y / y0, -d / y0) +
-                    StirlingCorrection(s) -
-                    StirlingCorrection(a) - StirlingCorrection(b));
+                    StirlingCorrection(s) - StirlingCorrection(a) - StirlingCorrection(b));
   }
   const double lnx = x <= 0.5 ? std::log(x) : std::log1p(-y);
   const double lny = y <= 0.5 ? std::log(y) : std::log1p(-x);
@@ -242,7 +247,8 @@ namespace {
 double BetaContinuedFraction(double a, double b, double x, double y) {
   const long double qab = static_cast<long double>(a) + b, qap = a + 1.0L, qam = a - 1.0L;
   const long double X = x;
-  long double c = 1, d = 1 / NonzeroL(x <= 0.5 ? 1 - qab * X / qap : (1 - b + qab * y) / qap), h = d;
+  long double c = 1, d = 1 / NonzeroL(x <= 0.5 ? 1 - qab * X / qap : (1 - b + qab * y) / qap),
+              h = d;
   for (int m = 1; m < kMaxIter; ++m) {
     const long double m2 = 2.0L * m;
     long double aa = m * (b - m) * X / ((qam + m2) * (a + m2));
@@ -346,11 +352,13 @@ void SolveLowerTail(double a, double b, double p, double& x, double& y) {
     // that no longer moves it ends the search as well.
     const double before = std::min(x, y);
     if (x <= 0.5) {
-      if (!done && (!(x + dx > loX && x + dx < hiX) || !std::isfinite(dx))) dx = Bisect(loX, hiX) - x;
+      if (!done && (!(x + dx > loX && x + dx < hiX) || !std::isfinite(dx)))
+        dx = Bisect(loX, hiX) - x;
       x += dx;
       y = 1 - x;
     } else {
-      if (!done && (!(y - dx > hiY && y - dx < loY) || !std::isfinite(dx))) dx = y - Bisect(hiY, loY);
+      if (!done && (!(y - dx > hiY && y - dx < loY) || !std::isfinite(dx)))
+        dx = y - Bisect(hiY, loY);
       y -= dx;
       x = 1 - y;
     }
@@ -381,8 +389,7 @@ void IncBetaInv(double a, double b, double p, double q, double& x, double& y) {
 // Argument checks
 
 void CheckDF(double df, std::string_view Func) {
-  if (!(df > 0))
-    throw ENUVStatisError(std::string(Func) + ": degrees of freedom must be positive");
+  if (!(df > 0)) throw ENUVStatisError(std::string(Func) + ": degrees of freedom must be positive");
 }
 
 void CheckProbability(double p, std::string_view Func) {

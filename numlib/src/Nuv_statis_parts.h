@@ -45,11 +45,11 @@ inline constexpr double kKolmogSmirCoeff[5] = {1.073, 1.138, 1.224, 1.358, 1.628
 inline constexpr double kWilcoxonLevels[5] = {0.1, 0.05, 0.02, 0.01, 0.001};
 extern const int32_t kWilcoxonT[93][5];
 // Lilliefors quantile polynomials in 1 - Alpha, constant term first.
-inline constexpr double kLillieforsP1[7] = {6.32207539843126,   -17.1398870006148, 38.42812675101057,
-                                            -45.93241384693391, 7.88697700041829,  29.79317711037858,
-                                            -18.48090137098585};
-inline constexpr double kLillieforsP2[7] = {12.940399038404,    -53.458334259532, 186.923866119699,
-                                            -410.582178349305,  517.377862566267, -343.581476222384,
+inline constexpr double kLillieforsP1[7] = {
+    6.32207539843126, -17.1398870006148, 38.42812675101057, -45.93241384693391,
+    7.88697700041829, 29.79317711037858, -18.48090137098585};
+inline constexpr double kLillieforsP2[7] = {12.940399038404,   -53.458334259532, 186.923866119699,
+                                            -410.582178349305, 517.377862566267, -343.581476222384,
                                             92.123451358715};
 
 // Checks shared by the distribution families.
@@ -87,8 +87,9 @@ double MannWhitneyUTest(std::span<const double> Data1, std::span<const double> D
                         double& U);
 // Kernel density estimate; sorts Data, fills Density (NumSteps + 1 values)
 // and sets the 1-based positions of its first minimum and maximum.
-void ProbDensity(std::span<double> Data, std::vector<double>& Density, double RangeLow, double RangeHigh,
-                 double WidthFactor, double Radius, int32_t NumSteps, int32_t& IdxMin, int32_t& IdxMax,
+void ProbDensity(std::span<double> Data, std::vector<double>& Density, double RangeLow,
+                 double RangeHigh, double WidthFactor, double Radius, int32_t NumSteps,
+                 int32_t& IdxMin, int32_t& IdxMax,
                  const std::function<void(int32_t Count, double PercentDone)>& Feedback);
 
 }  // namespace nuv::statis

@@ -16,7 +16,8 @@ namespace {
 constexpr int64_t kMaxExactU = 250000;
 
 void CheckUSizes(int32_t Size1, int32_t Size2, const char* Func) {
-  if (Size1 < 1 || Size2 < 1) throw ENUVStatisError(std::string(Func) + ": sample sizes must be positive");
+  if (Size1 < 1 || Size2 < 1)
+    throw ENUVStatisError(std::string(Func) + ": sample sizes must be positive");
   if (static_cast<int64_t>(Size1) * Size2 > std::numeric_limits<int32_t>::max())
     throw ENUVStatisError(std::string(Func) + ": sample sizes too large");
 }
@@ -52,7 +53,8 @@ double UDistriDensity(int32_t Size1, int32_t Size2, int32_t U) {
   CheckUSizes(Size1, Size2, "UDistriDensity");
   const int64_t mn = static_cast<int64_t>(Size1) * Size2;
   if (U < 0 || U > mn) return 0;
-  if (mn > kMaxExactU) return UNormalIntegral(Size1, Size2, U) - UNormalIntegral(Size1, Size2, U - 1.0);
+  if (mn > kMaxExactU)
+    return UNormalIntegral(Size1, Size2, U) - UNormalIntegral(Size1, Size2, U - 1.0);
   const int64_t u = std::min<int64_t>(U, mn - U);
   return ULowerHalf(Size1, Size2)[u];
 }
@@ -125,7 +127,8 @@ int64_t WilcoxonSRQuantile(int32_t n, double Alpha, bool TwoSided) {
   const double level = TwoSided ? Alpha : 2 * Alpha;  // as a two-sided level
   if (n <= 100) {
     for (int i = 0; i < 5; ++i)
-      if (std::fabs(level - statis::kWilcoxonLevels[i]) <= 1e-9 * statis::kWilcoxonLevels[i]) return statis::kWilcoxonT[n - 8][i];
+      if (std::fabs(level - statis::kWilcoxonLevels[i]) <= 1e-9 * statis::kWilcoxonLevels[i])
+        return statis::kWilcoxonT[n - 8][i];
     const auto c = statis::SignedRankDistribution(n);
     long double cum = 0;
     int64_t T = -1;

@@ -135,7 +135,8 @@ void MeanVar(std::span<const double> Data, double& Mean, double& Variance) {
   Mean = n > 0 ? static_cast<double>(s / n) : 0;
   Variance = 1;
   if (n < 3) return;
-  for (double v : Data) s2 += (v - static_cast<long double>(Mean)) * (v - static_cast<long double>(Mean));
+  for (double v : Data)
+    s2 += (v - static_cast<long double>(Mean)) * (v - static_cast<long double>(Mean));
   Variance = static_cast<double>(s2 / (n - 1));
 }
 
@@ -269,15 +270,16 @@ double LillieforsPValue(int32_t n, double D) {
     D *= std::pow(nn / 100, 0.49);
     nn = 100;
   }
-  const double e = -7.01256 * D * D * (nn + 2.78019) + 2.99587 * D * std::sqrt(nn + 2.78019) - 0.122119 +
-                   0.97498 / std::sqrt(nn) + 1.67997 / nn;
+  const double e = -7.01256 * D * D * (nn + 2.78019) + 2.99587 * D * std::sqrt(nn + 2.78019) -
+                   0.122119 + 0.97498 / std::sqrt(nn) + 1.67997 / nn;
   return std::exp(std::min(e, 0.0));
 }
 
 double LillieforsQuantile(int32_t n, double Alpha) {
   if (n < 1 || !(Alpha > 0 && Alpha < 1)) return -1;
   const double x = 1 - Alpha;
-  const double r = n * Polynomial(statis::kLillieforsP1, 6, x) + Polynomial(statis::kLillieforsP2, 6, x);
+  const double r =
+      n * Polynomial(statis::kLillieforsP1, 6, x) + Polynomial(statis::kLillieforsP2, 6, x);
   return r > 0 ? 1 / std::sqrt(r) : -1;
 }
 
@@ -313,12 +315,14 @@ std::vector<double> ShapiroWilkCoefficients(int32_t n) {
   }
   summ2 *= 2;
   const double ssumm2 = std::sqrt(summ2), rsn = 1 / std::sqrt(an);
-  const double a1 = Poly({0, 0.221157, -0.147981, -2.07119, 4.434685, -2.706056}, rsn) - m[1] / ssumm2;
+  const double a1 =
+      Poly({0, 0.221157, -0.147981, -2.07119, 4.434685, -2.706056}, rsn) - m[1] / ssumm2;
   int32_t i1;
   double fac;
   if (n > 5) {
     i1 = 3;
-    const double a2 = -m[2] / ssumm2 + Poly({0, 0.042981, -0.293762, -1.752461, 5.682633, -3.582633}, rsn);
+    const double a2 =
+        -m[2] / ssumm2 + Poly({0, 0.042981, -0.293762, -1.752461, 5.682633, -3.582633}, rsn);
     fac = std::sqrt((summ2 - 2 * m[1] * m[1] - 2 * m[2] * m[2]) / (1 - 2 * a1 * a1 - 2 * a2 * a2));
     a[2] = a2;
   } else {
@@ -335,7 +339,8 @@ double ShapiroWilkPValue(double w1, int32_t n, int32_t n1) {
   const double an = n;
   if (n == 3) {
     const double w = 1 - w1;
-    return std::max(0.0, 6 / std::numbers::pi * (std::asin(std::sqrt(w)) - std::asin(std::sqrt(0.75))));
+    return std::max(0.0,
+                    6 / std::numbers::pi * (std::asin(std::sqrt(w)) - std::asin(std::sqrt(0.75))));
   }
   double y = std::log(w1);
   const double xx = std::log(an);
@@ -427,13 +432,14 @@ bool ShapiroWilk(std::span<const double> Data, int32_t N1, double& W, double& PV
 // ---------------------------------------------------------------------------
 // Two-sample tests
 
-TTTestResult TwoSampleTTest(std::span<const double> Data1, std::span<const double> Data2, int32_t Version,
-                            bool TwoSided) {
+TTTestResult TwoSampleTTest(std::span<const double> Data1, std::span<const double> Data2,
+                            int32_t Version, bool TwoSided) {
   TTTestResult r;
   const auto n1 = static_cast<int32_t>(Data1.size()), n2 = static_cast<int32_t>(Data2.size());
   if (Version == ttPaired && n1 != n2)
     throw ENUVStatisError("Perform2SampleTTest: paired samples must be of equal size");
-  if (n1 < 2 || n2 < 2) throw ENUVStatisError("Perform2SampleTTest: number of data points is too low");
+  if (n1 < 2 || n2 < 2)
+    throw ENUVStatisError("Perform2SampleTTest: number of data points is too low");
   auto meanSd = [](std::span<const double> d, double& mean, double& sd) {
     long double s = 0, s2 = 0;
     for (double v : d) s += v;
@@ -458,7 +464,8 @@ TTTestResult TwoSampleTTest(std::span<const double> Data1, std::span<const doubl
     r.NumData = n1 + n2;
     r.DF = n1 + n2 - 2;
     if (Version == ttHomoScedastic) {
-      const double pooled = ((n1 - 1) * r.StdDev1 * r.StdDev1 + (n2 - 1) * r.StdDev2 * r.StdDev2) / r.DF;
+      const double pooled =
+          ((n1 - 1) * r.StdDev1 * r.StdDev1 + (n2 - 1) * r.StdDev2 * r.StdDev2) / r.DF;
       se = std::sqrt(pooled * (1.0 / n1 + 1.0 / n2));
     } else {
       se = std::sqrt(v1 + v2);
@@ -482,8 +489,10 @@ double MannWhitneyUTest(std::span<const double> Data1, std::span<const double> D
                         double& U) {
   U = 0;
   const auto n1 = static_cast<int32_t>(Data1.size()), n2 = static_cast<int32_t>(Data2.size());
-  if (n1 < 1 || n2 < 1) throw ENUVStatisError("PerformMannWhitneyUTest: number of data points is too low");
-  if (HasNaN(Data1) || HasNaN(Data2)) throw ENUVStatisError("PerformMannWhitneyUTest: invalid data value");
+  if (n1 < 1 || n2 < 1)
+    throw ENUVStatisError("PerformMannWhitneyUTest: number of data points is too low");
+  if (HasNaN(Data1) || HasNaN(Data2))
+    throw ENUVStatisError("PerformMannWhitneyUTest: invalid data value");
   std::vector<std::pair<double, bool>> all;
   all.reserve(n1 + n2);
   for (double v : Data1) all.emplace_back(v, true);
@@ -522,11 +531,13 @@ double MannWhitneyUTest(std::span<const double> Data1, std::span<const double> D
 // ---------------------------------------------------------------------------
 // Kernel density estimate
 
-void ProbDensity(std::span<double> Data, std::vector<double>& Density, double RangeLow, double RangeHigh,
-                 double WidthFactor, double Radius, int32_t NumSteps, int32_t& IdxMin, int32_t& IdxMax,
+void ProbDensity(std::span<double> Data, std::vector<double>& Density, double RangeLow,
+                 double RangeHigh, double WidthFactor, double Radius, int32_t NumSteps,
+                 int32_t& IdxMin, int32_t& IdxMax,
                  const std::function<void(int32_t Count, double PercentDone)>& Feedback) {
   const auto n = static_cast<int32_t>(Data.size());
-  if (n < 1 || HasNaN(Data)) throw ENUVStatisError("EstimateProbDensity: number of data points is too low");
+  if (n < 1 || HasNaN(Data))
+    throw ENUVStatisError("EstimateProbDensity: number of data points is too low");
   NumSteps = std::clamp(NumSteps, 10, 10000);
   if (!(WidthFactor > 0)) WidthFactor = 1.0;
   SortArray(Data, true);
@@ -542,8 +553,10 @@ void ProbDensity(std::span<double> Data, std::vector<double>& Density, double Ra
   for (int32_t l = 0; l < n; ++l) {
     double sum = 0;
     int32_t j = 0;
-    for (int32_t k = l - 1; k >= 0 && std::fabs(Data[k] - Data[l]) < Radius; --k, ++j) sum += Data[k + 1] - Data[k];
-    for (int32_t k = l + 1; k < n && std::fabs(Data[k] - Data[l]) < Radius; ++k, ++j) sum += Data[k] - Data[k - 1];
+    for (int32_t k = l - 1; k >= 0 && std::fabs(Data[k] - Data[l]) < Radius; --k, ++j)
+      sum += Data[k + 1] - Data[k];
+    for (int32_t k = l + 1; k < n && std::fabs(Data[k] - Data[l]) < Radius; ++k, ++j)
+      sum += Data[k] - Data[k - 1];
     j = std::max(j, 1);
     const double w = sum > 0 ? sum / j : Radius / j;
     b[l] = w * WidthFactor > 0 ? w * WidthFactor : WidthFactor;
@@ -572,8 +585,12 @@ void ProbDensity(std::span<double> Data, std::vector<double>& Density, double Ra
 
 namespace {
 
-std::span<const double> Elements(const TVector& v) { return {v.Data(), static_cast<std::size_t>(v.NrOfElem())}; }
-std::span<double> Elements(TVector& v) { return {v.Data(), static_cast<std::size_t>(v.NrOfElem())}; }
+std::span<const double> Elements(const TVector& v) {
+  return {v.Data(), static_cast<std::size_t>(v.NrOfElem())};
+}
+std::span<double> Elements(TVector& v) {
+  return {v.Data(), static_cast<std::size_t>(v.NrOfElem())};
+}
 
 }  // namespace
 
@@ -596,13 +613,14 @@ double PerformLillieforsTest(TVector& Data, bool IsSorted) {
   return PerformKSNormalityTest(Data, IsSorted);
 }
 
-double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVersion Version, bool TwoSided) {
+double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVersion Version,
+                           bool TwoSided) {
   return statis::TwoSampleTTest(Elements(Data1), Elements(Data2), Version, TwoSided).PValue;
 }
 
-double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVersion Version, bool TwoSided,
-                           double& Mean1, double& Mean2, double& StdDev1, double& StdDev2, double& t,
-                           double& DF, int32_t& NumData) {
+double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVersion Version,
+                           bool TwoSided, double& Mean1, double& Mean2, double& StdDev1,
+                           double& StdDev2, double& t, double& DF, int32_t& NumData) {
   const auto r = statis::TwoSampleTTest(Elements(Data1), Elements(Data2), Version, TwoSided);
   Mean1 = r.Mean1;
   Mean2 = r.Mean2;
@@ -614,7 +632,8 @@ double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVer
   return r.PValue;
 }
 
-double PerformMannWhitneyUTest(const TVector& Data1, const TVector& Data2, bool TwoSided, double& U) {
+double PerformMannWhitneyUTest(const TVector& Data1, const TVector& Data2, bool TwoSided,
+                               double& U) {
   return statis::MannWhitneyUTest(Elements(Data1), Elements(Data2), TwoSided, U);
 }
 
@@ -622,15 +641,15 @@ bool ShapiroWilkTest(const TVector& Data, int32_t n, double& W, double& PValue) 
   return statis::ShapiroWilk(Elements(Data), n, W, PValue);
 }
 
-void EstimateProbDensity(TVector& Data, TVector& Density, double RangeLow, double RangeHigh, double WidthFactor,
-                         double Radius, int32_t NumSteps, int32_t& IdxMin, int32_t& IdxMax,
-                         const TProbDensityFeedback& Feedback) {
+void EstimateProbDensity(TVector& Data, TVector& Density, double RangeLow, double RangeHigh,
+                         double WidthFactor, double Radius, int32_t NumSteps, int32_t& IdxMin,
+                         int32_t& IdxMax, const TProbDensityFeedback& Feedback) {
   Data.SortElems(true, 1, Data.NrOfElem());
   std::vector<double> density;
   std::function<void(int32_t, double)> report;
   if (Feedback) report = [&](int32_t count, double percent) { Feedback(nullptr, count, percent); };
-  statis::ProbDensity(Elements(Data), density, RangeLow, RangeHigh, WidthFactor, Radius, NumSteps, IdxMin,
-                      IdxMax, report);
+  statis::ProbDensity(Elements(Data), density, RangeLow, RangeHigh, WidthFactor, Radius, NumSteps,
+                      IdxMin, IdxMax, report);
   Density.Resize(static_cast<int32_t>(density.size()));
   std::copy(density.begin(), density.end(), Density.Data());
   Density.Changed();

@@ -115,12 +115,14 @@ TEST(CurveFitStatistics, MeanDirectionOfAngles) {
   const struct {
     std::vector<double> angles;
     double want;
-  } cases[] = {{{350, 10}, 0}, {{80, 100}, 90}, {{170, 190}, 180}, {{260, 280}, 270}, {{30}, 30}, {{}, 0}};
+  } cases[] = {{{350, 10}, 0},    {{80, 100}, 90}, {{170, 190}, 180},
+               {{260, 280}, 270}, {{30}, 30},      {{}, 0}};
   for (const auto& c : cases) {
     TCurveFit cf(nullptr);
     for (double a : c.angles) cf.EnterStatValue(a, 0);
     const double m = cf.GetMeanXDegrees();
-    EXPECT_NEAR(std::remainder(m - c.want, 360.0), 0, 1e-12) << "first angle " << (c.angles.empty() ? -1 : c.angles[0]);
+    EXPECT_NEAR(std::remainder(m - c.want, 360.0), 0, 1e-12)
+        << "first angle " << (c.angles.empty() ? -1 : c.angles[0]);
     EXPECT_TRUE(m >= 0 && m <= 360) << m;
   }
 }
@@ -193,7 +195,8 @@ TEST(CurveFitFits, LineAndParabolaThroughExactPoints) {
   EXPECT_EQ(d, 0);
   TCurveFit one(nullptr);
   one.EnterStatValue(1, 1);
-  ExpectThrowMessage<ENUVMath2Error>([&] { one.CalcLinFit(k, d, q); }, "CalcLinFit: not enough data points");
+  ExpectThrowMessage<ENUVMath2Error>([&] { one.CalcLinFit(k, d, q); },
+                                     "CalcLinFit: not enough data points");
   one.EnterStatValue(2, 2);
   ExpectThrowMessage<ENUVMath2Error>([&] { one.CalcParabolFit(k0, k1, k2, q); },
                                      "CalcParabolFit: not enough data points");
@@ -283,11 +286,13 @@ TEST(CurveFitFits, CircleExactPerturbedAndDegenerate) {
   for (const auto& pts : degenerate) {
     TCurveFit d(nullptr);
     Enter(d, pts);
-    ExpectThrowMessage<ENUVMath2Error>([&] { d.CalcCircleFit(R, cx, cy); }, "CalcCircleFit: radius is infinite");
+    ExpectThrowMessage<ENUVMath2Error>([&] { d.CalcCircleFit(R, cx, cy); },
+                                       "CalcCircleFit: radius is infinite");
   }
   TCurveFit two(nullptr);
   Enter(two, {{0, 0}, {1, 1}});
-  ExpectThrowMessage<ENUVMath2Error>([&] { two.CalcCircleFit(R, cx, cy); }, "CalcCircleFit: not enough data points");
+  ExpectThrowMessage<ENUVMath2Error>([&] { two.CalcCircleFit(R, cx, cy); },
+                                     "CalcCircleFit: not enough data points");
 }
 
 TEST(CurveFitFits, LinearisedFitsRecoverTheirModels) {
@@ -300,7 +305,8 @@ TEST(CurveFitFits, LinearisedFitsRecoverTheirModels) {
       {"power", [](double x) { return 3 * std::pow(x, 1.5); },
        [](TCurveFit& c, double& k, double& d, double& q) { c.CalcPowerFit(k, d, q); }, 1.5, 3},
       {"exponential", [](double x) { return 2 * std::exp(0.3 * x); },
-       [](TCurveFit& c, double& k, double& d, double& q) { c.CalcExponentialFit(k, d, q); }, 0.3, 2},
+       [](TCurveFit& c, double& k, double& d, double& q) { c.CalcExponentialFit(k, d, q); }, 0.3,
+       2},
       {"log", [](double x) { return 2 * std::log(x) + 1; },
        [](TCurveFit& c, double& k, double& d, double& q) { c.CalcLogFit(k, d, q); }, 2, 1},
       {"hyperbola", [](double x) { return 4 / x + 2; },
@@ -308,7 +314,8 @@ TEST(CurveFitFits, LinearisedFitsRecoverTheirModels) {
       {"reciprocal line", [](double x) { return 1 / (2 * x + 1); },
        [](TCurveFit& c, double& k, double& d, double& q) { c.CalcReciLinFit(k, d, q); }, 2, 1},
       {"reciprocal hyperbola", [](double x) { return x / (3 + 0.5 * x); },
-       [](TCurveFit& c, double& k, double& d, double& q) { c.CalcReciHyperbolFit(k, d, q); }, 3, 0.5},
+       [](TCurveFit& c, double& k, double& d, double& q) { c.CalcReciHyperbolFit(k, d, q); }, 3,
+       0.5},
       {"reciprocal log", [](double x) { return 1 / (0.7 * std::log(x) + 2); },
        [](TCurveFit& c, double& k, double& d, double& q) { c.CalcReciLogFit(k, d, q); }, 0.7, 2}};
   for (const auto& c : cases) {
@@ -321,8 +328,10 @@ TEST(CurveFitFits, LinearisedFitsRecoverTheirModels) {
     EXPECT_NEAR(q, 1, 1e-12) << c.name;
   }
   TCurveFit gauss(nullptr), hoerl(nullptr);
-  for (double x : {-1.0, 0.0, 0.5, 1.0, 1.5, 2.5}) gauss.EnterStatValue(x, 5 * std::exp(-(x - 1) * (x - 1) / (2 * 0.25)));
-  for (double x : {0.5, 1.0, 2.0, 3.0, 4.5}) hoerl.EnterStatValue(x, 2 * std::pow(1.5, x) * std::pow(x, 0.7));
+  for (double x : {-1.0, 0.0, 0.5, 1.0, 1.5, 2.5})
+    gauss.EnterStatValue(x, 5 * std::exp(-(x - 1) * (x - 1) / (2 * 0.25)));
+  for (double x : {0.5, 1.0, 2.0, 3.0, 4.5})
+    hoerl.EnterStatValue(x, 2 * std::pow(1.5, x) * std::pow(x, 0.7));
   double p1, p2, p3, q;
   gauss.CalcGaussFit(p1, p2, p3, q);
   EXPECT_NEAR(p1, 5, 1e-10);
@@ -339,18 +348,22 @@ TEST(CurveFitFits, LinearisedFitsRefuseImpossibleTransforms) {
   TCurveFit cf(nullptr);
   Enter(cf, {{-1, 2}, {1, 0}, {2, 3}});
   double k, d, q, p1, p2, p3;
-  ExpectThrowMessage<ENUVMath2Error>([&] { cf.CalcLogFit(k, d, q); }, "CalcLogFit: x values must be positive");
+  ExpectThrowMessage<ENUVMath2Error>([&] { cf.CalcLogFit(k, d, q); },
+                                     "CalcLogFit: x values must be positive");
   ExpectThrowMessage<ENUVMath2Error>([&] { cf.CalcExponentialFit(k, d, q); },
                                      "CalcExponentialFit: y values must be positive");
-  ExpectThrowMessage<ENUVMath2Error>([&] { cf.CalcReciLinFit(k, d, q); }, "CalcReciLinFit: y values must not be 0");
-  ExpectThrowMessage<ENUVMath2Error>([&] { cf.CalcHoerlFit(p1, p2, p3, q); }, "CalcHoerlFit: x values must be positive");
+  ExpectThrowMessage<ENUVMath2Error>([&] { cf.CalcReciLinFit(k, d, q); },
+                                     "CalcReciLinFit: y values must not be 0");
+  ExpectThrowMessage<ENUVMath2Error>([&] { cf.CalcHoerlFit(p1, p2, p3, q); },
+                                     "CalcHoerlFit: x values must be positive");
   TCurveFit valley(nullptr);
   Enter(valley, {{-1, 4}, {0, 1}, {1, 4}});
   ExpectThrowMessage<ENUVMath2Error>([&] { valley.CalcGaussFit(p1, p2, p3, q); },
                                      "CalcGaussFit: data do not describe a bell curve");
   TCurveFit one(nullptr);
   one.EnterStatValue(1, 1);
-  ExpectThrowMessage<ENUVMath2Error>([&] { one.CalcPowerFit(k, d, q); }, "CalcPowerFit: not enough data points");
+  ExpectThrowMessage<ENUVMath2Error>([&] { one.CalcPowerFit(k, d, q); },
+                                     "CalcPowerFit: not enough data points");
 }
 
 // ---------------------------------------------------------------------------
@@ -360,7 +373,8 @@ TEST(CurveFitSplines, CubicSplineReproducesCubicsAndLines) {
   auto f = [](double x) { return 0.5 * x * x * x - x * x + 2; };
   auto df = [](double x) { return 1.5 * x * x - 2 * x; };
   TCurveFit cf(nullptr);
-  for (double x : {3.0, -1.0, 0.5, 2.0, 4.0, 1.0}) cf.EnterStatValue(x, f(x));  // unsorted on purpose
+  for (double x : {3.0, -1.0, 0.5, 2.0, 4.0, 1.0})
+    cf.EnterStatValue(x, f(x));  // unsorted on purpose
   cf.SetNatural1(false);
   cf.SetNaturalN(false);
   cf.SetY1Dash(df(-1));
@@ -372,10 +386,12 @@ TEST(CurveFitSplines, CubicSplineReproducesCubicsAndLines) {
   EXPECT_NEAR(line.CubicSpline(2), 5, 1e-14);
   EXPECT_NEAR(line.CubicSpline(-1), -1, 1e-14);  // extrapolated
   line.EnterStatValue(1, 4);
-  ExpectThrowMessage<ENUVMath2Error>([&] { line.CubicSpline(2); }, "CubicSpline: x values must be distinct");
+  ExpectThrowMessage<ENUVMath2Error>([&] { line.CubicSpline(2); },
+                                     "CubicSpline: x values must be distinct");
   TCurveFit one(nullptr);
   one.EnterStatValue(1, 1);
-  ExpectThrowMessage<ENUVMath2Error>([&] { one.CubicSpline(1); }, "CubicSpline: not enough data points");
+  ExpectThrowMessage<ENUVMath2Error>([&] { one.CubicSpline(1); },
+                                     "CubicSpline: not enough data points");
 }
 
 TEST(CurveFitSplines, SmoothingSplineBetweenInterpolationAndRegression) {
@@ -444,7 +460,8 @@ TEST(CurveFitFiles, ExportThenHeaderAndImport) {
   EXPECT_FALSE(f4);
   std::ifstream in(name, std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_NE(text.find("2\t;nr. of columns\r\n3\t;nr. of rows\r\nFALSE TRUE FALSE\t;row attributes, column names, "
+  EXPECT_NE(text.find("2\t;nr. of columns\r\n3\t;nr. of rows\r\nFALSE TRUE FALSE\t;row attributes, "
+                      "column names, "
                       "row names\r\nx   y\r\n1.250\t-3.000\r\n2.500\t4.125\r\n-0.750\t0.001\r\n"),
             std::string::npos);
   TCurveFit back(nullptr);
@@ -468,14 +485,15 @@ TEST(CurveFitFiles, ImportRejectsBadTablesAndKeepsThePoints) {
     const char* what;
     std::string text;
     int32_t want;
-  } cases[] = {{"truncated", head + "1 2\r\n3 4\r\n", -6},
-               {"fewer columns than claimed", head + "1\r\n2\r\n3\r\n", -6},
-               {"not a number", head + "1 2\r\n3 x\r\n5 6\r\n", -6},
-               {"fourth flag", "c\r\n2\r\n1\r\nFALSE FALSE FALSE TRUE\r\n1 2\r\n", -7},
-               {"bad flags", "c\r\n2\r\n1\r\nFALSE maybe\r\n1 2\r\n", -3},
-               {"header cut", "c\r\n2\r\n", -4},
-               {"row attribute", "c\r\n2\r\n1\r\nTRUE FALSE FALSE\r\nnone 1 2\r\n", -5},
-               {"claim beyond the file", "c\r\n2\r\n2000000000\r\nFALSE FALSE FALSE\r\n1 2\r\n", -6}};
+  } cases[] = {
+      {"truncated", head + "1 2\r\n3 4\r\n", -6},
+      {"fewer columns than claimed", head + "1\r\n2\r\n3\r\n", -6},
+      {"not a number", head + "1 2\r\n3 x\r\n5 6\r\n", -6},
+      {"fourth flag", "c\r\n2\r\n1\r\nFALSE FALSE FALSE TRUE\r\n1 2\r\n", -7},
+      {"bad flags", "c\r\n2\r\n1\r\nFALSE maybe\r\n1 2\r\n", -3},
+      {"header cut", "c\r\n2\r\n", -4},
+      {"row attribute", "c\r\n2\r\n1\r\nTRUE FALSE FALSE\r\nnone 1 2\r\n", -5},
+      {"claim beyond the file", "c\r\n2\r\n2000000000\r\nFALSE FALSE FALSE\r\n1 2\r\n", -6}};
   for (const auto& c : cases) {
     WriteFile(name, c.text);
     TCurveFit cf(nullptr);
@@ -487,8 +505,9 @@ TEST(CurveFitFiles, ImportRejectsBadTablesAndKeepsThePoints) {
   }
   WriteFile(name, "c\r\n3\r\n1\r\nFALSE FALSE FALSE\r\n1 2 3\r\n");
   TCurveFit cf(nullptr);
-  ExpectThrowMessage<ENUVMath2Error>([&] { cf.ImportASC(name); },
-                                     "TCurveFit.ImportASC: number of columns must be 2 (is actually 3).");
+  ExpectThrowMessage<ENUVMath2Error>(
+      [&] { cf.ImportASC(name); },
+      "TCurveFit.ImportASC: number of columns must be 2 (is actually 3).");
   WriteFile(name, "c\r\n2\r\n2\r\nTRUE TRUE TRUE\r\n\"a b\" y\r\n1 \"r 1\" 5 6\r\n2 r2 7 8\r\n");
   ASSERT_EQ(cf.ImportASC(name), 0);
   EXPECT_EQ(cf.GetDataX(2), 7);

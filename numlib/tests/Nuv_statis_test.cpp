@@ -44,9 +44,9 @@ TEST(StatisSpecial, LnGammaIsTheLanczosApproximation) {
   // x = 1000, to 1e-14 relative beyond.
   const struct {
     double x, want;
-  } cases[] = {{0.1, 2.252712651734206},  {0.5, 0.57236494292470008}, {1, 0},
-               {1.5, -0.12078223763524522}, {3, 0.69314718055994529}, {10, 12.801827480081469},
-               {100, 359.1342053695754},   {1e5, 1051287.7089736569}};
+  } cases[] = {{0.1, 2.252712651734206},    {0.5, 0.57236494292470008}, {1, 0},
+               {1.5, -0.12078223763524522}, {3, 0.69314718055994529},   {10, 12.801827480081469},
+               {100, 359.1342053695754},    {1e5, 1051287.7089736569}};
   for (const auto& c : cases)
     EXPECT_NEAR(LnGamma(c.x), c.want, c.x <= 1000 ? 2.2e-10 : 1e-14 * c.want) << "x=" << c.x;
   EXPECT_EQ(LnGamma(0), 0);
@@ -69,7 +69,8 @@ TEST(StatisSpecial, BinomCoeffIsExactAcrossThe32BitLimit) {
                {66, 33, 7219428434016265740},
                {1000, 1, 1000},
                {1000, 999, 1000}};
-  for (const auto& c : cases) EXPECT_EQ(BinomCoeff(c.n, c.k), c.want) << "n=" << c.n << " k=" << c.k;
+  for (const auto& c : cases)
+    EXPECT_EQ(BinomCoeff(c.n, c.k), c.want) << "n=" << c.n << " k=" << c.k;
   EXPECT_THROW(BinomCoeff(67, 33), EOverflow);
   EXPECT_EQ(LnBinomCoeff(2, 5), -1);
   EXPECT_NEAR(LnBinomCoeff(34, 17), std::log(2333606220.0), 1e-13);
@@ -79,9 +80,9 @@ TEST(StatisSpecial, BinomCoeffIsExactAcrossThe32BitLimit) {
 TEST(StatisSpecial, IncompleteGammaAndBetaAgainstMpmath) {
   const struct {
     double x, a, want;
-  } gammaCases[] = {{0.5, 0.5, 0.68268949213708585}, {3, 2.5, 0.69378108158672158},
+  } gammaCases[] = {{0.5, 0.5, 0.68268949213708585},  {3, 2.5, 0.69378108158672158},
                     {1e-5, 0.1, 0.33239840504050328}, {50, 40, 0.93542963107886701},
-                    {10, 20, 0.0034543419758568078}, {1000, 990, 0.62829554350723171}};
+                    {10, 20, 0.0034543419758568078},  {1000, 990, 0.62829554350723171}};
   for (const auto& c : gammaCases)
     EXPECT_TRUE(Rel(IncompleteGamma(c.x, c.a), c.want, 1e-13)) << "x=" << c.x << " a=" << c.a;
   EXPECT_EQ(IncompleteGamma(0, 2), 0);
@@ -96,11 +97,14 @@ TEST(StatisSpecial, IncompleteGammaAndBetaAgainstMpmath) {
                    {0.999, 200, 0.5, 0.52724410702523516},
                    {0.01, 1, 1e4, 1}};
   for (const auto& c : betaCases)
-    EXPECT_TRUE(Rel(IncompleteBeta(c.x, c.a, c.b), c.want, 1e-13)) << "x=" << c.x << " a=" << c.a << " b=" << c.b;
+    EXPECT_TRUE(Rel(IncompleteBeta(c.x, c.a, c.b), c.want, 1e-13))
+        << "x=" << c.x << " a=" << c.a << " b=" << c.b;
   EXPECT_EQ(IncompleteBeta(-0.5, 2, 3), 0);
   EXPECT_EQ(IncompleteBeta(1.5, 2, 3), 1);
-  ExpectThrowMessage<EInvalidOp>([] { IncompleteBeta(0.5, 0, 3); }, "IncompleteBeta: parameters must be positive");
-  ExpectThrowMessage<EInvalidOp>([] { IncompleteBeta(0.5, 2, -1); }, "IncompleteBeta: parameters must be positive");
+  ExpectThrowMessage<EInvalidOp>([] { IncompleteBeta(0.5, 0, 3); },
+                                 "IncompleteBeta: parameters must be positive");
+  ExpectThrowMessage<EInvalidOp>([] { IncompleteBeta(0.5, 2, -1); },
+                                 "IncompleteBeta: parameters must be positive");
   EXPECT_THROW(IncompleteBeta(0.5, kNaN, 1), EInvalidOp);
 }
 
@@ -125,7 +129,8 @@ TEST(StatisNormal, IntegralKeepsItsLowerTail) {
                {1.25, 0.89435022633314476},      {6, 0.9999999990134123}};
   for (const auto& c : cases) {
     EXPECT_TRUE(Rel(nDistriIntegral(c.x), c.want, 1e-13)) << "x=" << c.x;
-    EXPECT_TRUE(Rel(nDistriDensity(c.x), std::exp(-c.x * c.x / 2) / std::sqrt(2 * std::numbers::pi), 1e-13))
+    EXPECT_TRUE(
+        Rel(nDistriDensity(c.x), std::exp(-c.x * c.x / 2) / std::sqrt(2 * std::numbers::pi), 1e-13))
         << "x=" << c.x;
   }
   EXPECT_TRUE(std::isnan(nDistriIntegral(kNaN)));
@@ -155,7 +160,8 @@ TEST(StatisNormal, ConfidenceIntervalAndOtherDensities) {
                                       "ConfidenceInterval: invalid level of significance");
   ExpectThrowMessage<ENUVStatisError>([] { ConfidenceInterval(0.05, 1, 0); },
                                       "ConfidenceInterval: number of data points is too low");
-  EXPECT_TRUE(Rel(WeibullDensity(1.3, 2.5, 1.7), 0.5897217415825098, 1e-13));  // scipy weibull_min.pdf
+  EXPECT_TRUE(
+      Rel(WeibullDensity(1.3, 2.5, 1.7), 0.5897217415825098, 1e-13));  // scipy weibull_min.pdf
   EXPECT_EQ(WeibullDensity(0, 2.5, 1.7), 0);
   EXPECT_EQ(WeibullDensity(1, 2.5, 0), 0);
   EXPECT_EQ(WeibullDensity(1, -1, 1), 0);
@@ -169,14 +175,17 @@ TEST(StatisNormal, HypergeometricProbabilities) {
   double sum = 0;
   for (int32_t k = 0; k <= 6; ++k) sum += HyperGeoDistriDensity(0.4, 20, k, 6);
   EXPECT_NEAR(sum, 1, 1e-13);
-  ExpectThrowMessage<ENUVStatisError>([] { HyperGeoDistriDensity(1.5, 0, 1, 5); },
-                                      "HyperGeoDistriDensity: probability p must be between 0.0 and 1.0");
-  ExpectThrowMessage<ENUVStatisError>([] { HyperGeoDistriDensity(kNaN, 10, 1, 5); },
-                                      "HyperGeoDistriDensity: probability p must be between 0.0 and 1.0");
+  ExpectThrowMessage<ENUVStatisError>(
+      [] { HyperGeoDistriDensity(1.5, 0, 1, 5); },
+      "HyperGeoDistriDensity: probability p must be between 0.0 and 1.0");
+  ExpectThrowMessage<ENUVStatisError>(
+      [] { HyperGeoDistriDensity(kNaN, 10, 1, 5); },
+      "HyperGeoDistriDensity: probability p must be between 0.0 and 1.0");
   ExpectThrowMessage<ENUVStatisError>([] { HyperGeoDistriDensity(0.5, 0, 1, 5); },
                                       "HyperGeoDistriDensity: npop must be greater than 0");
-  ExpectThrowMessage<ENUVStatisError>([] { HyperGeoDistriDensity(0.5, 10, 1, 11); },
-                                      "HyperGeoDistriDensity: nsample must not be greater than npop");
+  ExpectThrowMessage<ENUVStatisError>(
+      [] { HyperGeoDistriDensity(0.5, 10, 1, 11); },
+      "HyperGeoDistriDensity: nsample must not be greater than npop");
   ExpectThrowMessage<ENUVStatisError>([] { HyperGeoDistriDensity(0.5, 10, 1, 0); },
                                       "HyperGeoDistriDensity: nsample must not be less than 1");
 }
@@ -184,7 +193,8 @@ TEST(StatisNormal, HypergeometricProbabilities) {
 TEST(StatisNormal, FisherTransformation) {
   EXPECT_TRUE(Rel(FisherTransform(0.5), 0.5 * std::log(3.0), 1e-15));
   for (double r : {1.0, -1.0, 2.0, kNaN})
-    ExpectThrowMessage<ENUVStatisError>([r] { FisherTransform(r); }, "FisherTransform: argument out of range");
+    ExpectThrowMessage<ENUVStatisError>([r] { FisherTransform(r); },
+                                        "FisherTransform: argument out of range");
   EXPECT_EQ(FisherTransformInv(1000), 1);
   EXPECT_EQ(FisherTransformInv(-1000), -1);
   EXPECT_TRUE(Rel(FisherTransformInv(FisherTransform(0.8)), 0.8, 1e-15));
@@ -219,32 +229,37 @@ TEST(StatisT, IntegralAndDensityAgainstMpmath) {
 
 TEST(StatisT, ClosedFormsForOneAndTwoDegrees) {
   for (double x : {-1e12, -300.0, -7.0, -1.0, -0.01, 0.0, 0.3, 2.0, 50.0}) {
-    const double cauchy = x < 0 ? std::atan(-1 / x) / std::numbers::pi : 0.5 + std::atan(x) / std::numbers::pi;
+    const double cauchy =
+        x < 0 ? std::atan(-1 / x) / std::numbers::pi : 0.5 + std::atan(x) / std::numbers::pi;
     EXPECT_TRUE(Rel(tDistriIntegral(x, 1), cauchy, 1e-13)) << "df=1 x=" << x;
-    EXPECT_TRUE(Rel(tDistriDensity(x, 1), 1 / (std::numbers::pi * (1 + x * x)), 1e-13)) << "df=1 x=" << x;
+    EXPECT_TRUE(Rel(tDistriDensity(x, 1), 1 / (std::numbers::pi * (1 + x * x)), 1e-13))
+        << "df=1 x=" << x;
     const double s = std::sqrt(2 + x * x);
-    const double two = x < 0 ? 1 / (s * (s - x)) : 0.5 + x / (2 * s);  // 0.5 - |x|/(2s) without cancelling
+    const double two =
+        x < 0 ? 1 / (s * (s - x)) : 0.5 + x / (2 * s);  // 0.5 - |x|/(2s) without cancelling
     EXPECT_TRUE(Rel(tDistriIntegral(x, 2), two, 1e-13)) << "df=2 x=" << x;
   }
   for (double p : {1e-300, 1e-12, 0.01, 0.3, 0.75, 1 - 1e-12}) {
     // Written with the smaller tail, which 1 - p gives exactly for p >= 0.5.
     const double tail = std::min(p, 1 - p), cauchy = 1 / std::tan(std::numbers::pi * tail);
     EXPECT_TRUE(Rel(tDistriQuantile(p, 1), p < 0.5 ? -cauchy : cauchy, 1e-11)) << "df=1 p=" << p;
-    EXPECT_TRUE(Rel(tDistriQuantile(p, 2), (2 * p - 1) / std::sqrt(2 * p * (1 - p)), 1e-11)) << "df=2 p=" << p;
+    EXPECT_TRUE(Rel(tDistriQuantile(p, 2), (2 * p - 1) / std::sqrt(2 * p * (1 - p)), 1e-11))
+        << "df=2 p=" << p;
   }
 }
 
 TEST(StatisT, QuantileAgainstMpmath) {
   const struct {
     double p, df, want;
-  } cases[] = {{1e-12, 3, -10331.108244292485}, {0.05, 10, -1.8124611228116765},
-               {0.975, 30, 2.0422724563012382}, {0.6, 7.5, 0.2625018988042947},
+  } cases[] = {{1e-12, 3, -10331.108244292485},  {0.05, 10, -1.8124611228116765},
+               {0.975, 30, 2.0422724563012382},  {0.6, 7.5, 0.2625018988042947},
                {1e-6, 1e6, -4.7534523482796809}, {0.999, 1000, 3.0984021639129229},
                {0.2, 0.4, -3.5182666335722512}};
   for (const auto& c : cases) {
     EXPECT_TRUE(Rel(tDistriQuantile(c.p, c.df), c.want, 1e-11)) << "p=" << c.p << " df=" << c.df;
     const double p2 = 1 - c.p;  // its tail 1 - p2 is exact
-    EXPECT_TRUE(Rel(tDistriQuantile(p2, c.df), -tDistriQuantile(1 - p2, c.df), 1e-13)) << "p=" << p2 << " df=" << c.df;
+    EXPECT_TRUE(Rel(tDistriQuantile(p2, c.df), -tDistriQuantile(1 - p2, c.df), 1e-13))
+        << "p=" << p2 << " df=" << c.df;
   }
   EXPECT_EQ(tDistriQuantile(0, 5), -kInf);
   EXPECT_EQ(tDistriQuantile(1, 5), kInf);
@@ -280,13 +295,15 @@ TEST(StatisChi2, IdentitiesWithTheExponentialAndTheNormal) {
     EXPECT_TRUE(Rel(chi2DistriIntegral(x, 2), -std::expm1(-x / 2), 1e-13)) << "x=" << x;
     EXPECT_TRUE(Rel(Chi2DistriDensity(x, 2), std::exp(-x / 2) / 2, 1e-13)) << "x=" << x;
     // One degree: the square of a standard normal.
-    EXPECT_TRUE(Rel(chi2DistriUpperTail(x, 1), 2 * nDistriIntegral(-std::sqrt(x)), 1e-12)) << "x=" << x;
+    EXPECT_TRUE(Rel(chi2DistriUpperTail(x, 1), 2 * nDistriIntegral(-std::sqrt(x)), 1e-12))
+        << "x=" << x;
   }
   for (double p : {1e-12, 1e-5, 0.2, 0.5, 0.9, 1 - 1e-12}) {
     EXPECT_TRUE(Rel(chi2DistriQuantile(p, 2), -2 * std::log1p(-p), 1e-12)) << "p=" << p;
     // x = 2·erfinv(p)², from the series of erfinv for small p.
     const double z = nDistriQuantile((1 - p) / 2);
-    const double want = p <= 1e-5 ? std::numbers::pi / 2 * p * p * (1 + std::numbers::pi * p * p / 6) : z * z;
+    const double want =
+        p <= 1e-5 ? std::numbers::pi / 2 * p * p * (1 + std::numbers::pi * p * p / 6) : z * z;
     EXPECT_TRUE(Rel(chi2DistriQuantile(p, 1), want, 1e-11)) << "p=" << p;
   }
   EXPECT_EQ(chi2DistriIntegral(-1, 3), 0);
@@ -301,10 +318,11 @@ TEST(StatisChi2, IdentitiesWithTheExponentialAndTheNormal) {
 TEST(StatisChi2, QuantileAgainstMpmath) {
   const struct {
     double p, df, want;
-  } cases[] = {{1e-12, 3, 2.4179879427180358e-08}, {0.05, 10, 3.94029913611906},
-               {0.975, 30, 46.979242243671159},   {0.5, 5000, 4999.33334913811},
+  } cases[] = {{1e-12, 3, 2.4179879427180358e-08},  {0.05, 10, 3.94029913611906},
+               {0.975, 30, 46.979242243671159},     {0.5, 5000, 4999.33334913811},
                {0.999999, 100, 182.12677711954757}, {0.3, 0.6, 0.025453315539897405}};
-  for (const auto& c : cases) EXPECT_TRUE(Rel(chi2DistriQuantile(c.p, c.df), c.want, 1e-11)) << "p=" << c.p << " df=" << c.df;
+  for (const auto& c : cases)
+    EXPECT_TRUE(Rel(chi2DistriQuantile(c.p, c.df), c.want, 1e-11)) << "p=" << c.p << " df=" << c.df;
 }
 
 TEST(StatisF, IntegralUpperTailAndDensityAgainstMpmath) {
@@ -320,7 +338,8 @@ TEST(StatisF, IntegralUpperTailAndDensityAgainstMpmath) {
                {0.9, 30, 60, 0.38438472646484795, 0.615615273535152, 1.3183698778133615},
                {1e4, 4, 6, 0.99999999998650757, 1.3492408982952861e-11, 4.0469638663967373e-15}};
   for (const auto& c : cases) {
-    const std::string what = "x=" + std::to_string(c.x) + " df=" + std::to_string(c.df1) + "," + std::to_string(c.df2);
+    const std::string what =
+        "x=" + std::to_string(c.x) + " df=" + std::to_string(c.df1) + "," + std::to_string(c.df2);
     EXPECT_TRUE(Rel(FDistriIntegral(c.x, c.df1, c.df2), c.cdf, 1e-12)) << what;
     EXPECT_TRUE(Rel(FDistriUpperTail(c.x, c.df1, c.df2), c.sf, 1e-12)) << what;
     EXPECT_TRUE(Rel(FDistriDensity(c.x, c.df1, c.df2), c.pdf, 1e-12)) << what;
@@ -332,18 +351,23 @@ TEST(StatisF, IdentitiesWithTAndBetweenTails) {
   // reciprocal of that of F(b, a) at 1 - p.
   for (double df : {1.0, 4.0, 25.0, 1e5})
     for (double t : {0.2, 1.0, 3.0, 30.0})
-      EXPECT_TRUE(Rel(FDistriUpperTail(t * t, 1, df), 2 * tDistriUpperTail(t, df), 1e-12)) << "df=" << df << " t=" << t;
+      EXPECT_TRUE(Rel(FDistriUpperTail(t * t, 1, df), 2 * tDistriUpperTail(t, df), 1e-12))
+          << "df=" << df << " t=" << t;
   for (double p : {1e-9, 0.01, 0.3, 0.9, 0.999999}) {
     const double p2 = 1 - p;  // its tail 1 - p2 is exact
-    EXPECT_TRUE(Rel(FDistriQuantile(1 - p2, 6, 11), 1 / FDistriQuantile(p2, 11, 6), 1e-12)) << "p=" << p;
+    EXPECT_TRUE(Rel(FDistriQuantile(1 - p2, 6, 11), 1 / FDistriQuantile(p2, 11, 6), 1e-12))
+        << "p=" << p;
   }
   const struct {
     double p, df1, df2, want;
-  } cases[] = {{0.95, 3, 7, 4.3468313999078179},   {0.01, 10, 20, 0.22699441321991304},
-               {0.999999, 5, 5, 492.88110184486925}, {0.5, 100, 100, 1},
+  } cases[] = {{0.95, 3, 7, 4.3468313999078179},
+               {0.01, 10, 20, 0.22699441321991304},
+               {0.999999, 5, 5, 492.88110184486925},
+               {0.5, 100, 100, 1},
                {1e-9, 8, 3, 0.0016920247622528542}};
   for (const auto& c : cases)
-    EXPECT_TRUE(Rel(FDistriQuantile(c.p, c.df1, c.df2), c.want, 1e-10)) << "p=" << c.p << " df=" << c.df1 << "," << c.df2;
+    EXPECT_TRUE(Rel(FDistriQuantile(c.p, c.df1, c.df2), c.want, 1e-10))
+        << "p=" << c.p << " df=" << c.df1 << "," << c.df2;
   EXPECT_EQ(FDistriQuantile(1, 3, 4), kInf);
   EXPECT_EQ(FDistriQuantile(0, 3, 4), 0);
   EXPECT_EQ(FDistriDensity(0, 2, 9), 1);
@@ -352,24 +376,34 @@ TEST(StatisF, IdentitiesWithTAndBetweenTails) {
 TEST(StatisFamilies, RoundTripsOverTheParameterRange) {
   for (double df : {1.0, 2.0, 3.0, 10.0, 100.0, 1e4, 1e6})
     for (double p : {1e-12, 1e-6, 0.01, 0.3, 0.5, 0.8, 0.999, 1 - 1e-9}) {
-      const double t = tDistriQuantile(p, df), c = chi2DistriQuantile(p, df), f = FDistriQuantile(p, df, 7);
+      const double t = tDistriQuantile(p, df), c = chi2DistriQuantile(p, df),
+                   f = FDistriQuantile(p, df, 7);
       const double tail = std::min(p, 1 - p);
-      EXPECT_TRUE(Rel(p < 0.5 ? tDistriIntegral(t, df) : tDistriUpperTail(t, df), tail, 1e-9)) << "t df=" << df << " p=" << p;
-      EXPECT_TRUE(Rel(p < 0.5 ? chi2DistriIntegral(c, df) : chi2DistriUpperTail(c, df), tail, 1e-9)) << "chi2 df=" << df << " p=" << p;
-      EXPECT_TRUE(Rel(p < 0.5 ? FDistriIntegral(f, df, 7) : FDistriUpperTail(f, df, 7), tail, 1e-9)) << "F df=" << df << " p=" << p;
+      EXPECT_TRUE(Rel(p < 0.5 ? tDistriIntegral(t, df) : tDistriUpperTail(t, df), tail, 1e-9))
+          << "t df=" << df << " p=" << p;
+      EXPECT_TRUE(Rel(p < 0.5 ? chi2DistriIntegral(c, df) : chi2DistriUpperTail(c, df), tail, 1e-9))
+          << "chi2 df=" << df << " p=" << p;
+      EXPECT_TRUE(Rel(p < 0.5 ? FDistriIntegral(f, df, 7) : FDistriUpperTail(f, df, 7), tail, 1e-9))
+          << "F df=" << df << " p=" << p;
     }
 }
 
 TEST(StatisFamilies, BadArgumentsRaiseOrPropagate) {
   const std::function<void()> dfCalls[] = {
-      [] { tDistriIntegral(1, 0); },        [] { tDistriDensity(1, -2); },   [] { tDistriQuantile(0.5, kNaN); },
-      [] { chi2DistriIntegral(1, 0); },     [] { Chi2DistriDensity(1, -1); }, [] { chi2DistriQuantile(0.5, 0); },
-      [] { FDistriIntegral(1, 0, 3); },     [] { FDistriDensity(1, 3, 0); },  [] { FDistriQuantile(0.5, 3, -1); }};
+      [] { tDistriIntegral(1, 0); },      [] { tDistriDensity(1, -2); },
+      [] { tDistriQuantile(0.5, kNaN); }, [] { chi2DistriIntegral(1, 0); },
+      [] { Chi2DistriDensity(1, -1); },   [] { chi2DistriQuantile(0.5, 0); },
+      [] { FDistriIntegral(1, 0, 3); },   [] { FDistriDensity(1, 3, 0); },
+      [] { FDistriQuantile(0.5, 3, -1); }};
   for (const auto& call : dfCalls) EXPECT_THROW(call(), ENUVStatisError);
-  ExpectThrowMessage<ENUVStatisError>([] { tDistriIntegral(1, 0); }, "tDistriIntegral: degrees of freedom must be positive");
-  ExpectThrowMessage<ENUVStatisError>([] { chi2DistriQuantile(1.5, 3); }, "chi2DistriQuantile: probability out of range");
-  ExpectThrowMessage<ENUVStatisError>([] { FDistriQuantile(kNaN, 3, 4); }, "FDistriQuantile: probability out of range");
-  ExpectThrowMessage<ENUVStatisError>([] { tDistriQuantile(-0.1, 3); }, "tDistriQuantile: probability out of range");
+  ExpectThrowMessage<ENUVStatisError>([] { tDistriIntegral(1, 0); },
+                                      "tDistriIntegral: degrees of freedom must be positive");
+  ExpectThrowMessage<ENUVStatisError>([] { chi2DistriQuantile(1.5, 3); },
+                                      "chi2DistriQuantile: probability out of range");
+  ExpectThrowMessage<ENUVStatisError>([] { FDistriQuantile(kNaN, 3, 4); },
+                                      "FDistriQuantile: probability out of range");
+  ExpectThrowMessage<ENUVStatisError>([] { tDistriQuantile(-0.1, 3); },
+                                      "tDistriQuantile: probability out of range");
   EXPECT_TRUE(std::isnan(tDistriIntegral(kNaN, 3)));
   EXPECT_TRUE(std::isnan(chi2DistriIntegral(kNaN, 3)));
   EXPECT_TRUE(std::isnan(FDistriIntegral(kNaN, 3, 4)));

@@ -59,7 +59,8 @@ TEST(StatisDeanDixon, TableRowsAndRange) {
               {100, {0.387, 0.368, 0.341, 0.317, 0.292, 0.253, 0.219, 0.179, 0.111}}};
   for (const auto& t : told)
     for (int l = 0; l < 9; ++l)
-      EXPECT_EQ(DeanDixonCriticalValues(t.n, static_cast<TSignifLevelEx>(l)), t.row[l]) << "n=" << t.n << " level=" << l;
+      EXPECT_EQ(DeanDixonCriticalValues(t.n, static_cast<TSignifLevelEx>(l)), t.row[l])
+          << "n=" << t.n << " level=" << l;
   // Within a ratio the critical values fall with n and with the level.
   for (int32_t n = 3; n <= 100; ++n)
     for (int l = 1; l < 9; ++l)
@@ -67,9 +68,11 @@ TEST(StatisDeanDixon, TableRowsAndRange) {
                 DeanDixonCriticalValues(n, static_cast<TSignifLevelEx>(l - 1)))
           << "n=" << n << " level=" << l;
   for (int32_t n : {4, 5, 6, 7, 9, 10, 12, 13})
-    EXPECT_LT(DeanDixonCriticalValues(n, Dot050), DeanDixonCriticalValues(n - 1, Dot050)) << "n=" << n;
+    EXPECT_LT(DeanDixonCriticalValues(n, Dot050), DeanDixonCriticalValues(n - 1, Dot050))
+        << "n=" << n;
   for (int32_t n = 15; n <= 100; ++n)
-    EXPECT_LE(DeanDixonCriticalValues(n, Dot050), DeanDixonCriticalValues(n - 1, Dot050)) << "n=" << n;
+    EXPECT_LE(DeanDixonCriticalValues(n, Dot050), DeanDixonCriticalValues(n - 1, Dot050))
+        << "n=" << n;
   EXPECT_EQ(DeanDixonCriticalValues(101, Dot050), -1);
   EXPECT_EQ(DeanDixonCriticalValues(2, Dot050), -1);
 }
@@ -99,12 +102,15 @@ TEST(StatisGrubbs, CriticalValuesAndTest) {
   const struct {
     int32_t n;
     double alpha, want;
-  } cases[] = {{3, 0.05, 1.1543048513440384}, {10, 0.05, 2.2899540844796005},
-               {20, 0.01, 3.0008041573404598}, {100, 0.05, 3.384082901154891}};
+  } cases[] = {{3, 0.05, 1.1543048513440384},
+               {10, 0.05, 2.2899540844796005},
+               {20, 0.01, 3.0008041573404598},
+               {100, 0.05, 3.384082901154891}};
   for (const auto& c : cases)
     EXPECT_TRUE(Rel(GrubbsCriticalValues(c.n, c.alpha, true), c.want, 1e-12)) << "n=" << c.n;
   EXPECT_LT(GrubbsCriticalValues(10, 0.05, false), GrubbsCriticalValues(10, 0.05, true));
-  for (double a : {0.0, 1.0, kNaN}) EXPECT_EQ(GrubbsCriticalValues(10, a, true), -1) << "alpha=" << a;
+  for (double a : {0.0, 1.0, kNaN})
+    EXPECT_EQ(GrubbsCriticalValues(10, a, true), -1) << "alpha=" << a;
   EXPECT_EQ(GrubbsCriticalValues(2, 0.05, true), -1);
 
   double MaxDev = -1;
@@ -134,7 +140,8 @@ TEST(StatisKS, CriticalValueTable) {
               {20, {0.231, 0.246, 0.264, 0.294, 0.356}}};
   for (const auto& t : told)
     for (int l = 0; l < 5; ++l)
-      EXPECT_EQ(KolmogSmir1SampleTestStat(t.n, static_cast<TSignifLevel>(l)), t.row[l]) << "n=" << t.n;
+      EXPECT_EQ(KolmogSmir1SampleTestStat(t.n, static_cast<TSignifLevel>(l)), t.row[l])
+          << "n=" << t.n;
   EXPECT_DOUBLE_EQ(KolmogSmir1SampleTestStat(21, Dot05), 1.358 / std::sqrt(21.0));
   EXPECT_EQ(KolmogSmir1SampleTestStat(0, Dot05), -1);
   // The classical table stays within 0.007 of the exact critical values.
@@ -151,11 +158,16 @@ TEST(StatisKS, PValueAgainstScipyAndClosedForms) {
   const struct {
     int32_t n;
     double d, want, tol;
-  } cases[] = {{10, 0.9, 2e-10, 1e-12},           {10, 0.3, 0.27053557479999946, 1e-12},
-               {50, 0.1, 0.6623112704658186, 1e-12}, {100, 0.2, 0.0005551927327988775, 1e-10},
-               {5, 0.6, 0.03008000000000001, 1e-12}, {1000, 0.03, 0.32269024641329994, 1e-10},
-               {20, 0.45, 0.00032446411409554644, 1e-10}, {300, 0.06, 0.22127579339376717, 1e-10}};
-  for (const auto& c : cases) EXPECT_TRUE(Rel(KSPValue(c.n, c.d), c.want, c.tol)) << "n=" << c.n << " d=" << c.d;
+  } cases[] = {{10, 0.9, 2e-10, 1e-12},
+               {10, 0.3, 0.27053557479999946, 1e-12},
+               {50, 0.1, 0.6623112704658186, 1e-12},
+               {100, 0.2, 0.0005551927327988775, 1e-10},
+               {5, 0.6, 0.03008000000000001, 1e-12},
+               {1000, 0.03, 0.32269024641329994, 1e-10},
+               {20, 0.45, 0.00032446411409554644, 1e-10},
+               {300, 0.06, 0.22127579339376717, 1e-10}};
+  for (const auto& c : cases)
+    EXPECT_TRUE(Rel(KSPValue(c.n, c.d), c.want, c.tol)) << "n=" << c.n << " d=" << c.d;
   // From d = 1 - 1/n on, P(D >= d) = 2(1 - d)^n.
   for (int32_t n : {3, 10, 40})
     for (double d : {1 - 1.0 / n, 1 - 0.5 / n})
@@ -176,7 +188,8 @@ TEST(StatisKS, QuantileAndNormalityStatistics) {
   for (int32_t n : {5, 12, 40})
     for (int l = 0; l < 5; ++l) {
       const auto level = static_cast<TSignifLevel>(l);
-      EXPECT_NEAR(KSPValue(n, KSQuantile(n, level)), statis::kSignifLevel[l], 1e-4) << "n=" << n << " level=" << l;
+      EXPECT_NEAR(KSPValue(n, KSQuantile(n, level)), statis::kSignifLevel[l], 1e-4)
+          << "n=" << n << " level=" << l;
     }
   EXPECT_EQ(KSQuantile(0, Dot05), -1);
 
@@ -203,7 +216,8 @@ TEST(StatisLilliefors, PValueAndQuantile) {
     int32_t n;
     double want;
   } cases[] = {{10, 0.258}, {20, 0.190}, {30, 0.161}};
-  for (const auto& c : cases) EXPECT_NEAR(LillieforsQuantile(c.n, 0.05), c.want, 0.03 * c.want) << "n=" << c.n;
+  for (const auto& c : cases)
+    EXPECT_NEAR(LillieforsQuantile(c.n, 0.05), c.want, 0.03 * c.want) << "n=" << c.n;
   EXPECT_EQ(LillieforsQuantile(0, 0.05), -1);
   EXPECT_EQ(LillieforsQuantile(10, 1.0), -1);
 }
@@ -228,15 +242,14 @@ std::vector<double> EnumerateU(int32_t m, int32_t n) {
 }
 
 TEST(StatisU, ExactDistributionAgainstEnumeration) {
-  const struct {
-    int32_t m, n;
-  } sizes[] = {{1, 1}, {3, 4}, {4, 3}, {7, 9}, {2, 11}};
+  const struct { int32_t m, n; } sizes[] = {{1, 1}, {3, 4}, {4, 3}, {7, 9}, {2, 11}};
   for (const auto& s : sizes) {
     const auto want = EnumerateU(s.m, s.n);
     double cum = 0;
     for (int32_t u = 0; u <= s.m * s.n; ++u) {
       cum += want[u];
-      EXPECT_TRUE(Rel(UDistriDensity(s.m, s.n, u), want[u], 1e-13)) << s.m << "," << s.n << " u=" << u;
+      EXPECT_TRUE(Rel(UDistriDensity(s.m, s.n, u), want[u], 1e-13))
+          << s.m << "," << s.n << " u=" << u;
       EXPECT_TRUE(Rel(UDistriIntegral(s.m, s.n, u), cum, 1e-13)) << s.m << "," << s.n << " u=" << u;
     }
   }
@@ -260,9 +273,12 @@ TEST(StatisU, QuantilesAndLargeSamples) {
   EXPECT_NEAR(UDistriIntegral(600, 500, 150000), 0.5 + UDistriDensity(600, 500, 150000) / 2, 1e-12);
   const int32_t q = UDistriQuantile(600, 500, 0.05);
   EXPECT_NEAR(q, 150000 - 1.6448536 * std::sqrt(600.0 * 500 * 1101 / 12), 2);
-  ExpectThrowMessage<ENUVStatisError>([] { UDistriDensity(0, 5, 1); }, "UDistriDensity: sample sizes must be positive");
-  ExpectThrowMessage<ENUVStatisError>([] { UDistriIntegral(100000, 100000, 1); }, "UDistriIntegral: sample sizes too large");
-  ExpectThrowMessage<ENUVStatisError>([] { UDistriQuantile(3, 4, 1.5); }, "UDistriQuantile: probability out of range");
+  ExpectThrowMessage<ENUVStatisError>([] { UDistriDensity(0, 5, 1); },
+                                      "UDistriDensity: sample sizes must be positive");
+  ExpectThrowMessage<ENUVStatisError>([] { UDistriIntegral(100000, 100000, 1); },
+                                      "UDistriIntegral: sample sizes too large");
+  ExpectThrowMessage<ENUVStatisError>([] { UDistriQuantile(3, 4, 1.5); },
+                                      "UDistriQuantile: probability out of range");
 }
 
 TEST(StatisWilcoxon, TableMatchesTheExactDistribution) {
@@ -290,18 +306,22 @@ TEST(StatisWilcoxon, TableMatchesTheExactDistribution) {
     double alpha;
     bool twoSided;
     int64_t want;
-  } cases[] = {{8, 0.1, true, 5},      {8, 0.05, true, 3},    {8, 0.02, true, 1},    {9, 0.01, true, 1},
-               {10, 0.02, true, 5},    {100, 0.1, true, 2045}, {100, 0.05, true, 1955}, {100, 0.02, true, 1850},
-               {100, 0.01, true, 1779}, {100, 0.001, true, 1578}, {50, 0.05, true, 434}, {50, 0.025, false, 434},
-               {9, 0.001, true, -1},    {7, 0.05, true, -1},    {8, 0.3, true, -1},     {8, 0.0001, true, -1}};
+  } cases[] = {{8, 0.1, true, 5},        {8, 0.05, true, 3},      {8, 0.02, true, 1},
+               {9, 0.01, true, 1},       {10, 0.02, true, 5},     {100, 0.1, true, 2045},
+               {100, 0.05, true, 1955},  {100, 0.02, true, 1850}, {100, 0.01, true, 1779},
+               {100, 0.001, true, 1578}, {50, 0.05, true, 434},   {50, 0.025, false, 434},
+               {9, 0.001, true, -1},     {7, 0.05, true, -1},     {8, 0.3, true, -1},
+               {8, 0.0001, true, -1}};
   for (const auto& c : cases)
-    EXPECT_EQ(WilcoxonSRQuantile(c.n, c.alpha, c.twoSided), c.want) << "n=" << c.n << " alpha=" << c.alpha;
+    EXPECT_EQ(WilcoxonSRQuantile(c.n, c.alpha, c.twoSided), c.want)
+        << "n=" << c.n << " alpha=" << c.alpha;
   for (int32_t n = 8; n <= 100; ++n) {
     const auto dist = statis::SignedRankDistribution(n);
     for (int l = 0; l < 5; ++l) {
       const int64_t T = WilcoxonSRQuantile(n, levels[l], true);
       // Off the table's levels the exact search must give the same answer.
-      EXPECT_EQ(WilcoxonSRQuantile(n, levels[l] * (1 + 1e-7), true), T) << "n=" << n << " level=" << levels[l];
+      EXPECT_EQ(WilcoxonSRQuantile(n, levels[l] * (1 + 1e-7), true), T)
+          << "n=" << n << " level=" << levels[l];
       if (T < 0) continue;
       double cum = 0;
       for (int64_t t = 0; t <= T; ++t) cum += dist[t];
@@ -313,7 +333,8 @@ TEST(StatisWilcoxon, TableMatchesTheExactDistribution) {
 
 TEST(StatisWilcoxon, NormalApproximationForLargeSamples) {
   const double n = 1000000;
-  const double want = n * (n + 1) / 4 - 1.959963984540054 * std::sqrt(n * (n + 1) * (2 * n + 1) / 24);
+  const double want =
+      n * (n + 1) / 4 - 1.959963984540054 * std::sqrt(n * (n + 1) * (2 * n + 1) / 24);
   EXPECT_NEAR(static_cast<double>(WilcoxonSRQuantile(1000000, 0.05, true)), want, 1);
   EXPECT_GT(WilcoxonSRQuantile(1000000, 0.05, true), int64_t{1} << 32);
   EXPECT_EQ(WilcoxonSRQuantile(1000001, 0.05, true), -1);
@@ -328,21 +349,26 @@ TEST(StatisShapiroWilk, AgainstScipy) {
   const struct {
     std::vector<double> data;
     double w, p;
-  } cases[] = {{{2.1, 3.4, 1.9, 5.6, 4.4, 3.3, 2.8, 3.9, 4.1, 2.2, 3.0, 6.8}, 0.9244135618209839, 0.3246295154094696},
+  } cases[] = {{{2.1, 3.4, 1.9, 5.6, 4.4, 3.3, 2.8, 3.9, 4.1, 2.2, 3.0, 6.8},
+                0.9244135618209839,
+                0.3246295154094696},
                {{1.0, 1.5, 2.1, 2.2, 9.0}, 0.6907399892807007, 0.007643087301403284},
                {{1.0, 2.0, 4.0}, 0.9642857313156128, 0.6368856430053711},
-               {{0.7075, 1.0252, 0.5685, 0.8951, 0.2065, 3.3836, 0.0098, 2.8092, 0.5753, 0.3005, 0.5411, 0.3121,
-                 0.8998, 1.0737, 1.8843, 0.2221, 3.1447, 0.7359, 0.3484, 0.8836, 0.0751, 0.06,   1.2236, 0.7729,
-                 2.196,  0.4752, 0.5213, 1.1808, 0.5265, 0.0222, 0.2933, 1.0143, 0.6347, 1.3966, 0.0083, 0.9038,
-                 0.2503, 0.3556, 3.0749, 1.4044, 3.7954, 1.7481, 2.243,  0.1449, 0.3026, 0.2388, 1.1482, 1.2233,
-                 0.1272, 0.3839, 1.0679, 0.0687, 0.0982, 0.8714, 1.874,  2.6964, 0.7061, 1.3061, 0.7635, 0.9371},
-                0.8472280502319336, 2.525877789594233e-06}};
+               {{0.7075, 1.0252, 0.5685, 0.8951, 0.2065, 3.3836, 0.0098, 2.8092, 0.5753, 0.3005,
+                 0.5411, 0.3121, 0.8998, 1.0737, 1.8843, 0.2221, 3.1447, 0.7359, 0.3484, 0.8836,
+                 0.0751, 0.06,   1.2236, 0.7729, 2.196,  0.4752, 0.5213, 1.1808, 0.5265, 0.0222,
+                 0.2933, 1.0143, 0.6347, 1.3966, 0.0083, 0.9038, 0.2503, 0.3556, 3.0749, 1.4044,
+                 3.7954, 1.7481, 2.243,  0.1449, 0.3026, 0.2388, 1.1482, 1.2233, 0.1272, 0.3839,
+                 1.0679, 0.0687, 0.0982, 0.8714, 1.874,  2.6964, 0.7061, 1.3061, 0.7635, 0.9371},
+                0.8472280502319336,
+                2.525877789594233e-06}};
   for (const auto& c : cases) {
     double W, P;
     ASSERT_TRUE(statis::ShapiroWilk(c.data, 0, W, P)) << "n=" << c.data.size();
     EXPECT_NEAR(W, c.w, 1e-6) << "n=" << c.data.size();
     EXPECT_TRUE(Rel(P, c.p, 1e-4)) << "n=" << c.data.size();
-    EXPECT_TRUE(Rel(ShapiroWilkIntegral(W, static_cast<int32_t>(c.data.size()), 0), P, 1e-12)) << "n=" << c.data.size();
+    EXPECT_TRUE(Rel(ShapiroWilkIntegral(W, static_cast<int32_t>(c.data.size()), 0), P, 1e-12))
+        << "n=" << c.data.size();
   }
   // n = 3 is exact: W has the density of (3/π)/√(w(1-w)) on [3/4, 1].
   EXPECT_NEAR(ShapiroWilkIntegral(0.75, 3, 0), 0, 1e-15);
@@ -370,7 +396,8 @@ TEST(StatisShapiroWilk, CensoringAndBadInput) {
 }
 
 TEST(StatisTTest, AgainstScipy) {
-  const std::vector<double> x1{5.1, 4.9, 6.2, 5.8, 6.0, 5.5, 5.3, 6.1}, x2{4.2, 4.8, 5.0, 4.6, 5.1, 4.4, 4.9};
+  const std::vector<double> x1{5.1, 4.9, 6.2, 5.8, 6.0, 5.5, 5.3, 6.1},
+      x2{4.2, 4.8, 5.0, 4.6, 5.1, 4.4, 4.9};
   const std::vector<double> y1{5.1, 4.9, 6.2, 5.8, 6.0, 5.5, 5.3};
   const struct {
     const char* what;
@@ -378,10 +405,11 @@ TEST(StatisTTest, AgainstScipy) {
     int32_t version;
     bool twoSided;
     double t, p;
-  } cases[] = {{"welch", x1, ttHeteroScedastic, true, 4.239684098952441, 0.0010850415249069767},
-               {"pooled", x1, ttHomoScedastic, true, 4.128470031517734, 0.001188099060231958},
-               {"pooled one-sided", x1, ttHomoScedastic, false, 4.128470031517734, 0.000594049530115979},
-               {"paired", y1, ttPaired, true, 5.180774607326098, 0.002052793327507195}};
+  } cases[] = {
+      {"welch", x1, ttHeteroScedastic, true, 4.239684098952441, 0.0010850415249069767},
+      {"pooled", x1, ttHomoScedastic, true, 4.128470031517734, 0.001188099060231958},
+      {"pooled one-sided", x1, ttHomoScedastic, false, 4.128470031517734, 0.000594049530115979},
+      {"paired", y1, ttPaired, true, 5.180774607326098, 0.002052793327507195}};
   for (const auto& c : cases) {
     const auto r = statis::TwoSampleTTest(c.a, x2, c.version, c.twoSided);
     EXPECT_TRUE(Rel(r.t, c.t, 1e-12)) << c.what;
@@ -396,8 +424,9 @@ TEST(StatisTTest, AgainstScipy) {
   const std::vector<double> one{1};
   ExpectThrowMessage<ENUVStatisError>([&] { statis::TwoSampleTTest(x1, x2, ttPaired, true); },
                                       "Perform2SampleTTest: paired samples must be of equal size");
-  ExpectThrowMessage<ENUVStatisError>([&] { statis::TwoSampleTTest(one, x2, ttHomoScedastic, true); },
-                                      "Perform2SampleTTest: number of data points is too low");
+  ExpectThrowMessage<ENUVStatisError>(
+      [&] { statis::TwoSampleTTest(one, x2, ttHomoScedastic, true); },
+      "Perform2SampleTTest: number of data points is too low");
 }
 
 TEST(StatisMannWhitney, AgainstScipy) {
@@ -427,16 +456,18 @@ TEST(StatisDensity, IntegratesToOneAndPeaksAtTheCluster) {
   std::vector<double> density;
   int32_t idxMin = 0, idxMax = 0, calls = 0, lastCount = 0;
   double lastPercent = 0;
-  statis::ProbDensity(data, density, -5, 11, 1.0, 0.5, 1600, idxMin, idxMax, [&](int32_t count, double percent) {
-    ++calls;
-    lastCount = count;
-    lastPercent = percent;
-  });
+  statis::ProbDensity(data, density, -5, 11, 1.0, 0.5, 1600, idxMin, idxMax,
+                      [&](int32_t count, double percent) {
+                        ++calls;
+                        lastCount = count;
+                        lastPercent = percent;
+                      });
   EXPECT_TRUE(std::is_sorted(data.begin(), data.end()));
   ASSERT_EQ(density.size(), 1601u);
   const double h = 16.0 / 1600;
   double integral = 0;
-  for (std::size_t i = 0; i + 1 < density.size(); ++i) integral += (density[i] + density[i + 1]) / 2 * h;
+  for (std::size_t i = 0; i + 1 < density.size(); ++i)
+    integral += (density[i] + density[i + 1]) / 2 * h;
   EXPECT_NEAR(integral, 1, 1e-3);
   EXPECT_NEAR(-5 + (idxMax - 1) * h, 1.0, 0.15);
   EXPECT_EQ(idxMin, 1);
@@ -447,7 +478,8 @@ TEST(StatisDensity, IntegratesToOneAndPeaksAtTheCluster) {
   statis::ProbDensity(data, density, 0, 1, 0, 0.5, 3, idxMin, idxMax, nullptr);
   EXPECT_EQ(density.size(), 11u);
   std::vector<double> none;
-  EXPECT_THROW(statis::ProbDensity(none, density, 0, 1, 1, 1, 10, idxMin, idxMax, nullptr), ENUVStatisError);
+  EXPECT_THROW(statis::ProbDensity(none, density, 0, 1, 1, 1, 10, idxMin, idxMax, nullptr),
+               ENUVStatisError);
 }
 
 TEST(StatisFiles, PLSModelComment) {

@@ -88,14 +88,14 @@ class TCurveFit : public TComponent {
   double GetKruskalGamma();
   double KendallsTau(double& Prob);
   double GetSpearman() const;
-  void CalcStatistics(int32_t& NumData, double& MeanX, double& MeanY, double& StdDevX, double& StdDevY,
-                      double& MeanDiff, double& StdDevDiff, double& r) const;
+  void CalcStatistics(int32_t& NumData, double& MeanX, double& MeanY, double& StdDevX,
+                      double& StdDevY, double& MeanDiff, double& StdDevDiff, double& r) const;
   // Analysis of variance of a regression with NumVars variables whose
   // observed values were entered as x and the estimates as y. Mean squares
   // of zero degrees of freedom are 0.
-  void CalcAnovaReg(int32_t NumVars, bool WithIntercept, int32_t& DFReg, int32_t& DFRes, int32_t& DFTot,
-                    double& SSRes, double& SSReg, double& SSTot, double& MSRes, double& MSReg,
-                    double& FValue) const;
+  void CalcAnovaReg(int32_t NumVars, bool WithIntercept, int32_t& DFReg, int32_t& DFRes,
+                    int32_t& DFTot, double& SSRes, double& SSReg, double& SSTot, double& MSRes,
+                    double& MSReg, double& FValue) const;
 
   // ---- fits (FitQual is the coefficient of determination)
   // y = k·x + d.
@@ -109,8 +109,8 @@ class TCurveFit : public TComponent {
   bool CalcPolyFit(uint8_t Order, std::span<double> Coeffs, double& FitQual, bool& Singular) const;
   // y = Σ Coeffs[j]·(x - XCenter)^j; an XCenter of 0 is replaced by the mean
   // of x.
-  bool CalcCenteredPolyFit(uint8_t Order, std::span<double> Coeffs, double& XCenter, double& FitQual,
-                           bool& Singular) const;
+  bool CalcCenteredPolyFit(uint8_t Order, std::span<double> Coeffs, double& XCenter,
+                           double& FitQual, bool& Singular) const;
   // Least-squares circle (Kåsa). Collinear or coincident points raise
   // "CalcCircleFit: radius is infinite".
   void CalcCircleFit(double& Radius, double& CenterX, double& CenterY) const;
@@ -140,7 +140,8 @@ class TCurveFit : public TComponent {
   // ---- files
   // Writes the points as a two-column ASC table (x, y with Precision
   // decimals); file errors raise EInOutError.
-  void ExportAsASC(const std::string& FileName, const std::string& Comment, int32_t Precision) const;
+  void ExportAsASC(const std::string& FileName, const std::string& Comment,
+                   int32_t Precision) const;
   // Replaces the points by those of an ASC table: 0, a negative code of
   // ReadHeaderOfASC, -5 (a row attribute is not a number), -6 (a value is
   // missing or not a number) or -7 (fourth header flag set). A table with
@@ -158,8 +159,9 @@ class TCurveFit : public TComponent {
   std::span<const double> XData() const;
   std::span<const double> YData() const;
   // Line through (u, v) from their sums: slope, intercept, r².
-  static void LinearFromSums(long double n, long double Su, long double Sv, long double Suu, long double Suv,
-                             long double Svv, double& slope, double& intercept, double& r2);
+  static void LinearFromSums(long double n, long double Su, long double Sv, long double Suu,
+                             long double Suv, long double Svv, double& slope, double& intercept,
+                             double& r2);
   const TSpline& Spline();
 
   std::unique_ptr<TMatrix> data_;

@@ -41,7 +41,17 @@ class ENUVStatisError : public ENUVError {
 // Significance levels 0.20, 0.15, 0.10, 0.05, 0.01.
 enum TSignifLevel : uint8_t { Dot20, Dot15, Dot10, Dot05, Dot01 };
 // Significance levels 0.001 .. 0.5, their values in NumericSigLevel.
-enum TSignifLevelEx : uint8_t { Dot001, Dot002, Dot005, Dot010, Dot020, Dot050, Dot100, Dot200, Dot500 };
+enum TSignifLevelEx : uint8_t {
+  Dot001,
+  Dot002,
+  Dot005,
+  Dot010,
+  Dot020,
+  Dot050,
+  Dot100,
+  Dot200,
+  Dot500
+};
 inline constexpr std::array<double, 9> NumericSigLevel{0.001, 0.002, 0.005, 0.01, 0.02,
                                                        0.05,  0.1,   0.2,   0.5};
 
@@ -175,16 +185,18 @@ double PerformLillieforsTest(TVector& Data, bool IsSorted);
 // deviations, t, the degrees of freedom (Welch-Satterthwaite for
 // ttHeteroScedastic) and the number of values (pairs) used. Paired samples
 // of different sizes or fewer than two values raise ENUVStatisError.
-double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVersion Version, bool TwoSided);
-double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVersion Version, bool TwoSided,
-                           double& Mean1, double& Mean2, double& StdDev1, double& StdDev2, double& t,
-                           double& DF, int32_t& NumData);
+double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVersion Version,
+                           bool TwoSided);
+double Perform2SampleTTest(const TVector& Data1, const TVector& Data2, TtTestVersion Version,
+                           bool TwoSided, double& Mean1, double& Mean2, double& StdDev1,
+                           double& StdDev2, double& t, double& DF, int32_t& NumData);
 // Mann-Whitney U test: the p-value, two-sided or for the alternative that
 // Data1 tends to be larger; U counts the pairs in which Data1 holds the
 // larger value (ties one half). Exact without ties for Size1·Size2 <=
 // 250000, else normal with tie and continuity corrections; all values tied
 // give 1.
-double PerformMannWhitneyUTest(const TVector& Data1, const TVector& Data2, bool TwoSided, double& U);
+double PerformMannWhitneyUTest(const TVector& Data1, const TVector& Data2, bool TwoSided,
+                               double& U);
 // Shapiro-Wilk test of the n smallest values of Data (all for n <= 0 or
 // n >= the count, which must be 3..5000): W and its p-value. False for too
 // few or too many values, all values equal, or more than 80 % censored.
@@ -196,10 +208,11 @@ bool ShapiroWilkTest(const TVector& Data, int32_t n, double& W, double& PValue);
 // 1) times the mean gap between its neighbours within Radius. IdxMin and
 // IdxMax receive the first positions of the smallest and largest density.
 // Feedback, when given, hears of each data and grid point (Sender nil).
-using TProbDensityFeedback = std::function<void(TObject* Sender, int32_t Count, double PercentDone)>;
-void EstimateProbDensity(TVector& Data, TVector& Density, double RangeLow, double RangeHigh, double WidthFactor,
-                         double Radius, int32_t NumSteps, int32_t& IdxMin, int32_t& IdxMax,
-                         const TProbDensityFeedback& Feedback);
+using TProbDensityFeedback =
+    std::function<void(TObject* Sender, int32_t Count, double PercentDone)>;
+void EstimateProbDensity(TVector& Data, TVector& Density, double RangeLow, double RangeHigh,
+                         double WidthFactor, double Radius, int32_t NumSteps, int32_t& IdxMin,
+                         int32_t& IdxMax, const TProbDensityFeedback& Feedback);
 
 // ---------------------------------------------------------------------------
 // Further functions
