@@ -339,7 +339,16 @@ void TCurveFit::CalcAnovaReg(int32_t NumVars, bool WithIntercept, int32_t& DFReg
 // ---------------------------------------------------------------------------
 // Rank correlation
 
-void TCurveFit::BasicRankCounts() {
+void TCurveFit::BasicRankCounts(int64_t& Concordant, int64_t& Discordant, int64_t& TiedYOnly,
+                                int64_t& TiedXOnly) {
+  CountRankPairs();
+  Concordant = concordant_;
+  Discordant = discordant_;
+  TiedYOnly = tiedYOnly_;
+  TiedXOnly = tiedXOnly_;
+}
+
+void TCurveFit::CountRankPairs() {
   if (rankValid_) return;
   concordant_ = discordant_ = tiedYOnly_ = tiedXOnly_ = 0;
   if (count_ > 2) {
@@ -361,13 +370,13 @@ void TCurveFit::BasicRankCounts() {
 }
 
 double TCurveFit::GetKruskalGamma() {
-  BasicRankCounts();
+  CountRankPairs();
   const double den = static_cast<double>(concordant_ + discordant_);
   return den > 0 ? (concordant_ - discordant_) / den : 0;
 }
 
 double TCurveFit::KendallsTau(double& Prob) {
-  BasicRankCounts();
+  CountRankPairs();
   Prob = 1;
   const double nc = static_cast<double>(concordant_), nd = static_cast<double>(discordant_);
   const double den = (nc + nd + tiedYOnly_) * (nc + nd + tiedXOnly_);
@@ -589,8 +598,9 @@ void TCurveFit::CalcCircleFit(double& Radius, double& CenterX, double& CenterY) 
   }
   const long double A = Sv * Sv - n * Svv, B = Su * Su - n * Suu, E = n * Suv - Su * Sv;
   const long double T = A * B - E * E;
-  // T = n²(ΣuΣv... ) vanishes for collinear points; rounding leaves a
-  // residue that an exact test would take for a huge circle.
+  // T vanishes for collinear points (Cauchy-Schwarz on the centred sums);
+  // rounding leaves a residue that an exact test for 0 would take for a huge
+  // circle.
   if (!(T > 1e-15L * A * B)) Raise("CalcCircleFit: radius is infinite");
   const long double P = (Suu + Svv) * Sv - (Suuv + Svvv) * n,
                     Q = (Suu + Svv) * Su - (Suvv + Suuu) * n;

@@ -137,6 +137,12 @@ TEST(CurveFitStatistics, RankCorrelation) {
   Enter(cf, {{1, 2}, {2, 1}, {3, 4}, {4, 3}, {5, 6}, {5, 5}, {7, 6}, {8, 8}});
   double prob;
   EXPECT_NEAR(cf.KendallsTau(prob), 0.8148148148148148, 1e-12);
+  int64_t nc, nd, ty, tx;
+  cf.BasicRankCounts(nc, nd, ty, tx);
+  EXPECT_EQ(nc, 24);
+  EXPECT_EQ(nd, 2);
+  EXPECT_EQ(ty, 1);  // (5, 6) and (7, 6)
+  EXPECT_EQ(tx, 1);  // (5, 6) and (5, 5)
   EXPECT_NEAR(cf.GetSpearman(), 0.933734939759036, 1e-12);
   EXPECT_GT(prob, 0);
   EXPECT_LT(prob, 0.02);

@@ -82,6 +82,11 @@ class TCurveFit : public TComponent {
   double GetMeanXDegrees() const;
   double GetMeanYDegrees() const;
   double CalcMeanDegrees(int32_t Column) const;
+  // Pairs of points that are concordant, discordant, tied in y only and
+  // tied in x only (all 0 for fewer than three points); counted once and
+  // kept until the points change.
+  void BasicRankCounts(int64_t& Concordant, int64_t& Discordant, int64_t& TiedYOnly,
+                       int64_t& TiedXOnly);
   // Rank correlation: Goodman-Kruskal gamma, Kendall's tau-b with its
   // two-sided significance, Spearman's rho. 0 when undefined (fewer than
   // three points, or all pairs tied).
@@ -155,7 +160,7 @@ class TCurveFit : public TComponent {
   void AddToSums(double x, double y);
   void RecomputeSums();
   void Invalidate();
-  void BasicRankCounts();
+  void CountRankPairs();
   std::span<const double> XData() const;
   std::span<const double> YData() const;
   // Line through (u, v) from their sums: slope, intercept, r².

@@ -106,21 +106,20 @@ double HyperGeoDistriDensity(double p, int32_t NPop, int32_t k, int32_t NSample)
 // be positive (else ENUVStatisError "<function>: degrees of freedom must be
 // positive"). Quantiles take p in [0, 1] (else ENUVStatisError
 // "<function>: probability out of range"); p = 0 and p = 1 give the ends of
-// the support (±infinity, 0). Integrals are P(X <= x).
+// the support (±infinity, 0). Integrals are P(X <= x); the upper tails
+// P(X > x) keep their precision where 1 - integral would round to 0.
 double tDistriDensity(double x, double df);
 double tDistriIntegral(double x, double df);
+double tDistriUpperTail(double x, double df);
 double tDistriQuantile(double p, double df);
 double Chi2DistriDensity(double x, double df);
 double chi2DistriIntegral(double x, double df);
-// The upper tail P(X > x), which chi2DistriIntegral cannot resolve below
-// 1e-16.
 double chi2DistriUpperTail(double x, double df);
 double chi2DistriQuantile(double p, double df);
 double FDistriDensity(double x, double df1, double df2);
 double FDistriIntegral(double x, double df1, double df2);
 double FDistriUpperTail(double x, double df1, double df2);
 double FDistriQuantile(double p, double df1, double df2);
-double tDistriUpperTail(double x, double df);
 
 // Mann-Whitney U of two samples of Size1 and Size2 values without ties,
 // U = 0 .. Size1·Size2: P(U = u), P(U <= u) and the smallest u with
