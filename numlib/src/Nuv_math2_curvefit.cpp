@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <utility>
@@ -158,7 +159,14 @@ void TCurveFit::EnterStatValue(double x, double y) {
   if (count_ >= std::numeric_limits<int32_t>::max() - kGrowRows)
     Raise("TCurveFit: too many data points");
   AddToSums(x, y);
-  if (count_ >= data_->NrOfRows()) data_->Resize(2, data_->NrOfRows() + kGrowRows);
+  // Growing by a fixed step would copy the points again and again; half the
+  // current size (at least the step) keeps entering linear.
+  if (count_ >= data_->NrOfRows()) {
+    const int32_t rows = data_->NrOfRows();
+    data_->Resize(
+        2,
+        rows + std::max(kGrowRows, std::min(rows / 2, std::numeric_limits<int32_t>::max() - rows)));
+  }
   data_->Column(1)[count_] = x;
   data_->Column(2)[count_] = y;
   ++count_;
@@ -500,20 +508,17 @@ bool PolyLeastSquares(std::span<const double> x, std::span<const double> y, int3
                       double shift, double scale, double yShift, std::vector<double>& b,
                       double& FitQual, bool& Singular) {
   const auto n = static_cast<int32_t>(x.size());
-  const int32_t k = Order + 1;
-  std::vector<double> A(static_cast<std::size_t>(n) * k), r(n);
+  math2::TLeastSquares lsq(Order + 1);
+  std::vector<double> row(Order + 1);
+  row[Order] = 1;
   for (int32_t i = 0; i < n; ++i) {
     const double t = (x[i] - shift) / scale;
     double p = 1;
-    for (int32_t j = 0; j < Order; ++j) {
-      p *= t;
-      A[static_cast<std::size_t>(j) * n + i] = p;
-    }
-    A[static_cast<std::size_t>(Order) * n + i] = 1;
-    r[i] = y[i] - yShift;
+    for (int32_t j = 0; j < Order; ++j) row[j] = p *= t;
+    lsq.AddRow(row.data(), y[i] - yShift);
   }
-  if (!math2::SolveLeastSquares(A, r, n, k, 1e-14, b, Singular)) return false;
-  long double Sf = 0, Sy = 0, Sff = 0, Syy = 0, Sfy = 0;
+  if (!lsq.Solve(1e-14, b, Singular)) return false;
+  double Sf = 0, Sy = 0, Sff = 0, Syy = 0, Sfy = 0;
   for (int32_t i = 0; i < n; ++i) {
     const double t = (x[i] - shift) / scale;
     double f = 0;
@@ -522,9 +527,9 @@ bool PolyLeastSquares(std::span<const double> x, std::span<const double> y, int3
     const double v = y[i] - yShift;
     Sf += f;
     Sy += v;
-    Sff += static_cast<long double>(f) * f;
-    Syy += static_cast<long double>(v) * v;
-    Sfy += static_cast<long double>(f) * v;
+    Sff += f * f;
+    Syy += v * v;
+    Sfy += f * v;
   }
   FitQual = CorrelationSquared(n, Sf, Sy, Sff, Syy, Sfy);
   return true;

@@ -1,6 +1,5 @@
-// Linear least squares by QR and a one-sided Jacobi SVD of the small
-// triangular factor: the singular values are those of the design, at the
-// cost of one pass over the long columns per column.
+// Linear least squares by blocked Householder QR and a one-sided Jacobi SVD
+// of the small triangular factor.
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -9,47 +8,54 @@
 
 namespace nuv::math2 {
 
-namespace {
+TLeastSquares::TLeastSquares(int32_t k)
+    : k_(k), block_(static_cast<std::size_t>(k + kBlock) * k, 0.0), rhs_(k + kBlock, 0.0) {}
 
-// Overwrites the n × k design with its Householder vectors and returns R
-// (k × k, column-major) and Qᵀy in y.
-void HouseholderQR(std::vector<double>& A, std::vector<double>& y, int32_t n, int32_t k,
-                   std::vector<double>& R) {
-  R.assign(static_cast<std::size_t>(k) * k, 0.0);
-  for (int32_t j = 0; j < k && j < n; ++j) {
-    double* v = A.data() + static_cast<std::size_t>(j) * n + j;
-    const int32_t len = n - j;
-    long double norm2 = 0;
-    for (int32_t i = 0; i < len; ++i) norm2 += static_cast<long double>(v[i]) * v[i];
-    const double norm = static_cast<double>(std::sqrt(norm2));
-    if (norm == 0) continue;
-    const double alpha = v[0] > 0 ? -norm : norm;
-    const double vv = 2 * (static_cast<double>(norm2) - v[0] * alpha);  // |v - alpha·e1|²
-    v[0] -= alpha;
-    R[static_cast<std::size_t>(j) * k + j] = alpha;
-    auto reflect = [&](double* c) {
-      long double s = 0;
-      for (int32_t i = 0; i < len; ++i) s += static_cast<long double>(v[i]) * c[i];
-      const double f = static_cast<double>(2 * s / vv);
-      for (int32_t i = 0; i < len; ++i) c[i] -= f * v[i];
-    };
-    for (int32_t c = j + 1; c < k; ++c) {
-      double* col = A.data() + static_cast<std::size_t>(c) * n + j;
-      reflect(col);
-      R[static_cast<std::size_t>(c) * k + j] = col[0];
-    }
-    reflect(y.data() + j);
-  }
+void TLeastSquares::AddRow(const double* a, double y) {
+  const int32_t ld = k_ + kBlock, row = k_ + rows_;
+  for (int32_t j = 0; j < k_; ++j) block_[static_cast<std::size_t>(j) * ld + row] = a[j];
+  rhs_[row] = y;
+  if (++rows_ == kBlock) Flush();
 }
 
-}  // namespace
+// Householder QR of [R; buffered rows]; R and the first k of Qᵀy stay on
+// top, the buffer is emptied.
+void TLeastSquares::Flush() {
+  const int32_t ld = k_ + kBlock, len0 = k_ + rows_;
+  for (int32_t j = 0; j < k_; ++j) {
+    double* v = block_.data() + static_cast<std::size_t>(j) * ld + j;
+    const int32_t len = len0 - j;
+    double norm2 = 0;
+    for (int32_t i = 0; i < len; ++i) norm2 += v[i] * v[i];
+    if (norm2 == 0) continue;
+    const double norm = std::sqrt(norm2), alpha = v[0] > 0 ? -norm : norm;
+    const double vv = 2 * (norm2 - v[0] * alpha);  // |v - alpha·e1|²
+    v[0] -= alpha;
+    auto reflect = [&](double* c) {
+      double s = 0;
+      for (int32_t i = 0; i < len; ++i) s += v[i] * c[i];
+      const double f = 2 * s / vv;
+      for (int32_t i = 0; i < len; ++i) c[i] -= f * v[i];
+    };
+    for (int32_t c = j + 1; c < k_; ++c)
+      reflect(block_.data() + static_cast<std::size_t>(c) * ld + j);
+    reflect(rhs_.data() + j);
+    v[0] = alpha;
+    std::fill(v + 1, v + len, 0.0);
+  }
+  rows_ = 0;
+}
 
-bool SolveLeastSquares(std::vector<double>& A, std::vector<double>& y, int32_t n, int32_t k,
-                       double RelTol, std::vector<double>& b, bool& Singular) {
+bool TLeastSquares::Solve(double RelTol, std::vector<double>& b, bool& Singular) {
+  Flush();
+  const int32_t k = k_, ld = k_ + kBlock;
   Singular = false;
   b.assign(k, 0.0);
-  std::vector<double> W;
-  HouseholderQR(A, y, n, k, W);
+  std::vector<double> W(static_cast<std::size_t>(k) * k);
+  for (int32_t j = 0; j < k; ++j)
+    for (int32_t i = 0; i < k; ++i)
+      W[static_cast<std::size_t>(j) * k + i] = block_[static_cast<std::size_t>(j) * ld + i];
+  const double* c = rhs_.data();  // Qᵀy
   // One-sided Jacobi: rotate the columns of W = R·V until they are
   // orthogonal; then W = U·S.
   std::vector<double> V(static_cast<std::size_t>(k) * k, 0.0);
@@ -106,7 +112,7 @@ bool SolveLeastSquares(std::vector<double>& A, std::vector<double>& y, int32_t n
       continue;
     }
     double uc = 0;
-    for (int32_t i = 0; i < k && i < n; ++i) uc += W[static_cast<std::size_t>(j) * k + i] * y[i];
+    for (int32_t i = 0; i < k; ++i) uc += W[static_cast<std::size_t>(j) * k + i] * c[i];
     const double f = uc / (sigma[j] * sigma[j]);  // W_j = σ_j·U_j
     for (int32_t i = 0; i < k; ++i) b[i] += f * V[static_cast<std::size_t>(j) * k + i];
   }
