@@ -264,6 +264,17 @@ TEST(CurveFitFits, PolynomialEdgeCases) {
   EXPECT_TRUE(singular);
   EXPECT_NEAR(c[0] + c[1] + c[2], 1, 1e-12);
   EXPECT_NEAR(c[0] + 2 * c[1] + 4 * c[2], 3, 1e-12);
+  // Many points, folded into the factor block by block.
+  TCurveFit many(nullptr);
+  for (int i = 0; i < 1000; ++i) {
+    const double x = -5 + i * 0.01;
+    many.EnterStatValue(x, 2 - x + 0.3 * x * x - 0.05 * x * x * x);
+  }
+  double c4[4];
+  ASSERT_TRUE(many.CalcPolyFit(3, c4, q, singular));
+  const double want[4] = {2, -1, 0.3, -0.05};
+  for (int j = 0; j < 4; ++j) EXPECT_NEAR(c4[j], want[j], 1e-11) << "j=" << j;
+  EXPECT_NEAR(q, 1, 1e-14);
   double shortArr[2];
   ExpectThrowMessage<ENUVMath2Error>([&] { cf.CalcPolyFit(2, shortArr, q, singular); },
                                      "CalcPolyFit: coefficient array too short");
