@@ -102,18 +102,19 @@ double SmirnovUpperTail(int32_t n, double d) {
   return static_cast<double>(d * sum);
 }
 
-// The limiting distribution with Stephens' finite-n correction.
-double KolmogorovLimitTail(int32_t n, double d) {
+// P(D+ >= d and D- >= d) in the limit, 2·Σ_{k>=2} (-1)^k·e^(-2k²x²), with
+// Stephens' finite-n correction of x = √n·d.
+double KolmogorovOverlap(int32_t n, double d) {
   const double rn = std::sqrt(static_cast<double>(n));
   const double x = d * (rn + 0.12 + 0.11 / rn);
   double sum = 0, sign = 1;
-  for (int k = 1; k <= 100; ++k) {
+  for (int k = 2; k <= 100; ++k) {
     const double term = std::exp(-2.0 * k * k * x * x);
     sum += sign * term;
     sign = -sign;
-    if (term < 1e-18) break;
+    if (term < 1e-300) break;
   }
-  return std::clamp(2 * sum, 0.0, 1.0);
+  return 2 * sum;
 }
 
 }  // namespace
@@ -219,13 +220,17 @@ double KSPValue(int32_t n, double d) {
   if (n < 1 || std::isnan(d)) return -1;
   if (d <= 0) return 1;
   if (d >= 1) return 0;
-  const double nd = n * d, s = nd * d;
   // From d = 0.5 on, D+ >= d and D- >= d exclude each other, so the
-  // two-sided tail is twice the exact one-sided one; far out (s >= 4.6) the
-  // overlap is below 1e-12 of the tail.
-  if (d >= 0.5 || s >= 4.6) return std::min(1.0, 2 * SmirnovUpperTail(n, d));
-  if (nd < 75) return 1 - KolmogorovCdfExact(n, d);
-  return KolmogorovLimitTail(n, d);
+  // two-sided tail is twice the exact one-sided one.
+  if (d >= 0.5) return std::min(1.0, 2 * SmirnovUpperTail(n, d));
+  // The exact method while its matrix stays small and its 1 - s keeps
+  // digits; else twice the one-sided tail less the overlap of both, which
+  // is small against it exactly where the exact method cannot go.
+  if (n * d < 75) {
+    const double p = 1 - KolmogorovCdfExact(n, d);
+    if (p > 1e-5) return p;
+  }
+  return std::clamp(2 * SmirnovUpperTail(n, d) - KolmogorovOverlap(n, d), 0.0, 1.0);
 }
 
 double KSQuantile(int32_t n, TSignifLevel Level) {

@@ -178,7 +178,9 @@ TEST(StatisKS, PValueAgainstScipyAndClosedForms) {
   EXPECT_EQ(KSPValue(10, 1.2), 0);
   EXPECT_EQ(KSPValue(0, 0.5), -1);
   EXPECT_EQ(KSPValue(10, kNaN), -1);
-  // Large n: the limiting distribution.
+  // Large n, beyond the exact matrix method (mpmath, 60 digits).
+  EXPECT_TRUE(Rel(KSPValue(1600, 0.05), 0.0006467517677354828, 1e-9));
+  EXPECT_TRUE(Rel(KSPValue(3000, 0.03), 0.008848227038130995, 1e-8));
   const double big = KSPValue(100000, 0.003);
   EXPECT_GT(big, 0.3);
   EXPECT_LT(big, 0.35);
