@@ -1,5 +1,6 @@
 #include "nuv/Nuv_statis.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
