@@ -442,9 +442,9 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   NeedPoints(count_, 2, "CalcLinFit");
   k = d = FitQual = 0;
   const int32_t n = count_;
-  double xm, ym, var;
-  data_->MeanVar(1, 1, 1, n, xm, var);
-  data_->MeanVar(2, 1, 2, n, ym, var);
+  // The running sums hold the points' sums in entry order, so these are the
+  // column means without another pass over the points.
+  const double xm = GetMeanX(), ym = GetMeanY();
   const auto x = XData(), y = YData();
   long double Su = 0, Sv = 0, Suu = 0, Svv = 0, Suv = 0;
   for (int32_t i = 0; i < n; ++i) {

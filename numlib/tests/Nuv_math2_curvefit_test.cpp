@@ -208,6 +208,36 @@ TEST(CurveFitFits, LineAndParabolaThroughExactPoints) {
                                      "CalcParabolFit: not enough data points");
 }
 
+TEST(CurveFitFits, LineFitCentresOnTheMeansOfThePointsHeld) {
+  // Far from the origin the centring decides the digits: after removals
+  // and a restart the fit must be that of a collection holding the same
+  // points from the start.
+  const std::vector<std::pair<double, double>> points{
+      {1e8 + 0.5, 3e7 + 0.25}, {1e8 + 1.25, 3e7 + 1.5}, {1e8 + 2, 3e7 + 2.125},
+      {1e8 + 3.5, 3e7 + 3.75}, {1e8 + 4.75, 3e7 + 4.5}};
+  TCurveFit fresh(nullptr), removed(nullptr), restarted(nullptr);
+  Enter(fresh, points);
+  removed.EnterStatValue(-5e9, 7e9);
+  Enter(removed, points);
+  removed.EnterStatValue(1e12, -1e12);
+  removed.RemoveStatValue(1);
+  removed.RemoveStatValue(removed.NumData());
+  Enter(restarted, {{1e15, 1}, {-3, 1e15}});
+  restarted.Init();
+  Enter(restarted, points);
+  double k, d, q;
+  fresh.CalcLinFit(k, d, q);
+  EXPECT_NEAR(k, 11.65 / 11.825, 1e-9);
+  for (TCurveFit* cf : {&removed, &restarted}) {
+    double k2, d2, q2;
+    cf->CalcLinFit(k2, d2, q2);
+    const char* which = cf == &removed ? "after removals" : "after Init";
+    EXPECT_EQ(k2, k) << which;
+    EXPECT_EQ(d2, d) << which;
+    EXPECT_EQ(q2, q) << which;
+  }
+}
+
 TEST(CurveFitFits, PerturbedSetsKeepTheLeastSquaresAnswer) {
   // y = 2x + 1 plus a residual orthogonal to 1 and x.
   TCurveFit line(nullptr);
