@@ -7,7 +7,9 @@
 // the variant); any other implementation is the peer of the case. Of
 // repeated runs the median is used. Our benchmark may carry the counter
 // "target", the largest acceptable ratio. Memory benchmarks carry the
-// counters "peak_bytes" and "raw_bytes" instead of a peer.
+// counters "peak_bytes" (resident), "heap_bytes" and "raw_bytes" instead of
+// a peer.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -156,7 +158,7 @@ class TParser {
 
 struct TResult {
   double Ns = 0;  // CPU time of one iteration
-  std::optional<double> Target, Peak, Raw;
+  std::optional<double> Target, Peak, Heap, Raw;
 };
 
 struct TCase {
@@ -208,6 +210,7 @@ void Collect(const TJson& doc, std::vector<TCase>& cases) {
     r.Ns = ToNs(b.Value("cpu_time").value_or(NAN), b.Text("time_unit"));
     r.Target = b.Value("target");
     r.Peak = b.Value("peak_bytes");
+    r.Heap = b.Value("heap_bytes");
     r.Raw = b.Value("raw_bytes");
     const std::string caseName = name.substr(0, slash);
     auto it = cases.begin();
@@ -238,7 +241,7 @@ std::string Duration(double ns) {
   return buf;
 }
 
-std::string Bytes(double b) { return Fmt("%.1f MB", b / 1e6); }
+std::string Bytes(double b) { return Fmt("%.2f MB", b / 1e6); }
 
 bool IsOurs(const std::string& impl) { return impl == "nuv" || impl.rfind("nuv ", 0) == 0; }
 
@@ -280,19 +283,22 @@ void PrintTimes(const std::vector<TCase>& cases) {
   }
 }
 
+// The ratio takes the larger of the resident and the heap peak.
 void PrintMemory(const std::vector<TCase>& cases) {
   bool header = false;
   for (const TCase& c : cases)
     for (const auto& [impl, r] : c.Impls) {
       if (!r.Raw || !r.Peak) continue;
       if (!header) {
-        std::cout << "\n| Memory | Peak | Raw data | Ratio | Target |\n"
-                     "|---|---:|---:|---:|---|\n";
+        std::cout << "\n| Memory | Peak resident | Peak heap | Raw data | Ratio | Target |\n"
+                     "|---|---:|---:|---:|---:|---|\n";
         header = true;
       }
-      const double ratio = *r.Peak / *r.Raw;
-      std::cout << "| " << c.Name << " | " << Bytes(*r.Peak) << " | " << Bytes(*r.Raw) << " | "
-                << Fmt("%.3f", ratio) << " | " << Verdict(ratio, r.Target) << " |\n";
+      const double heap = r.Heap.value_or(0);
+      const double ratio = std::max(*r.Peak, heap) / *r.Raw;
+      std::cout << "| " << c.Name << " | " << Bytes(*r.Peak) << " | " << (r.Heap ? Bytes(heap) : "–")
+                << " | " << Bytes(*r.Raw) << " | " << Fmt("%.3f", ratio) << " | " << Verdict(ratio, r.Target)
+                << " |\n";
     }
 }
 
