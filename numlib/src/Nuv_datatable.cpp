@@ -93,9 +93,12 @@ void TDataTable::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TDataTable::Reshape(int32_t cols, int32_t rows, bool matrix) {
+  const std::size_t cells = static_cast<std::size_t>(cols) * static_cast<std::size_t>(rows);
+  // Beyond what a vector of doubles can address no allocation is tried.
+  if (cells > std::vector<double>().max_size()) Raise("not enough memory on heap");
   std::vector<uint8_t> states;
   try {
-    states.assign(static_cast<std::size_t>(cols) * static_cast<std::size_t>(rows), 0);
+    states.assign(cells, 0);
     col_names_.reserve(cols);
     col_attribs_.reserve(cols);
     col_info_.reserve(cols);
