@@ -285,24 +285,23 @@ double TDataTable::PercentileOf(double p, const TRange& r, uint8_t mask, bool ma
 // ---------------------------------------------------------------------------
 // Covariance and correlation
 
-bool TDataTable::CovarDense(const TRange& r) const {
-  for (int32_t c = r.LoCol; c <= r.HiCol; ++c) {
-    if (!IsNumColumn(c)) return false;
-    const uint8_t* s = StatesOf(c);
-    uint8_t any = 0;
-    for (int32_t row = r.LoRow - 1; row < r.HiRow; ++row) any |= s[row];
-    if (any & (cellNotANumber | cellEmpty)) return false;
-  }
-  return true;
+bool TDataTable::ColumnIsDense(int32_t col, int32_t loRow, int32_t hiRow) const {
+  if (!IsNumColumn(col)) return false;
+  const uint8_t* s = StatesOf(col);
+  uint8_t any = 0;
+  for (int32_t row = loRow - 1; row < hiRow; ++row) any |= s[row];
+  return !(any & (cellNotANumber | cellEmpty));
 }
 
 // Sums of products of the shifted columns, Σ (xi - shift i)(xj - shift j)
-// over the rows of the range, into gram (m × m), and the sums of the
-// shifted values into sums. The rows pass in blocks that stay in cache,
-// each block shifted once and multiplied by the matrix kernel.
+// over the rows of the range, into the lower triangle of gram (m × m,
+// column-major), and the sums of the shifted values into sums. The rows
+// pass in blocks that stay in cache, each block shifted once and
+// multiplied by the matrix kernel panel by panel of result columns, from
+// the diagonal down.
 void TDataTable::GramOfColumns(const TRange& r, const std::vector<double>& shift,
                                std::vector<double>& gram, std::vector<double>& sums) const {
-  constexpr int64_t kBlockRows = 512;
+  constexpr int64_t kBlockRows = 512, kPanel = 12;
   const int64_t m = r.HiCol - r.LoCol + 1;
   std::vector<double> block(static_cast<std::size_t>(kBlockRows * m));
   gram.assign(static_cast<std::size_t>(m * m), 0.0);
@@ -320,7 +319,11 @@ void TDataTable::GramOfColumns(const TRange& r, const std::vector<double>& shift
       }
       sums[j] += sum;
     }
-    matrix::GemmAcc(m, m, kb, block.data(), kb, 1, block.data(), 1, kb, gram.data(), m, false);
+    for (int64_t j0 = 0; j0 < m; j0 += kPanel) {
+      const double* panel = block.data() + j0 * kb;
+      matrix::GemmAcc(m - j0, std::min(kPanel, m - j0), kb, panel, kb, 1, panel, 1, kb,
+                      gram.data() + j0 * m + j0, m, false);
+    }
   }
 }
 
@@ -331,21 +334,28 @@ bool TDataTable::CalcCovar(TMatrix& CovarMat, int32_t LowCol, int32_t HighCol, i
   if (Mode < 0 || Mode > 4 || CovarMat.NrOfColumns() < m || CovarMat.NrOfRows() < m) return false;
   AbortMathProc = false;
 
+  const int64_t rows = int64_t{r.HiRow} - r.LoRow + 1;
   std::vector<double> means(m, 0.0), result;
   try {
     result.assign(static_cast<std::size_t>(m) * m, 0.0);
-    if (Mode >= 1 && Mode <= 3)
-      for (int32_t j = 0; j < m; ++j) {
-        double variance = 0;
-        MeanVarOfNumCells(r.LoCol + j, r.LoRow, r.LoCol + j, r.HiRow, means[j], variance);
-      }
     // Without missing cells the pair sums come from one product of the
     // centred columns; the differences of mode 4 are summed directly, as
     // their squares would cancel in a product.
+    bool dense = Mode != 4;
+    for (int32_t j = 0; j < m; ++j) {
+      const int32_t col = r.LoCol + j;
+      const bool full = ColumnIsDense(col, r.LoRow, r.HiRow);
+      dense = dense && full;
+      if (Mode < 1 || Mode > 3) continue;
+      double variance = 0;
+      if (full)
+        means[j] = static_cast<double>(
+            stats::Sum(stats::Contiguous(data_->Column(col) + r.LoRow - 1, rows)) / rows);
+      else
+        MeanVarOfNumCells(col, r.LoRow, col, r.HiRow, means[j], variance);
+    }
     std::vector<double> gram, sums;
-    const bool dense = Mode != 4 && CovarDense(r);
     if (dense) GramOfColumns(r, means, gram, sums);
-    const int64_t rows = int64_t{r.HiRow} - r.LoRow + 1;
 
     for (int32_t i = 0; i < m; ++i) {
       if (AbortMathProc) return false;
@@ -353,7 +363,7 @@ bool TDataTable::CalcCovar(TMatrix& CovarMat, int32_t LowCol, int32_t HighCol, i
         const int32_t ci = r.LoCol + i, cj = r.LoCol + j;
         TPairSums s;
         if (dense)
-          s = {rows, gram[j * m + i], sums[i], sums[j], gram[i * m + i], gram[j * m + j]};
+          s = {rows, gram[i * m + j], sums[i], sums[j], gram[i * m + i], gram[j * m + j]};
         else if (IsNumColumn(ci) && IsNumColumn(cj))
           s = PairSums(data_->Column(ci), data_->Column(cj), StatesOf(ci), StatesOf(cj),
                        r.LoRow - 1, r.HiRow, Mode, means[i], means[j]);

@@ -517,7 +517,8 @@ class TDataTable : public TComponent {
   double SumOfMarked(const TRange& r, uint8_t mask, bool marked, int64_t& count) const;
   double PercentileOf(double p, const TRange& r, uint8_t mask, bool marked,
                       int64_t& count) const;
-  bool CovarDense(const TRange& r) const;
+  // A stInterval/stRatio column whose rows loRow..hiRow all hold numbers.
+  bool ColumnIsDense(int32_t col, int32_t loRow, int32_t hiRow) const;
   void GramOfColumns(const TRange& r, const std::vector<double>& shift, std::vector<double>& gram,
                      std::vector<double>& sums) const;
   void TransformColumns(bool standardize, TVector* means, TVector* stddevs);
