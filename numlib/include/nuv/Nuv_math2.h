@@ -13,3 +13,5 @@ class ENUVMath2Error : public ENUVError {
 };
 
 }  // namespace nuv
+
+#include "nuv/Nuv_math2_curvefit.h"
