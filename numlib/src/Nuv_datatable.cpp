@@ -60,7 +60,9 @@ void TDataTable::Raise(std::string_view text) const {
 void TDataTable::Link(TMatrix& m) {
   m.OnChange = [this](TObject* sender) { DataHasChanged(sender); };
   m.OnSortExchange = [this](TObject* sender, uint8_t what, int32_t i1, int32_t i2, int32_t first,
-                            int32_t last) { ExchangeDuringSort(sender, what, i1, i2, first, last); };
+                            int32_t last) {
+    ExchangeDuringSort(sender, what, i1, i2, first, last);
+  };
   if (&m != owned_.get()) FreeNotification(&m);
 }
 

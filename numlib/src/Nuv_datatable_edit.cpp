@@ -406,14 +406,14 @@ void TDataTable::SortColNames(bool Ascending, int32_t LowCol, int32_t LowRow, in
   SortColNames(Ascending, false, LowCol, LowRow, HighCol, HighRow);
 }
 
-void TDataTable::SortRowAttributes(bool Ascending, int32_t LowCol, int32_t LowRow,
-                                   int32_t HighCol, int32_t HighRow) {
+void TDataTable::SortRowAttributes(bool Ascending, int32_t LowCol, int32_t LowRow, int32_t HighCol,
+                                   int32_t HighRow) {
   const TRange r = ValidRange(LowCol, LowRow, HighCol, HighRow);
   SortLines(false, Ascending, r, LineKeys(false, true, false, r));
 }
 
-void TDataTable::SortColAttributes(bool Ascending, int32_t LowCol, int32_t LowRow,
-                                   int32_t HighCol, int32_t HighRow) {
+void TDataTable::SortColAttributes(bool Ascending, int32_t LowCol, int32_t LowRow, int32_t HighCol,
+                                   int32_t HighRow) {
   const TRange r = ValidRange(LowCol, LowRow, HighCol, HighRow);
   SortLines(true, Ascending, r, LineKeys(true, true, false, r));
 }

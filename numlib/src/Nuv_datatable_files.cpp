@@ -6,8 +6,8 @@
 
 #include "Nuv_datatable_parts.h"
 #include "nuv/Nuv_datatable.h"
-#include "nuv/Nuv_stringl.h"
 #include "nuv/Nuv_streams.h"
+#include "nuv/Nuv_stringl.h"
 #include "nuv/platform/Clipbrd.h"
 #include "nuv/platform/CodePage.h"
 #include "nuv/platform/TextFile.h"
@@ -143,8 +143,9 @@ void TDataTable::ExportAsASC(const std::string& FileName, int32_t Precision) con
 }
 
 void TDataTable::ExportAsASC(TStream& Stream, int32_t Precision) const {
-  WriteASC([&](std::string_view s) { Stream.WriteBuffer(s.data(), static_cast<int64_t>(s.size())); },
-           Precision);
+  WriteASC(
+      [&](std::string_view s) { Stream.WriteBuffer(s.data(), static_cast<int64_t>(s.size())); },
+      Precision);
 }
 
 int32_t TDataTable::ReadASC(TStream& stream, int32_t destCol, int32_t destRow, bool grow,
@@ -228,7 +229,8 @@ void TDataTable::Take(const TAscTable& t, int32_t destCol, int32_t destRow, bool
       for (int32_t r = 1; r <= nrows_; ++r) ResetRow(r, true);
       comment_ = RemoveControlChars(t.Comment);
     } else if (grow && (lastCol > ncols_ || lastRow > nrows_)) {
-      const int64_t cols = std::max<int64_t>(ncols_, lastCol), rows = std::max<int64_t>(nrows_, lastRow);
+      const int64_t cols = std::max<int64_t>(ncols_, lastCol),
+                    rows = std::max<int64_t>(nrows_, lastRow);
       if (cols > std::numeric_limits<int32_t>::max() || rows > std::numeric_limits<int32_t>::max())
         Raise("not enough memory on heap");
       Reshape(static_cast<int32_t>(cols), static_cast<int32_t>(rows), true);
@@ -257,8 +259,9 @@ void TDataTable::Take(const TAscTable& t, int32_t destCol, int32_t destRow, bool
 namespace {
 
 std::string CsvField(std::string_view s, char delimiter) {
-  const bool quote = s.find_first_of(std::string{delimiter, '"', '\r', '\n'}) != std::string_view::npos ||
-                     (!s.empty() && (s.front() == ' ' || s.back() == ' '));
+  const bool quote =
+      s.find_first_of(std::string{delimiter, '"', '\r', '\n'}) != std::string_view::npos ||
+      (!s.empty() && (s.front() == ' ' || s.back() == ' '));
   return quote ? Quoted(s) : std::string(s);
 }
 

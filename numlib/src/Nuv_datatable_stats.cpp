@@ -45,7 +45,8 @@ struct TPairSums {
 };
 
 double CovarEntry(int32_t mode, const TPairSums& s) {
-  if (mode == 0 || mode == 1 || mode == 4) return s.N < 2 ? 0.0 : static_cast<double>(s.Sxy / (s.N - 1));
+  if (mode == 0 || mode == 1 || mode == 4)
+    return s.N < 2 ? 0.0 : static_cast<double>(s.Sxy / (s.N - 1));
   if (s.N <= 2) return 0;
   const long double ssx = s.Sxx - s.Sx * s.Sx / s.N, ssy = s.Syy - s.Sy * s.Sy / s.N;
   if (!(ssx > 0) || !(ssy > 0)) return 0;
@@ -153,8 +154,8 @@ int64_t TDataTable::CountImputedCells(int32_t LowCol, int32_t LowRow, int32_t Hi
 // ---------------------------------------------------------------------------
 // Sums, extremes, moments
 
-double TDataTable::SumOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol,
-                                 int32_t HighRow, int64_t& Count) const {
+double TDataTable::SumOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                                 int64_t& Count) const {
   return SumOfMarked(ValidRange(LowCol, LowRow, HighCol, HighRow), 0, false, Count);
 }
 
@@ -230,8 +231,7 @@ double TDataTable::HarmonicMeanOfNumCells(int32_t LowCol, int32_t LowRow, int32_
       CollectNum(ValidRange(LowCol, LowRow, HighCol, HighRow), 0, false);
   double result = 0;
   if (!stats::HarmonicMean(Block(values), result))
-    RaiseComponentError<ENUVMatrixError>(*this,
-                                         "negative or zero argument passed to HarmonicMean");
+    RaiseComponentError<ENUVMatrixError>(*this, "negative or zero argument passed to HarmonicMean");
   Count = static_cast<int64_t>(values.size());
   return result;
 }
@@ -265,8 +265,7 @@ double TDataTable::PercentileOfNumCells(double Percentile, int32_t LowCol, int32
 double TDataTable::PercentileOfMarkedCells(double Percentile, int32_t LowCol, int32_t LowRow,
                                            int32_t HighCol, int32_t HighRow, uint8_t Mask,
                                            int64_t& Count) const {
-  return PercentileOf(Percentile, ValidRange(LowCol, LowRow, HighCol, HighRow), Mask, true,
-                      Count);
+  return PercentileOf(Percentile, ValidRange(LowCol, LowRow, HighCol, HighRow), Mask, true, Count);
 }
 
 double TDataTable::PercentileOf(double p, const TRange& r, uint8_t mask, bool marked,
@@ -502,7 +501,9 @@ namespace {
 class TCrc8 {
  public:
   TCrc8() { regs_.fill(0xFFFFFFFFu); }
-  void Feed(int64_t position, uint8_t b) { regs_[position % 8] = CalcNextCRC32(b, regs_[position % 8]); }
+  void Feed(int64_t position, uint8_t b) {
+    regs_[position % 8] = CalcNextCRC32(b, regs_[position % 8]);
+  }
   // Character j (from 1) of the text goes to register j mod 8.
   void FeedText(std::string_view text) {
     for (std::size_t j = 0; j < text.size(); ++j)

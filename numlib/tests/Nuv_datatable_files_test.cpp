@@ -151,9 +151,10 @@ TEST(TDataTableFiles, ReadFromAscIntoAPlace) {
     std::vector<std::string> picture;
   };
   const TCase cases[] = {
-      {2, 2, false,
-       {"C-1/0/Interval p/0/Interval", "R-1/0: 0/0 0/0", "u/0: 0/0 1/0"}},
-      {2, 2, true,
+      {2, 2, false, {"C-1/0/Interval p/0/Interval", "R-1/0: 0/0 0/0", "u/0: 0/0 1/0"}},
+      {2,
+       2,
+       true,
        {"C-1/0/Interval p/0/Interval q/0/Interval", "R-1/0: 0/0 0/0 0/0", "u/0: 0/0 1/0 2/0",
         "v/0: 0/0 3/0 4/0"}},
       {-4, 0, false, {"p/0/Interval q/0/Interval", "u/0: 1/0 2/0", "v/0: 3/0 4/0"}},
@@ -216,14 +217,28 @@ TEST(TDataTableFiles, CsvImport) {
   };
   const TCase cases[] = {
       {"names, quoted fields, empty cells",
-       "id,\"len, mm\",w\nA,1.5,\n\"B \"\"2\"\"\",,4\n", csvComma, true, true,
+       "id,\"len, mm\",w\nA,1.5,\n\"B \"\"2\"\"\",,4\n",
+       csvComma,
+       true,
+       true,
        {"len, mm/0/Interval w/0/Interval", "A/0: 1.5/0 0/2", "B \"2\"/0: 0/2 4/0"}},
-      {"guessed semicolons with decimal commas", "1,5;2\r\n\r\n3;4,25\r\n", csvUnknown, false,
-       false, {"C-1/0/Interval C-2/0/Interval", "R-1/0: 1.5/0 2/0", "R-2/0: 3/0 4.25/0"}},
-      {"ragged rows and missing names", "a\n1\t2\t3\n4\n", csvTab, true, false,
-       {"a/0/Interval C-2/0/Interval C-3/0/Interval", "R-1/0: 1/0 2/0 3/0",
-        "R-2/0: 4/0 0/2 0/2"}},
-      {"line break inside quotes", "\"two\nlines\";7\n", csvSemicolon, false, true,
+      {"guessed semicolons with decimal commas",
+       "1,5;2\r\n\r\n3;4,25\r\n",
+       csvUnknown,
+       false,
+       false,
+       {"C-1/0/Interval C-2/0/Interval", "R-1/0: 1.5/0 2/0", "R-2/0: 3/0 4.25/0"}},
+      {"ragged rows and missing names",
+       "a\n1\t2\t3\n4\n",
+       csvTab,
+       true,
+       false,
+       {"a/0/Interval C-2/0/Interval C-3/0/Interval", "R-1/0: 1/0 2/0 3/0", "R-2/0: 4/0 0/2 0/2"}},
+      {"line break inside quotes",
+       "\"two\nlines\";7\n",
+       csvSemicolon,
+       false,
+       true,
        {"C-1/0/Interval", "two\nlines/0: 7/0"}},
   };
   for (const TCase& c : cases) {
@@ -237,7 +252,9 @@ TEST(TDataTableFiles, CsvImport) {
     const char* text;
     int32_t code;
   };
-  const TBad bad[] = {{"", csvNoData}, {"a,b\n", csvNoData}, {"1,x\n", csvBadNumber},
+  const TBad bad[] = {{"", csvNoData},
+                      {"a,b\n", csvNoData},
+                      {"1,x\n", csvBadNumber},
                       {"1,2\n3,1.2.3\n", csvBadNumber}};
   for (const TBad& b : bad) {
     WriteFile(name, b.text);

@@ -225,13 +225,17 @@ TEST(TDataTableCovar, HandComputedWithMissingCells) {
   TMissing d;
   // Means over each column's numbers: 3, 23/4, 13/4. Shared rows: 1-2
   // rows 1 2 4 5, 1-3 rows 1 2 3 5, 2-3 rows 1 2 5.
-  const double r12 = 18 / std::sqrt(10 * 32.75), r13 = -7.75 / 8.75, r23 = -14 / std::sqrt(26.0 * 8);
+  const double r12 = 18 / std::sqrt(10 * 32.75), r13 = -7.75 / 8.75,
+               r23 = -14 / std::sqrt(26.0 * 8);
   struct TCase {
     int32_t mode;
     std::vector<std::vector<double>> want;
   };
   const TCase cases[] = {
-      {0, {{55.0 / 4, 87.0 / 3, 28.0 / 3}, {87.0 / 3, 165.0 / 3, 31.0 / 2}, {28.0 / 3, 31.0 / 2, 51.0 / 3}}},
+      {0,
+       {{55.0 / 4, 87.0 / 3, 28.0 / 3},
+        {87.0 / 3, 165.0 / 3, 31.0 / 2},
+        {28.0 / 3, 31.0 / 2, 51.0 / 3}}},
       {1, {{2.5, 6, -7.75 / 3}, {6, 32.75 / 3, -13.4375 / 2}, {-7.75 / 3, -13.4375 / 2, 8.75 / 3}}},
       {2, {{1, r12, r13}, {r12, 1, r23}, {r13, r23, 1}}},
       {3, {{1, r12 * r12, r13 * r13}, {r12 * r12, 1, r23 * r23}, {r13 * r13, r23 * r23, 1}}},
@@ -253,7 +257,8 @@ TEST(TDataTableCovar, WithoutMissingCells) {
   cov.Resize(4, 5);
   cov.Fill(-1);
   EXPECT_TRUE(t.CalcCovar(cov, 0, 0, 0, 0, 1));
-  ExpectMatrixNear(cov, {{5.0 / 3, 11.5 / 3, 0}, {11.5 / 3, 26.75 / 3, 0}, {0, 0, 0}}, "covariance");
+  ExpectMatrixNear(cov, {{5.0 / 3, 11.5 / 3, 0}, {11.5 / 3, 26.75 / 3, 0}, {0, 0, 0}},
+                   "covariance");
   EXPECT_EQ(cov.GetVal(4, 1), -1) << "outside the result";
   EXPECT_TRUE(t.CalcCovar(cov, 0, 0, 0, 0, 2));
   ExpectMatrixNear(cov, {{1, r, 0}, {r, 1, 0}, {0, 0, 1}}, "correlation, constant column");
@@ -310,7 +315,11 @@ TEST(TDataTableCovar, DegenerateInput) {
   const TCase cases[] = {
       {"one shared row", {{1, kNaN, 3}, {kNaN, 5, 6}}, stInterval, 1, {{2, 0}, {0, 0.5}}},
       {"one shared row, products", {{1, kNaN, 3}, {kNaN, 5, 6}}, stInterval, 0, {{10, 0}, {0, 61}}},
-      {"one shared row, correlation", {{1, kNaN, 3}, {kNaN, 5, 6}}, stInterval, 2, {{1, 0}, {0, 1}}},
+      {"one shared row, correlation",
+       {{1, kNaN, 3}, {kNaN, 5, 6}},
+       stInterval,
+       2,
+       {{1, 0}, {0, 1}}},
       {"no shared row", {{1, kNaN}, {kNaN, 5}}, stInterval, 4, {{0, 0}, {0, 0}}},
       {"nominal column", {{1, 2, 4}, {1, 2, 3}}, stNominal, 1, {{7.0 / 3, 0}, {0, 0}}},
       {"nominal column, correlation", {{1, 2, 4}, {1, 2, 3}}, stNominal, 3, {{1, 0}, {0, 1}}},

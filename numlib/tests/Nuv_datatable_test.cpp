@@ -62,9 +62,8 @@ TEST(TDataTable, AdoptedMatrixStaysTheCallers) {
     t.SetMScaleType(1, stNominal);
     t.AssignAnotherDataMatrix(m.m);
     EXPECT_FALSE(t.OwnsDataMatrix());
-    EXPECT_EQ(Picture(t),
-              (std::vector<std::string>{"kept/0/Interval C-2/0/Interval C-3/0/Interval",
-                                        "R-1/0: 1/0 2/0 3/0", "R-2/0: 4/0 5/0 6/0"}));
+    EXPECT_EQ(Picture(t), (std::vector<std::string>{"kept/0/Interval C-2/0/Interval C-3/0/Interval",
+                                                    "R-1/0: 1/0 2/0 3/0", "R-2/0: 4/0 5/0 6/0"}));
     TEventLog log(t);
     m.m.SetVal(2, 2, 50);
     EXPECT_EQ(log.Take(), "Change") << "matrix changes reach the table";
@@ -185,8 +184,8 @@ TEST(TDataTable, EventsFireOnceEach) {
       {"SetAllCellStates", [](TDataTable& t) { t.SetAllCellStates(64); }, "CellState"},
       {"FillMarkedCells none", [](TDataTable& t) { t.FillMarkedCells(1, 128); }, ""},
       {"FillMarkedCells", [](TDataTable& t) { t.FillMarkedCells(1, 4); }, "Change"},
-      {"StandardizeNumCellColumns", [](TDataTable& t) { t.StandardizeNumCellColumns(nullptr, nullptr); },
-       "Change"},
+      {"StandardizeNumCellColumns",
+       [](TDataTable& t) { t.StandardizeNumCellColumns(nullptr, nullptr); }, "Change"},
       {"SortRows moving names", [](TDataTable& t) { t.SortRows(1, false, 0, 0, 0, 0, true); },
        "Change CellState Names Attrib"},
       {"SortColNames", [](TDataTable& t) { t.SortColNames(false, 0, 0, 0, 0); },
@@ -210,8 +209,8 @@ TEST(TDataTable, SortExchangesAreReported) {
   t.OnSortExchange = [&](TObject* sender, uint8_t what, int32_t i, int32_t j, int32_t first,
                          int32_t last) {
     seen.push_back(std::string(sender == &t ? "table " : "matrix ") + std::to_string(what) + " " +
-                   std::to_string(i) + "-" + std::to_string(j) + " " + std::to_string(first) + ".." +
-                   std::to_string(last));
+                   std::to_string(i) + "-" + std::to_string(j) + " " + std::to_string(first) +
+                   ".." + std::to_string(last));
   };
   t.SortRows(1, true, 0, 0, 0, 0, false);
   EXPECT_EQ(seen, (std::vector<std::string>{"matrix 2 1-3 1..2"}));
@@ -233,10 +232,14 @@ TEST(TDataTable, ElementsByScaleType) {
     const char* nominal;
   };
   const TCase cases[] = {
-      {stInterval, 2.6, 2.6, ""},   {stRatio, 2.5, 2.5, ""},
-      {stUnknown, 2.5, 2.5, ""},    {stNominal, 2.6, 3, "b"},
-      {stOrdinal, 1.4, 1, "a-long-ide"}, {stNominal, 2.5, 2, ""},
-      {stOrdinal, 0.5, 0, "0"},     {stNominal, -7, -7, "-7"},
+      {stInterval, 2.6, 2.6, ""},
+      {stRatio, 2.5, 2.5, ""},
+      {stUnknown, 2.5, 2.5, ""},
+      {stNominal, 2.6, 3, "b"},
+      {stOrdinal, 1.4, 1, "a-long-ide"},
+      {stNominal, 2.5, 2, ""},
+      {stOrdinal, 0.5, 0, "0"},
+      {stNominal, -7, -7, "-7"},
       {stNominal, 1e12, 1e12, "1000000000"},
   };
   for (const TCase& c : cases) {
@@ -299,9 +302,9 @@ TEST(TDataTable, CellStateBits) {
     uint8_t state;
     bool number, empty, imputed;
   };
-  const TCase cases[] = {{0, true, false, false},   {1, false, false, false},
-                         {2, false, true, false},   {32, true, false, true},
-                         {252, true, false, true},  {35, false, true, true}};
+  const TCase cases[] = {{0, true, false, false},  {1, false, false, false},
+                         {2, false, true, false},  {32, true, false, true},
+                         {252, true, false, true}, {35, false, true, true}};
   TDataTable t(nullptr);
   for (const TCase& c : cases) {
     t.SetCellState(1, 1, c.state);
@@ -344,7 +347,9 @@ TEST(TDataTable, NamesAreCutAndFound) {
   t.Resize(3, 2);
   t.SetColName(3, std::string(60, 'n'));
   EXPECT_EQ(t.GetColName(3).Length(), 50u);
-  t.SetColName(1, "Gr\xFC\xDF" "e");  // Windows-1252 "Grüße"
+  t.SetColName(1,
+               "Gr\xFC\xDF"
+               "e");  // Windows-1252 "Grüße"
   struct TCase {
     std::string name;
     int32_t col;
@@ -352,7 +357,9 @@ TEST(TDataTable, NamesAreCutAndFound) {
   const TCase cases[] = {{" c-2  ", 2},
                          {"C-2", 2},
                          {"c-3", 0},
-                         {"GR\xDC\xDF" "E", 1},
+                         {"GR\xDC\xDF"
+                          "E",
+                          1},
                          {"", 0},
                          {std::string(50, 'N') + "tail", 3}};
   for (const TCase& c : cases) EXPECT_EQ(t.FindColIndex(c.name), c.col) << "'" << c.name << "'";
@@ -430,26 +437,34 @@ TEST(TDataTable, StructureEditsKeepCellsAligned) {
     std::vector<std::string> picture;
   };
   const TCase cases[] = {
-      {"InsertRow(2)", [](TDataTable& t) { t.InsertRow(2); },
-       {"C-1/1/Interval C-2/2/Nominal", "R-1/101: 11/8 21/12", "/0: 0/0 0/0", "R-2/102: 12/12 22/16",
-        "R-3/103: 13/16 23/20"}},
-      {"InsertRow(4) appends", [](TDataTable& t) { t.InsertRow(4); },
+      {"InsertRow(2)",
+       [](TDataTable& t) { t.InsertRow(2); },
+       {"C-1/1/Interval C-2/2/Nominal", "R-1/101: 11/8 21/12", "/0: 0/0 0/0",
+        "R-2/102: 12/12 22/16", "R-3/103: 13/16 23/20"}},
+      {"InsertRow(4) appends",
+       [](TDataTable& t) { t.InsertRow(4); },
        {"C-1/1/Interval C-2/2/Nominal", "R-1/101: 11/8 21/12", "R-2/102: 12/12 22/16",
         "R-3/103: 13/16 23/20", "/0: 0/0 0/0"}},
-      {"RemoveRow(1)", [](TDataTable& t) { t.RemoveRow(1); },
+      {"RemoveRow(1)",
+       [](TDataTable& t) { t.RemoveRow(1); },
        {"C-1/1/Interval C-2/2/Nominal", "R-2/102: 12/12 22/16", "R-3/103: 13/16 23/20"}},
-      {"InsertColumn(1)", [](TDataTable& t) { t.InsertColumn(1); },
+      {"InsertColumn(1)",
+       [](TDataTable& t) { t.InsertColumn(1); },
        {"/0/Interval C-1/1/Interval C-2/2/Nominal", "R-1/101: 0/0 11/8 21/12",
         "R-2/102: 0/0 12/12 22/16", "R-3/103: 0/0 13/16 23/20"}},
-      {"RemoveColumn(1)", [](TDataTable& t) { t.RemoveColumn(1); },
+      {"RemoveColumn(1)",
+       [](TDataTable& t) { t.RemoveColumn(1); },
        {"C-2/2/Nominal", "R-1/101: 21/12", "R-2/102: 22/16", "R-3/103: 23/20"}},
-      {"ExchangeRows(1, 3)", [](TDataTable& t) { t.ExchangeRows(1, 3); },
+      {"ExchangeRows(1, 3)",
+       [](TDataTable& t) { t.ExchangeRows(1, 3); },
        {"C-1/1/Interval C-2/2/Nominal", "R-3/103: 13/16 23/20", "R-2/102: 12/12 22/16",
         "R-1/101: 11/8 21/12"}},
-      {"MirrorColumns", [](TDataTable& t) { t.MirrorColumns(); },
+      {"MirrorColumns",
+       [](TDataTable& t) { t.MirrorColumns(); },
        {"C-2/2/Nominal C-1/1/Interval", "R-1/101: 21/12 11/8", "R-2/102: 22/16 12/12",
         "R-3/103: 23/20 13/16"}},
-      {"MirrorRows", [](TDataTable& t) { t.MirrorRows(); },
+      {"MirrorRows",
+       [](TDataTable& t) { t.MirrorRows(); },
        {"C-1/1/Interval C-2/2/Nominal", "R-3/103: 13/16 23/20", "R-2/102: 12/12 22/16",
         "R-1/101: 11/8 21/12"}},
   };
@@ -516,9 +531,9 @@ TEST(TDataTable, SerializeToLongFormat) {
   TDataTable plain(nullptr);
   FillTagged(plain, 2, 2);
   plain.Serialize(false);
-  EXPECT_EQ(Picture(plain), (std::vector<std::string>{"(data)/0/Interval", "R-1/101: 11/8",
-                                                      "R-2/102: 12/12", "R-1/101: 21/12",
-                                                      "R-2/102: 22/16"}));
+  EXPECT_EQ(Picture(plain),
+            (std::vector<std::string>{"(data)/0/Interval", "R-1/101: 11/8", "R-2/102: 12/12",
+                                      "R-1/101: 21/12", "R-2/102: 22/16"}));
 }
 
 TEST(TDataTable, SerializeRecodesNominalColumnsIntoOneTable) {
@@ -549,7 +564,8 @@ TEST(TDataTable, SerializeRecodesNominalColumnsIntoOneTable) {
   }
   const auto before = Picture(wide);
   ExpectThrowMessage<ENUVDataTableError>(
-      [&] { wide.Serialize(true); }, "Component \"W\": number of available nominal values exceeded");
+      [&] { wide.Serialize(true); },
+      "Component \"W\": number of available nominal values exceeded");
   EXPECT_EQ(Picture(wide), before);
 }
 
@@ -573,14 +589,12 @@ TEST(TDataTable, SortRowsMovesStatesAndOptionallyNames) {
     t.SetElem(2, 3, 10);
     // Key column 2, window columns 1..1: the key moves as well.
     t.SortRows(2, true, 1, 0, 1, 0, moveNames);
-    const std::vector<std::string> moved = {"C-1/1/Interval C-2/2/Interval C-3/3/Interval",
-                                            "R-3/103: 13/16 10/20 31/16",
-                                            "R-2/102: 12/12 22/16 32/20",
-                                            "R-1/101: 11/8 30/12 33/24"};
-    const std::vector<std::string> kept = {"C-1/1/Interval C-2/2/Interval C-3/3/Interval",
-                                           "R-1/101: 13/16 10/20 31/16",
-                                           "R-2/102: 12/12 22/16 32/20",
-                                           "R-3/103: 11/8 30/12 33/24"};
+    const std::vector<std::string> moved = {
+        "C-1/1/Interval C-2/2/Interval C-3/3/Interval", "R-3/103: 13/16 10/20 31/16",
+        "R-2/102: 12/12 22/16 32/20", "R-1/101: 11/8 30/12 33/24"};
+    const std::vector<std::string> kept = {
+        "C-1/1/Interval C-2/2/Interval C-3/3/Interval", "R-1/101: 13/16 10/20 31/16",
+        "R-2/102: 12/12 22/16 32/20", "R-3/103: 11/8 30/12 33/24"};
     EXPECT_EQ(Picture(t), moveNames ? moved : kept) << "moveNames " << moveNames;
   }
 }
@@ -591,9 +605,9 @@ TEST(TDataTable, SortColsMovesScaleTypesWithNames) {
   t.SetElem(1, 1, 99);
   t.SetMScaleType(1, stRatio);
   t.SortCols(1, false, 0, 0, 0, 0, true);
-  EXPECT_EQ(Picture(t), (std::vector<std::string>{"C-1/1/Ratio C-3/3/Interval C-2/2/Interval",
-                                                  "R-1/101: 99/8 31/16 21/12",
-                                                  "R-2/102: 12/12 32/20 22/16"}));
+  EXPECT_EQ(Picture(t),
+            (std::vector<std::string>{"C-1/1/Ratio C-3/3/Interval C-2/2/Interval",
+                                      "R-1/101: 99/8 31/16 21/12", "R-2/102: 12/12 32/20 22/16"}));
 }
 
 TEST(TDataTable, SortByNamesAndAttributes) {
@@ -603,23 +617,28 @@ TEST(TDataTable, SortByNamesAndAttributes) {
     std::vector<std::string> picture;
   };
   const TCase cases[] = {
-      {"rows by name", [](TDataTable& t) { t.SortRowNames(true, 0, 0, 0, 0); },
+      {"rows by name",
+       [](TDataTable& t) { t.SortRowNames(true, 0, 0, 0, 0); },
        {"C-1/1/Interval C-2/2/Interval", "B/102: 12/12 22/16", "a/101: 11/8 21/12",
         "c/103: 13/16 23/20"}},
-      {"rows by name, case ignored", [](TDataTable& t) { t.SortRowNames(true, true, 0, 0, 0, 0); },
+      {"rows by name, case ignored",
+       [](TDataTable& t) { t.SortRowNames(true, true, 0, 0, 0, 0); },
        {"C-1/1/Interval C-2/2/Interval", "a/101: 11/8 21/12", "B/102: 12/12 22/16",
         "c/103: 13/16 23/20"}},
       {"rows by name, values of column 2 only",
        [](TDataTable& t) { t.SortRowNames(true, 2, 0, 2, 0); },
        {"C-1/1/Interval C-2/2/Interval", "B/102: 11/8 22/16", "a/101: 12/12 21/12",
         "c/103: 13/16 23/20"}},
-      {"rows by attribute, descending", [](TDataTable& t) { t.SortRowAttributes(false, 0, 0, 0, 0); },
+      {"rows by attribute, descending",
+       [](TDataTable& t) { t.SortRowAttributes(false, 0, 0, 0, 0); },
        {"C-1/1/Interval C-2/2/Interval", "c/103: 13/16 23/20", "B/102: 12/12 22/16",
         "a/101: 11/8 21/12"}},
-      {"columns by attribute, rows 2..3", [](TDataTable& t) { t.SortColAttributes(false, 0, 2, 0, 3); },
+      {"columns by attribute, rows 2..3",
+       [](TDataTable& t) { t.SortColAttributes(false, 0, 2, 0, 3); },
        {"C-2/2/Interval C-1/1/Interval", "a/101: 11/8 21/12", "B/102: 22/16 12/12",
         "c/103: 23/20 13/16"}},
-      {"columns by name descending", [](TDataTable& t) { t.SortColNames(false, true, 0, 0, 0, 0); },
+      {"columns by name descending",
+       [](TDataTable& t) { t.SortColNames(false, true, 0, 0, 0, 0); },
        {"C-2/2/Interval C-1/1/Interval", "a/101: 21/12 11/8", "B/102: 22/16 12/12",
         "c/103: 23/20 13/16"}},
   };
@@ -665,8 +684,10 @@ TEST(TDataTable, AttributeLevelsAndMeasurementLevels) {
     int32_t lo, hi;
     TMScaleType highest, lowest;
   };
-  const TCase cases[] = {{0, 0, stRatio, stUnknown}, {1, 2, stInterval, stNominal},
-                         {3, 3, stRatio, stRatio},   {9, -9, stRatio, stUnknown},
+  const TCase cases[] = {{0, 0, stRatio, stUnknown},
+                         {1, 2, stInterval, stNominal},
+                         {3, 3, stRatio, stRatio},
+                         {9, -9, stRatio, stUnknown},
                          {2, 0, stInterval, stNominal}};
   for (const TCase& c : cases) {
     EXPECT_EQ(t.FindHighestMLevel(c.lo, c.hi), c.highest) << c.lo << ".." << c.hi;
@@ -684,8 +705,9 @@ TEST(TDataTable, FingerprintsFollowTheirParts) {
   EXPECT_EQ(t.CRCofNamesAndAttributes(), names) << "values take no part";
   EXPECT_EQ(t.CRCofCellStates(), states);
   const std::function<void(TDataTable&)> changes[] = {
-      [](TDataTable& x) { x.SetComment("c"); },      [](TDataTable& x) { x.SetColName(2, "n"); },
-      [](TDataTable& x) { x.SetRowAttrib(1, 0); },   [](TDataTable& x) { x.SetMScaleType(1, stRatio); },
+      [](TDataTable& x) { x.SetComment("c"); }, [](TDataTable& x) { x.SetColName(2, "n"); },
+      [](TDataTable& x) { x.SetRowAttrib(1, 0); },
+      [](TDataTable& x) { x.SetMScaleType(1, stRatio); },
       [](TDataTable& x) { x.SetElemNominal(2, 1, "i"); }};
   for (std::size_t k = 0; k < std::size(changes); ++k) {
     TDataTable u(nullptr);
@@ -709,13 +731,16 @@ TEST(TDataTable, DichotomousColumns) {
     bool result;
     double v1, v2;
   };
-  const TCase cases[] = {{{1, 0, 0, 1}, true, 1, 0},  {{2, 2, 5}, true, 2, 5},
-                         {{3, 3, 3}, false, 3, 0},    {{1, 2, 3}, false, 1, 2},
+  const TCase cases[] = {{{1, 0, 0, 1}, true, 1, 0},
+                         {{2, 2, 5}, true, 2, 5},
+                         {{3, 3, 3}, false, 3, 0},
+                         {{1, 2, 3}, false, 1, 2},
                          {{7}, false, 0, 0}};
   for (const TCase& c : cases) {
     TDataTable t(nullptr);
     t.Resize(1, static_cast<int32_t>(c.values.size()));
-    for (std::size_t i = 0; i < c.values.size(); ++i) t.SetElem(1, static_cast<int32_t>(i + 1), c.values[i]);
+    for (std::size_t i = 0; i < c.values.size(); ++i)
+      t.SetElem(1, static_cast<int32_t>(i + 1), c.values[i]);
     double v1 = 0, v2 = 0;
     EXPECT_EQ(t.CheckDichotomousColumn(1, v1, v2), c.result) << ::testing::PrintToString(c.values);
     if (c.result) {

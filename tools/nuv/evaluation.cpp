@@ -11,8 +11,8 @@
 
 #include "nuv/Nuv_datatable.h"
 #include "nuv/Nuv_math2.h"
-#include "nuv/Nuv_stringl.h"
 #include "nuv/Nuv_streams.h"
+#include "nuv/Nuv_stringl.h"
 #include "nuv/platform/CodePage.h"
 #include "nuv/platform/FileUtils.h"
 
@@ -25,6 +25,7 @@ namespace {
 // from the measurements of Edgar Anderson (1935); in the public domain.
 // Sepal length, sepal width, petal length and petal width of 150 flowers,
 // in tenths of a centimetre, 50 of each species in the order below.
+// clang-format off
 constexpr uint8_t kIris[150][4] = {
     // setosa, flowers 1 to 50
     {51, 35, 14,  2}, {49, 30, 14,  2}, {47, 32, 13,  2}, {46, 31, 15,  2}, {50, 36, 14,  2},
@@ -60,6 +61,7 @@ constexpr uint8_t kIris[150][4] = {
     {67, 31, 56, 24}, {69, 31, 51, 23}, {58, 27, 51, 19}, {68, 32, 59, 23}, {67, 33, 57, 25},
     {67, 30, 52, 23}, {63, 25, 50, 19}, {65, 30, 52, 20}, {62, 34, 54, 23}, {59, 30, 51, 18},
 };
+// clang-format on
 constexpr const char* kSpecies[] = {"setosa", "versicolor", "virginica"};
 constexpr const char* kColumns[] = {"sepal length", "sepal width", "petal length", "petal width",
                                     "species"};

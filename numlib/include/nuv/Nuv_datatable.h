@@ -65,9 +65,8 @@ inline constexpr uint8_t cellMark2 = 128;
 // Number of nominal identifiers a column can hold; slot k stands for code k.
 inline constexpr int32_t MaxNominalIDs = 25;
 
-using TDataTableResizeEvent = std::function<void(TObject* Sender, int32_t OldColumns,
-                                                 int32_t OldRows, int32_t NewColumns,
-                                                 int32_t NewRows)>;
+using TDataTableResizeEvent = std::function<void(
+    TObject* Sender, int32_t OldColumns, int32_t OldRows, int32_t NewColumns, int32_t NewRows)>;
 
 class TDataTable : public TComponent {
  public:
@@ -136,9 +135,9 @@ class TDataTable : public TComponent {
   double GetElem(int32_t Col, int32_t Row) const;
   // Stores the value unchanged (the state is not touched); fires OnChange.
   void SetElem(int32_t Col, int32_t Row, double Value);
-  // Of a nominal or ordinal column: the identifier of the cell's code k
-  // (1..25), or k as decimal text (at most 10 characters) when no slot
-  // stands for it. Empty for other columns.
+  // Of a nominal or ordinal column: the identifier in slot k for the
+  // cell's code k in 1..25, any other code as decimal text (at most 10
+  // characters). Empty for other columns.
   TNominalIDStr GetElemNominal(int32_t Col, int32_t Row) const;
   // The cell gets the code of Id (first 10 characters, case ignored),
   // which enters the column's first empty slot when it is new (firing
@@ -227,7 +226,7 @@ class TDataTable : public TComponent {
   // are recoded into one common identifier table; raises "number of
   // available nominal values exceeded" when they need more than 25 slots,
   // and "too many cells for the long format" beyond 2^31 - 1 rows (the
-  // table unchanged in both cases). Fires OnChange once.
+  // table unchanged in both cases). Fires the events of a structure edit.
   void Serialize(bool WithColumnInfo);
 
   // ---- cell-state bulk operations (each fires OnChangeCellState once)
@@ -259,8 +258,7 @@ class TDataTable : public TComponent {
   int64_t CountValidCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow) const;
   // Cells of any column with the empty (imputed) bit.
   int64_t CountEmptyCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow) const;
-  int64_t CountImputedCells(int32_t LowCol, int32_t LowRow, int32_t HighCol,
-                            int32_t HighRow) const;
+  int64_t CountImputedCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow) const;
   double SumOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
                        int64_t& Count) const;
   double SumOfMarkedCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
@@ -282,12 +280,12 @@ class TDataTable : public TComponent {
   // exp(mean of ln x) over the positive cells (Count); 0 when a cell is 0
   // or none is positive. A negative cell raises ENUVMatrixError "negative
   // argument passed to GeometricMean".
-  double GeometricMeanOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol,
-                                 int32_t HighRow, int64_t& Count) const;
+  double GeometricMeanOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                                 int64_t& Count) const;
   // n / sum(1/x); 0 without cells. A cell <= 0 raises ENUVMatrixError
   // "negative or zero argument passed to HarmonicMean".
-  double HarmonicMeanOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol,
-                                int32_t HighRow, int64_t& Count) const;
+  double HarmonicMeanOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                                int64_t& Count) const;
   // Quantiles at (n + 1)·q of the sorted cells, interpolated; positions
   // before the first (beyond the last) cell give the first (last). All 0
   // without cells. Always true.
@@ -296,9 +294,8 @@ class TDataTable : public TComponent {
   // Percentile in percent, clamped to [0, 100] (NaN as 0), by the same rule.
   double PercentileOfNumCells(double Percentile, int32_t LowCol, int32_t LowRow, int32_t HighCol,
                               int32_t HighRow, int64_t& Count) const;
-  double PercentileOfMarkedCells(double Percentile, int32_t LowCol, int32_t LowRow,
-                                 int32_t HighCol, int32_t HighRow, uint8_t Mask,
-                                 int64_t& Count) const;
+  double PercentileOfMarkedCells(double Percentile, int32_t LowCol, int32_t LowRow, int32_t HighCol,
+                                 int32_t HighRow, uint8_t Mask, int64_t& Count) const;
 
   // ---- analysis
   // The m × m matrix of the columns LowCol..HighCol over the rows
@@ -407,8 +404,8 @@ class TDataTable : public TComponent {
   // Reads an ASC table into this one with its first value at (DestCol,
   // DestRow); with Grow the table grows to take it all, otherwise what
   // falls outside is dropped. Names come along when the source has them,
-  // row attributes likewise. Fires OnChange, OnChangeNames and
-  // OnChangeAttrib (and OnResize when it grew).
+  // row attributes likewise. Fires OnResize when the table grew, then the
+  // five change events.
   int32_t ReadFromASC(const std::string& FileName, int32_t DestCol, int32_t DestRow, bool Grow);
   int32_t ReadFromASC(TStream& Stream, int32_t DestCol, int32_t DestRow, bool Grow);
   int32_t ReadFromASC(TClipboard& Clipboard, int32_t DestCol, int32_t DestRow, bool Grow);
@@ -515,8 +512,7 @@ class TDataTable : public TComponent {
   // NumCellValues, raising "not enough memory on heap" when it cannot.
   std::vector<double> CollectNum(const TRange& r, uint8_t mask, bool marked) const;
   double SumOfMarked(const TRange& r, uint8_t mask, bool marked, int64_t& count) const;
-  double PercentileOf(double p, const TRange& r, uint8_t mask, bool marked,
-                      int64_t& count) const;
+  double PercentileOf(double p, const TRange& r, uint8_t mask, bool marked, int64_t& count) const;
   // A stInterval/stRatio column whose rows loRow..hiRow all hold numbers.
   bool ColumnIsDense(int32_t col, int32_t loRow, int32_t hiRow) const;
   void GramOfColumns(const TRange& r, const std::vector<double>& shift, std::vector<double>& gram,
