@@ -389,14 +389,17 @@ class TDataTable : public TComponent {
   // "TRUE TRUE TRUE" (row attributes, column names, row names), each on a
   // line of its own with a remark after a tab; then the quoted column
   // names separated by tabs, and per row its attribute, quoted name and
-  // values (strff with Precision decimals, -1 for scientific text)
-  // separated by tabs. Lines end with CR LF. File errors raise EInOutError.
+  // values separated by tabs: strff with Precision decimals, or with a
+  // negative Precision the shortest text that reads back exactly; NAN and
+  // INF for values that are not finite. Lines end with CR LF. File errors
+  // raise EInOutError.
   void ExportAsASC(const std::string& FileName, int32_t Precision) const;
   void ExportAsASC(TStream& Stream, int32_t Precision) const;
   // Replaces the table by an ASC table (any flags; column names, row names
   // and row attributes the file lacks get their defaults, scale types
-  // become stInterval, states 0). Returns 0, a negative code of
-  // ReadHeaderOfASC, or asc… codes below; the table is unchanged unless
+  // become stInterval, states 0). The stream is read from its position.
+  // Returns 0, a negative code of ReadHeaderOfASC or one of the codes
+  // ascBadAttribute ... ascTooLarge below; the table is unchanged unless
   // the result is 0.
   int32_t ImportASC(const std::string& FileName);
   int32_t ImportASC(TStream& Stream);
@@ -415,7 +418,7 @@ class TDataTable : public TComponent {
   // are quoted with doubled quotes inside. ColNames writes a first line of
   // column names, RowNames a first field of row names, RowAttribs a field
   // of row attributes after it, and EmptyAsBlank writes cells that hold
-  // no number as empty fields.
+  // no number as empty fields. Values as ExportAsASC writes them.
   void ExportAsCSV(const std::string& FileName, int32_t Precision, TCSVDelimiters Delimiter,
                    bool ColNames, bool RowNames) const;
   void ExportAsCSV(const std::string& FileName, int32_t Precision, TCSVDelimiters Delimiter,
@@ -552,7 +555,7 @@ class TDataTable : public TComponent {
 inline constexpr int32_t ascBadAttribute = -5;  // a row attribute is not a number 0..255
 inline constexpr int32_t ascBadValue = -6;      // a value is missing or not a number
 inline constexpr int32_t ascUnknownFlag = -7;   // the fourth flag is set
-inline constexpr int32_t ascTooLarge = -8;      // the counts are negative or beyond memory
+inline constexpr int32_t ascTooLarge = -8;      // a count below 1, or beyond memory
 inline constexpr int32_t csvNoData = -1;
 inline constexpr int32_t csvBadNumber = -2;
 
