@@ -292,37 +292,95 @@ bool TDataTable::ColumnIsDense(int32_t col, int32_t loRow, int32_t hiRow) const 
   return !(any & (cellNotANumber | cellEmpty));
 }
 
-// Sums of products of the shifted columns, Σ (xi - shift i)(xj - shift j)
-// over the rows of the range, into the lower triangle of gram (m × m,
-// column-major), and the sums of the shifted values into sums. The rows
-// pass in blocks that stay in cache, each block shifted once and
-// multiplied by the matrix kernel panel by panel of result columns, from
-// the diagonal down.
-void TDataTable::GramOfColumns(const TRange& r, const std::vector<double>& shift,
-                               std::vector<double>& gram, std::vector<double>& sums) const {
-  constexpr int64_t kBlockRows = 512, kPanel = 12;
-  const int64_t m = r.HiCol - r.LoCol + 1;
-  std::vector<double> block(static_cast<std::size_t>(kBlockRows * m));
-  gram.assign(static_cast<std::size_t>(m * m), 0.0);
-  sums.assign(static_cast<std::size_t>(m), 0.0);
+// The pair sums of a column range as products of its columns: V holds the
+// shifted Num cells (0 elsewhere), M their presence (1 or 0), so that sums
+// over the rows two columns share become sums over all rows:
+//   G = VᵀV   Σ (xi - shift i)(xj - shift j)         lower triangle
+//   N = MᵀM   number of shared rows                   lower triangle
+//   S = VᵀM   S(i, j) = Σ over rows shared with j of (xi - shift i)
+//   Q = V²ᵀM  the same of the squares
+// Without missing cells M, N, S and Q are not needed: N is the row count,
+// S(i, j) the column sum Sums[i] and Q(i, j) = G(i, i). All m × m,
+// column-major.
+struct TDataTable::TGram {
+  bool Masked = false;
+  std::vector<double> G, N, S, Q, Sums;
+
+  TPairSums Pair(int64_t m, int64_t i, int64_t j, int64_t rows) const {
+    const auto lower = [m](int64_t a, int64_t b) { return std::min(a, b) * m + std::max(a, b); };
+    if (!Masked) return {rows, G[lower(i, j)], Sums[i], Sums[j], G[i * m + i], G[j * m + j]};
+    TPairSums p{static_cast<int64_t>(N[lower(i, j)]), G[lower(i, j)]};
+    if (!S.empty()) {
+      p.Sx = S[j * m + i];
+      p.Sy = S[i * m + j];
+      p.Sxx = Q[j * m + i];
+      p.Syy = Q[i * m + j];
+    }
+    return p;
+  }
+};
+
+namespace {
+
+// C += AᵀB of the m columns of kb values in a and b (adjacent, column by
+// column), for the whole m × m result or its lower triangle. The lower
+// triangle goes panel by panel of result columns, from the diagonal down.
+void ProductOfColumns(int64_t m, int64_t kb, const double* a, const double* b, double* c,
+                      bool lower) {
+  constexpr int64_t kPanel = 12;
+  if (!lower) {
+    matrix::GemmAcc(m, m, kb, a, kb, 1, b, 1, kb, c, m, false);
+    return;
+  }
+  for (int64_t j0 = 0; j0 < m; j0 += kPanel)
+    matrix::GemmAcc(m - j0, std::min(kPanel, m - j0), kb, a + j0 * kb, kb, 1, b + j0 * kb, 1, kb,
+                    c + j0 * m + j0, m, false);
+}
+
+}  // namespace
+
+// The rows pass in blocks that stay in cache, each block prepared once and
+// multiplied by the matrix kernel.
+void TDataTable::GramOfColumns(const TRange& r, const std::vector<double>& shift, bool masked,
+                               bool sums, TGram& g) const {
+  constexpr int64_t kBlockRows = 512;
+  const int64_t m = r.HiCol - r.LoCol + 1, cells = m * m;
+  const bool squares = masked && sums;
+  std::vector<double> v(static_cast<std::size_t>(kBlockRows * m));
+  std::vector<double> present(masked ? v.size() : 0), v2(squares ? v.size() : 0);
+  g.Masked = masked;
+  g.G.assign(cells, 0.0);
+  g.N.assign(masked ? cells : 0, 0.0);
+  g.S.assign(squares ? cells : 0, 0.0);
+  g.Q.assign(squares ? cells : 0, 0.0);
+  g.Sums.assign(m, 0.0);
   for (int64_t r0 = r.LoRow - 1; r0 < r.HiRow; r0 += kBlockRows) {
     const int64_t kb = std::min<int64_t>(kBlockRows, r.HiRow - r0);
     for (int64_t j = 0; j < m; ++j) {
-      const double* src = data_->Column(static_cast<int32_t>(r.LoCol + j)) + r0;
-      double* dst = block.data() + j * kb;
-      const double s = shift[j];
+      const auto col = static_cast<int32_t>(r.LoCol + j);
+      const double* x = data_->Column(col) + r0;
+      const uint8_t* state = StatesOf(col) + r0;
+      const bool numeric = IsNumColumn(col);
+      double* dst = v.data() + j * kb;
       double sum = 0;
       for (int64_t p = 0; p < kb; ++p) {
-        dst[p] = src[p] - s;
+        dst[p] = x[p] - shift[j];
+        if (masked) {
+          const bool num = numeric && IsNumberState(state[p]);
+          present[j * kb + p] = num;
+          if (!num) dst[p] = 0;
+          if (squares) v2[j * kb + p] = dst[p] * dst[p];
+        }
         sum += dst[p];
       }
-      sums[j] += sum;
+      g.Sums[j] += sum;
     }
-    for (int64_t j0 = 0; j0 < m; j0 += kPanel) {
-      const double* panel = block.data() + j0 * kb;
-      matrix::GemmAcc(m - j0, std::min(kPanel, m - j0), kb, panel, kb, 1, panel, 1, kb,
-                      gram.data() + j0 * m + j0, m, false);
-    }
+    ProductOfColumns(m, kb, v.data(), v.data(), g.G.data(), true);
+    if (!masked) continue;
+    ProductOfColumns(m, kb, present.data(), present.data(), g.N.data(), true);
+    if (!squares) continue;
+    ProductOfColumns(m, kb, v.data(), present.data(), g.S.data(), false);
+    ProductOfColumns(m, kb, v2.data(), present.data(), g.Q.data(), false);
   }
 }
 
@@ -337,10 +395,7 @@ bool TDataTable::CalcCovar(TMatrix& CovarMat, int32_t LowCol, int32_t HighCol, i
   std::vector<double> means(m, 0.0), result;
   try {
     result.assign(static_cast<std::size_t>(m) * m, 0.0);
-    // Without missing cells the pair sums come from one product of the
-    // centred columns; the differences of mode 4 are summed directly, as
-    // their squares would cancel in a product.
-    bool dense = Mode != 4;
+    bool dense = true;
     for (int32_t j = 0; j < m; ++j) {
       const int32_t col = r.LoCol + j;
       const bool full = ColumnIsDense(col, r.LoRow, r.HiRow);
@@ -353,16 +408,18 @@ bool TDataTable::CalcCovar(TMatrix& CovarMat, int32_t LowCol, int32_t HighCol, i
       else
         MeanVarOfNumCells(col, r.LoRow, col, r.HiRow, means[j], variance);
     }
-    std::vector<double> gram, sums;
-    if (dense) GramOfColumns(r, means, gram, sums);
+    // The squared differences of mode 4 are summed pair by pair, as their
+    // expansion into products would cancel.
+    TGram gram;
+    if (Mode != 4) GramOfColumns(r, means, !dense, Mode == 2 || Mode == 3, gram);
 
     for (int32_t i = 0; i < m; ++i) {
       if (AbortMathProc) return false;
       for (int32_t j = i; j < m; ++j) {
         const int32_t ci = r.LoCol + i, cj = r.LoCol + j;
         TPairSums s;
-        if (dense)
-          s = {rows, gram[i * m + j], sums[i], sums[j], gram[i * m + i], gram[j * m + j]};
+        if (Mode != 4)
+          s = gram.Pair(m, i, j, rows);
         else if (IsNumColumn(ci) && IsNumColumn(cj))
           s = PairSums(data_->Column(ci), data_->Column(cj), StatesOf(ci), StatesOf(cj),
                        r.LoRow - 1, r.HiRow, Mode, means[i], means[j]);

@@ -269,7 +269,7 @@ TEST(TDataTableCovar, WithoutMissingCells) {
 
 TEST(TDataTableCovar, DenseAndMissingPathsAgree) {
   // The same data once without missing cells and once with an extra row of
-  // empty cells, which takes the pairwise path; with a large offset, where
+  // empty cells, which counts the shared rows; with a large offset, where
   // uncentred sums would lose every digit.
   std::mt19937 gen(7);
   std::normal_distribution<double> noise(0, 1);
@@ -302,6 +302,51 @@ TEST(TDataTableCovar, DenseAndMissingPathsAgree) {
   ASSERT_TRUE(dense.CalcCovar(corr, 0, 0, 0, 0, 2));
   EXPECT_GT(corr.GetVal(6, 5), 0.9) << "the columns share their base";
   EXPECT_LT(corr.GetVal(6, 5), 1);
+}
+
+TEST(TDataTableCovar, ManyColumnsAgainstTextbookSums) {
+  // Enough columns for the products to be taken in several panels.
+  std::mt19937 gen(11);
+  std::uniform_real_distribution<double> value(-5, 5);
+  const int32_t cols = 31, rows = 40;
+  std::vector<std::vector<double>> x(cols, std::vector<double>(rows));
+  for (auto& column : x)
+    for (double& v : column) v = value(gen);
+  for (bool gaps : {false, true}) {
+    TDataTable t(nullptr);
+    MakeTable(t, x);
+    if (gaps) t.SetIsEmpty(7, 3, true);
+    TMatrix cov(nullptr), corr(nullptr);
+    cov.Resize(cols, cols);
+    corr.Resize(cols, cols);
+    ASSERT_TRUE(t.CalcCovar(cov, 0, 0, 0, 0, 1));
+    ASSERT_TRUE(t.CalcCovar(corr, 0, 0, 0, 0, 2));
+    const auto num = [&](int32_t c, int32_t r) { return !(gaps && c == 6 && r == 2); };
+    std::vector<long double> mean(cols, 0);
+    for (int32_t c = 0; c < cols; ++c) {
+      int32_t n = 0;
+      for (int32_t r = 0; r < rows; ++r)
+        if (num(c, r)) mean[c] += x[c][r], ++n;
+      mean[c] /= n;
+    }
+    for (int32_t i = 0; i < cols; ++i)
+      for (int32_t j = 0; j < cols; ++j) {
+        long double sxy = 0, sxx = 0, syy = 0, sx = 0, sy = 0;
+        int32_t n = 0;
+        for (int32_t r = 0; r < rows; ++r) {
+          if (!num(i, r) || !num(j, r)) continue;
+          const long double a = x[i][r], b = x[j][r];
+          sxy += (a - mean[i]) * (b - mean[j]);
+          sx += a, sy += b, sxx += a * a, syy += b * b, ++n;
+        }
+        const long double r = (sxy - (sx - n * mean[i]) * (sy - n * mean[j]) / n) /
+                              std::sqrt((sxx - sx * sx / n) * (syy - sy * sy / n));
+        EXPECT_NEAR(cov.GetVal(j + 1, i + 1), static_cast<double>(sxy / (n - 1)), 1e-12)
+            << "gaps " << gaps << " (" << i + 1 << ", " << j + 1 << ")";
+        EXPECT_NEAR(corr.GetVal(j + 1, i + 1), static_cast<double>(r), 1e-12)
+            << "gaps " << gaps << " (" << i + 1 << ", " << j + 1 << ")";
+      }
+  }
 }
 
 TEST(TDataTableCovar, DegenerateInput) {

@@ -459,6 +459,7 @@ class TDataTable : public TComponent {
     int32_t LoCol, LoRow, HiCol, HiRow;
   };
   struct TAscTable;
+  struct TGram;
 
   bool ValidCol(int32_t col) const { return col >= 1 && col <= ncols_; }
   bool ValidRow(int32_t row) const { return row >= 1 && row <= nrows_; }
@@ -518,8 +519,8 @@ class TDataTable : public TComponent {
   double PercentileOf(double p, const TRange& r, uint8_t mask, bool marked, int64_t& count) const;
   // A stInterval/stRatio column whose rows loRow..hiRow all hold numbers.
   bool ColumnIsDense(int32_t col, int32_t loRow, int32_t hiRow) const;
-  void GramOfColumns(const TRange& r, const std::vector<double>& shift, std::vector<double>& gram,
-                     std::vector<double>& sums) const;
+  void GramOfColumns(const TRange& r, const std::vector<double>& shift, bool masked, bool sums,
+                     TGram& g) const;
   void TransformColumns(bool standardize, TVector* means, TVector* stddevs);
   void TransformRows(bool standardize, TVector* means, TVector* stddevs);
 
