@@ -20,6 +20,7 @@
 #include <new>
 
 #include "bench_common.h"
+#include "nuv/Nuv_datatable.h"
 #include "nuv/Nuv_matrix.h"
 
 // ---------------------------------------------------------------------------
@@ -139,6 +140,27 @@ void MatrixMemory(benchmark::State& state) {
   Report(state, m, int64_t{kCols} * kRows * 8);
 }
 
+// 100,000 rows of 50 columns; every cell a number.
+void DataTableMemory(benchmark::State& state) {
+  constexpr int32_t kCols = 50, kRows = 100000;
+  TMeasured m;
+  for (auto _ : state)
+    m = MeasureInChild([](bool small) {
+      auto t = std::make_shared<nuv::TDataTable>(nullptr);
+      const int32_t cols = small ? 2 : kCols, rows = small ? 2 : kRows;
+      t->Resize(cols, rows);
+      nuv::TMatrix& data = t->DataMatrix();
+      for (int32_t c = 1; c <= cols; ++c) {
+        double* col = data.Column(c);
+        for (int32_t r = 0; r < rows; ++r) col[r] = c + r * 1e-6;
+      }
+      data.Changed();
+      return std::static_pointer_cast<void>(t);
+    });
+  Report(state, m, int64_t{kCols} * kRows * 9);
+}
+
+BENCHMARK(DataTableMemory)->Name("TDataTable 100,000 x 50/nuv")->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(MatrixMemory)->Name("TMatrix 10,000 x 1,000/nuv")->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void NoCheck() {}
