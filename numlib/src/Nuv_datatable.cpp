@@ -334,11 +334,11 @@ void TDataTable::SetIsImputed(int32_t Col, int32_t Row, bool Flag) {
 // Names, attributes, scale types
 
 TDTNameStr TDataTable::GetColName(int32_t Col) const {
-  return ValidCol(Col) ? col_names_[Col - 1] : TDTNameStr();
+  return ValidCol(Col) ? TDTNameStr(col_names_[Col - 1].View()) : TDTNameStr();
 }
 
 TDTNameStr TDataTable::GetRowName(int32_t Row) const {
-  return ValidRow(Row) ? row_names_[Row - 1] : TDTNameStr();
+  return ValidRow(Row) ? TDTNameStr(row_names_[Row - 1].View()) : TDTNameStr();
 }
 
 void TDataTable::SetColName(int32_t Col, std::string_view Name) {

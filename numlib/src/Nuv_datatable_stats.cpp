@@ -581,9 +581,9 @@ class TCrc8 {
 std::string TDataTable::CRCofNamesAndAttributes() const {
   TCrc8 crc;
   crc.FeedText(comment_);
-  for (const TDTNameStr& name : col_names_) crc.FeedText(name.View());
+  for (const TLineName& name : col_names_) crc.FeedText(name.View());
   for (int32_t c = 1; c <= ncols_; ++c) crc.Feed(c, col_attribs_[c - 1]);
-  for (const TDTNameStr& name : row_names_) crc.FeedText(name.View());
+  for (const TLineName& name : row_names_) crc.FeedText(name.View());
   for (int32_t r = 1; r <= nrows_; ++r) crc.Feed(r, row_attribs_[r - 1]);
   for (int32_t c = 1; c <= ncols_; ++c) crc.Feed(c, col_info_[c - 1].ScaleType);
   for (const TColumnInfo& info : col_info_)

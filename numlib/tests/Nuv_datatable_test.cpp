@@ -367,6 +367,71 @@ TEST(TDataTable, NamesAreCutAndFound) {
   EXPECT_EQ(t.FindRowIndex("R-3"), 0);
 }
 
+TEST(TDataTable, NamesOfEveryLengthFollowTheirLines) {
+  // Short names are kept in place and long ones apart; both must travel
+  // with their rows and columns through every edit, copy and conversion.
+  const std::vector<std::string> names{"",
+                                       "a",
+                                       "twelve chars",
+                                       "thirteen char",
+                                       std::string(49, 'x'),
+                                       std::string(50, 'y'),
+                                       std::string(60, 'z')};
+  const auto n = static_cast<int32_t>(names.size());
+  auto cut = [](const std::string& s) { return s.substr(0, 50); };
+  auto filled = [&] {
+    auto t = std::make_unique<TDataTable>(nullptr);
+    t->Resize(n, n);
+    for (int32_t i = 1; i <= n; ++i) {
+      t->SetRowName(i, names[i - 1]);
+      t->SetColName(i, names[n - i]);
+      t->SetElem(1, i, i);
+    }
+    return t;
+  };
+  // Row names expected after the edit, by the original row each line came
+  // from (0 for a new, unnamed line).
+  struct TCase {
+    const char* edit;
+    std::function<void(TDataTable&)> apply;
+    std::vector<int32_t> origin;
+  };
+  const TCase cases[] = {
+      {"ExchangeRows", [](TDataTable& t) { t.ExchangeRows(2, 6); }, {1, 6, 3, 4, 5, 2, 7}},
+      {"MirrorRows", [](TDataTable& t) { t.MirrorRows(); }, {7, 6, 5, 4, 3, 2, 1}},
+      {"InsertRow", [](TDataTable& t) { t.InsertRow(3); }, {1, 2, 0, 3, 4, 5, 6, 7}},
+      {"RemoveRow", [](TDataTable& t) { t.RemoveRow(4); }, {1, 2, 3, 5, 6, 7}},
+      {"SortRows with names",
+       [](TDataTable& t) { t.SortRows(1, false, 1, 1, 1, 7, true); },
+       {7, 6, 5, 4, 3, 2, 1}},
+      {"CopyContentsFrom",
+       [&](TDataTable& t) {
+         auto other = filled();
+         other->MirrorRows();
+         t.CopyContentsFrom(*other);
+       },
+       {7, 6, 5, 4, 3, 2, 1}},
+  };
+  for (const TCase& c : cases) {
+    auto t = filled();
+    c.apply(*t);
+    ASSERT_EQ(t->NrOfRows(), static_cast<int32_t>(c.origin.size())) << c.edit;
+    for (std::size_t r = 0; r < c.origin.size(); ++r) {
+      const std::string expected = c.origin[r] == 0 ? "" : cut(names[c.origin[r] - 1]);
+      EXPECT_EQ(t->GetRowName(static_cast<int32_t>(r) + 1).Str(), expected)
+          << c.edit << " row " << r + 1;
+    }
+    for (int32_t col = 1; col <= n; ++col)
+      EXPECT_EQ(t->GetColName(col).Str(), cut(names[n - col])) << c.edit << " column " << col;
+  }
+  // The long format repeats every row's name once per column.
+  auto t = filled();
+  t->Serialize(false);
+  ASSERT_EQ(t->NrOfRows(), n * n);
+  for (int32_t r = 1; r <= n * n; ++r)
+    EXPECT_EQ(t->GetRowName(r).Str(), cut(names[(r - 1) % n])) << "long format row " << r;
+}
+
 TEST(TDataTable, NominalIdentifiers) {
   TDataTable t(nullptr);
   t.SetName("T");

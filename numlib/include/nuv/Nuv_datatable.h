@@ -460,6 +460,7 @@ class TDataTable : public TComponent {
   };
   struct TAscTable;
   struct TGram;
+  class TLineName;
 
   bool ValidCol(int32_t col) const { return col >= 1 && col <= ncols_; }
   bool ValidRow(int32_t row) const { return row >= 1 && row <= nrows_; }
@@ -538,8 +539,8 @@ class TDataTable : public TComponent {
   int32_t ncols_ = 1;
   int32_t nrows_ = 1;
   std::vector<uint8_t> states_;
-  std::vector<TDTNameStr> col_names_;
-  std::vector<TDTNameStr> row_names_;
+  std::vector<TLineName> col_names_;
+  std::vector<TLineName> row_names_;
   std::vector<uint8_t> col_attribs_;
   std::vector<uint8_t> row_attribs_;
   std::vector<TColumnInfo> col_info_;
