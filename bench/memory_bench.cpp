@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <new>
 
 #include "bench_common.h"
@@ -121,47 +122,38 @@ void Report(benchmark::State& state, const TMeasured& m, int64_t rawBytes) {
   bench::SetTarget(state, kTarget);
 }
 
-// 10,000 rows of 1,000 columns, filled with distinct values.
-void MatrixMemory(benchmark::State& state) {
-  constexpr int32_t kCols = 1000, kRows = 10000;
-  TMeasured m;
-  for (auto _ : state)
-    m = MeasureInChild([](bool small) {
-      auto t = std::make_shared<nuv::TMatrix>(nullptr);
-      const int32_t cols = small ? 2 : kCols, rows = small ? 2 : kRows;
-      t->Resize(cols, rows);
-      for (int32_t c = 1; c <= cols; ++c) {
-        double* col = t->Column(c);
-        for (int32_t r = 0; r < rows; ++r) col[r] = c + r * 1e-6;
-      }
-      t->Changed();
-      return std::static_pointer_cast<void>(t);
-    });
-  Report(state, m, int64_t{kCols} * kRows * 8);
+nuv::TMatrix& ValuesOf(nuv::TMatrix& m) { return m; }
+nuv::TMatrix& ValuesOf(nuv::TDataTable& t) { return t.DataMatrix(); }
+
+// A T of cols × rows, every cell holding a distinct number.
+template <class T>
+std::shared_ptr<void> Filled(int32_t cols, int32_t rows) {
+  auto t = std::make_shared<T>(nullptr);
+  t->Resize(cols, rows);
+  nuv::TMatrix& values = ValuesOf(*t);
+  for (int32_t c = 1; c <= cols; ++c) {
+    double* col = values.Column(c);
+    for (int32_t r = 0; r < rows; ++r) col[r] = c + r * 1e-6;
+  }
+  values.Changed();
+  return t;
 }
 
-// 100,000 rows of 50 columns; every cell a number.
-void DataTableMemory(benchmark::State& state) {
-  constexpr int32_t kCols = 50, kRows = 100000;
+// rows × cols cells of bytesPerCell raw data each.
+template <class T>
+void MemoryOf(benchmark::State& state, int32_t rows, int32_t cols, int64_t bytesPerCell) {
   TMeasured m;
   for (auto _ : state)
-    m = MeasureInChild([](bool small) {
-      auto t = std::make_shared<nuv::TDataTable>(nullptr);
-      const int32_t cols = small ? 2 : kCols, rows = small ? 2 : kRows;
-      t->Resize(cols, rows);
-      nuv::TMatrix& data = t->DataMatrix();
-      for (int32_t c = 1; c <= cols; ++c) {
-        double* col = data.Column(c);
-        for (int32_t r = 0; r < rows; ++r) col[r] = c + r * 1e-6;
-      }
-      data.Changed();
-      return std::static_pointer_cast<void>(t);
-    });
-  Report(state, m, int64_t{kCols} * kRows * 9);
+    m = MeasureInChild([&](bool small) { return small ? Filled<T>(2, 2) : Filled<T>(cols, rows); });
+  Report(state, m, int64_t{cols} * rows * bytesPerCell);
 }
 
-BENCHMARK(DataTableMemory)->Name("TDataTable 100,000 x 50/nuv")->Iterations(1)->Unit(benchmark::kMillisecond);
+// The matrix has no state of its own; a table cell has its state byte.
+void MatrixMemory(benchmark::State& state) { MemoryOf<nuv::TMatrix>(state, 10000, 1000, 8); }
+void DataTableMemory(benchmark::State& state) { MemoryOf<nuv::TDataTable>(state, 100000, 50, 9); }
+
 BENCHMARK(MatrixMemory)->Name("TMatrix 10,000 x 1,000/nuv")->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(DataTableMemory)->Name("TDataTable 100,000 x 50/nuv")->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void NoCheck() {}
 
