@@ -67,7 +67,8 @@ class TParser {
     throw std::runtime_error(std::string(what) + " at byte " + std::to_string(pos_));
   }
   void SkipBlanks() {
-    while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\n' || s_[pos_] == '\r' || s_[pos_] == '\t'))
+    while (pos_ < s_.size() &&
+           (s_[pos_] == ' ' || s_[pos_] == '\n' || s_[pos_] == '\r' || s_[pos_] == '\t'))
       ++pos_;
   }
   bool Take(char c) {
@@ -184,8 +185,8 @@ bool Representative(const TJson& b) {
 // Removes the settings the benchmark library appends to a name
 // ("/iterations:1", "/real_time").
 void StripSettings(std::string& name) {
-  static const char* const kSettings[] = {"iterations:", "repeats:", "min_time:", "threads:",
-                                          "real_time", "manual_time", "process_time"};
+  static const char* const kSettings[] = {"iterations:", "repeats:",    "min_time:",   "threads:",
+                                          "real_time",   "manual_time", "process_time"};
   for (;;) {
     const std::size_t slash = name.rfind('/');
     if (slash == std::string::npos) return;
@@ -296,9 +297,9 @@ void PrintMemory(const std::vector<TCase>& cases) {
       }
       const double heap = r.Heap.value_or(0);
       const double ratio = std::max(*r.Peak, heap) / *r.Raw;
-      std::cout << "| " << c.Name << " | " << Bytes(*r.Peak) << " | " << (r.Heap ? Bytes(heap) : "–")
-                << " | " << Bytes(*r.Raw) << " | " << Fmt("%.3f", ratio) << " | " << Verdict(ratio, r.Target)
-                << " |\n";
+      std::cout << "| " << c.Name << " | " << Bytes(*r.Peak) << " | "
+                << (r.Heap ? Bytes(heap) : "–") << " | " << Bytes(*r.Raw) << " | "
+                << Fmt("%.3f", ratio) << " | " << Verdict(ratio, r.Target) << " |\n";
     }
 }
 

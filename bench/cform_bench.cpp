@@ -144,9 +144,11 @@ void RegisterAll() {
     char organic[128], wide[128];
     std::snprintf(organic, sizeof organic, name, "8.5e6");
     std::snprintf(wide, sizeof wide, name, "1.06e9");
-    benchmark::RegisterBenchmark((std::string(organic) + "/nuv").c_str(), PrunedSearchRun, q, kOrganic)
+    benchmark::RegisterBenchmark((std::string(organic) + "/nuv").c_str(), PrunedSearchRun, q,
+                                 kOrganic)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark((std::string(organic) + "/literal odometer").c_str(), LiteralOdometerRun, q)
+    benchmark::RegisterBenchmark((std::string(organic) + "/literal odometer").c_str(),
+                                 LiteralOdometerRun, q)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark((std::string(wide) + "/nuv").c_str(), PrunedSearchRun, q, kWide)
         ->Unit(benchmark::kMillisecond);

@@ -33,7 +33,9 @@ std::string_view DataText() {
   return {reinterpret_cast<const char*>(Data().data()), Data().size()};
 }
 
-uint32_t ZlibCRC() { return static_cast<uint32_t>(crc32(0, Data().data(), static_cast<uInt>(kBytes))); }
+uint32_t ZlibCRC() {
+  return static_cast<uint32_t>(crc32(0, Data().data(), static_cast<uInt>(kBytes)));
+}
 
 nuv::TSHA1Digest OpenSSLSHA1() {
   // Fetched once, as a program hashing many buffers would.

@@ -66,7 +66,8 @@ void CheckSameResults() {
 void CovarNuv(benchmark::State& state) {
   nuv::TMatrix cov(nullptr);
   cov.Resize(kCols, kCols);
-  for (auto _ : state) benchmark::DoNotOptimize(Table().CalcCovar(cov, 1, kCols, 1, kRows, kCovariance));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(Table().CalcCovar(cov, 1, kCols, 1, kRows, kCovariance));
   bench::SetTarget(state, 1.5);
 }
 

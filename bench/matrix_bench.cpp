@@ -42,7 +42,8 @@ std::unique_ptr<nuv::TMatrix> ToNuv(const MatrixXd& m) {
 double MaxAbsDiff(const nuv::TMatrix& a, const MatrixXd& b) {
   double d = 0;
   for (int32_t c = 0; c < b.cols(); ++c)
-    for (int32_t r = 0; r < b.rows(); ++r) d = std::max(d, std::fabs(a.GetVal(c + 1, r + 1) - b(r, c)));
+    for (int32_t r = 0; r < b.rows(); ++r)
+      d = std::max(d, std::fabs(a.GetVal(c + 1, r + 1) - b(r, c)));
   return d;
 }
 
@@ -70,7 +71,8 @@ void CheckSameResults() {
 
   auto m = ToNuv(in.A300);
   const double det = m->Determinant(), eigenDet = in.A300.determinant();
-  CheckClose("Determinant differs from Eigen", std::fabs(det - eigenDet) / std::fabs(eigenDet), 1e-9);
+  CheckClose("Determinant differs from Eigen", std::fabs(det - eigenDet) / std::fabs(eigenDet),
+             1e-9);
   if (!m->Invert()) bench::Fail("Invert failed", "300 x 300");
   CheckClose("Invert differs from Eigen", MaxAbsDiff(*m, in.A300.partialPivLu().inverse()), 1e-9);
 
@@ -150,20 +152,34 @@ void SpectralNormEigen(benchmark::State& state) {
     benchmark::DoNotOptimize(Eigen::JacobiSVD<MatrixXd>(Inputs().A200).singularValues()(0));
 }
 
-BENCHMARK(MultiplyNuv<false>)->Name("TMatrix::Multiply 512 x 512/nuv")->Unit(benchmark::kMillisecond);
-BENCHMARK(MultiplyNuv<true>)->Name("TMatrix::Multiply 512 x 512/nuv SSE2")->Unit(benchmark::kMillisecond);
-BENCHMARK(MultiplyEigen)->Name("TMatrix::Multiply 512 x 512/Eigen product")->Unit(benchmark::kMillisecond);
+BENCHMARK(MultiplyNuv<false>)
+    ->Name("TMatrix::Multiply 512 x 512/nuv")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(MultiplyNuv<true>)
+    ->Name("TMatrix::Multiply 512 x 512/nuv SSE2")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(MultiplyEigen)
+    ->Name("TMatrix::Multiply 512 x 512/Eigen product")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(InvertNuv<false>)->Name("TMatrix::Invert 300 x 300/nuv")->Unit(benchmark::kMillisecond);
-BENCHMARK(InvertNuv<true>)->Name("TMatrix::Invert 300 x 300/nuv SSE2")->Unit(benchmark::kMillisecond);
-BENCHMARK(InvertEigen)->Name("TMatrix::Invert 300 x 300/Eigen PartialPivLU")->Unit(benchmark::kMillisecond);
-BENCHMARK(DeterminantNuv<false>)->Name("TMatrix::Determinant 300 x 300/nuv")->Unit(benchmark::kMillisecond);
+BENCHMARK(InvertNuv<true>)
+    ->Name("TMatrix::Invert 300 x 300/nuv SSE2")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(InvertEigen)
+    ->Name("TMatrix::Invert 300 x 300/Eigen PartialPivLU")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(DeterminantNuv<false>)
+    ->Name("TMatrix::Determinant 300 x 300/nuv")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(DeterminantNuv<true>)
     ->Name("TMatrix::Determinant 300 x 300/nuv SSE2")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(DeterminantEigen)
     ->Name("TMatrix::Determinant 300 x 300/Eigen PartialPivLU")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(SpectralNormNuv)->Name("TMatrix::Norm(ntSpectral) 200 x 200/nuv")->Unit(benchmark::kMillisecond);
+BENCHMARK(SpectralNormNuv)
+    ->Name("TMatrix::Norm(ntSpectral) 200 x 200/nuv")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(SpectralNormEigen)
     ->Name("TMatrix::Norm(ntSpectral) 200 x 200/Eigen JacobiSVD")
     ->Unit(benchmark::kMillisecond);

@@ -152,8 +152,14 @@ void MemoryOf(benchmark::State& state, int32_t rows, int32_t cols, int64_t bytes
 void MatrixMemory(benchmark::State& state) { MemoryOf<nuv::TMatrix>(state, 10000, 1000, 8); }
 void DataTableMemory(benchmark::State& state) { MemoryOf<nuv::TDataTable>(state, 100000, 50, 9); }
 
-BENCHMARK(MatrixMemory)->Name("TMatrix 10,000 x 1,000/nuv")->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(DataTableMemory)->Name("TDataTable 100,000 x 50/nuv")->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(MatrixMemory)
+    ->Name("TMatrix 10,000 x 1,000/nuv")
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(DataTableMemory)
+    ->Name("TDataTable 100,000 x 50/nuv")
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 void NoCheck() {}
 

@@ -40,7 +40,8 @@ const std::vector<double>& TextInput() {
     std::vector<double> d(kCount);
     std::mt19937_64 rng(6);
     std::uniform_real_distribution<double> exponent(-3, 6);
-    for (std::size_t i = 0; i < kCount; ++i) d[i] = (i % 2 ? -1 : 1) * std::pow(10.0, exponent(rng));
+    for (std::size_t i = 0; i < kCount; ++i)
+      d[i] = (i % 2 ? -1 : 1) * std::pow(10.0, exponent(rng));
     return d;
   }();
   return v;
@@ -108,10 +109,14 @@ void StrffPrintf(benchmark::State& state) {
 }
 
 BENCHMARK(SortArrayNuv<false>)->Name("SortArray 10^6 doubles/nuv")->Unit(benchmark::kMillisecond);
-BENCHMARK(SortArrayNuv<true>)->Name("SortArray 10^6 doubles/nuv SSE2")->Unit(benchmark::kMillisecond);
+BENCHMARK(SortArrayNuv<true>)
+    ->Name("SortArray 10^6 doubles/nuv SSE2")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(SortStd)->Name("SortArray 10^6 doubles/std::sort")->Unit(benchmark::kMillisecond);
 BENCHMARK(StrffNuv)->Name("strff 10^6 doubles (12, 4)/nuv")->Unit(benchmark::kMillisecond);
-BENCHMARK(StrffPrintf)->Name("strff 10^6 doubles (12, 4)/snprintf %*.*f")->Unit(benchmark::kMillisecond);
+BENCHMARK(StrffPrintf)
+    ->Name("strff 10^6 doubles (12, 4)/snprintf %*.*f")
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -65,12 +65,12 @@ struct TFunction {
 namespace bm = boost::math;
 
 const TFunction kFunctions[] = {
-    {"nDistriIntegral",
-     [](const TArgs& a, std::size_t i) { return nuv::nDistriIntegral(a.X[i]); },
+    {"nDistriIntegral", [](const TArgs& a, std::size_t i) { return nuv::nDistriIntegral(a.X[i]); },
      [](const TArgs& a, std::size_t i) { return bm::cdf(bm::normal(), a.X[i]); }, 1e-13},
     {"tDistriIntegral",
      [](const TArgs& a, std::size_t i) { return nuv::tDistriIntegral(a.X[i], a.DF1[i]); },
-     [](const TArgs& a, std::size_t i) { return bm::cdf(bm::students_t(a.DF1[i]), a.X[i]); }, 1e-12},
+     [](const TArgs& a, std::size_t i) { return bm::cdf(bm::students_t(a.DF1[i]), a.X[i]); },
+     1e-12},
     {"chi2DistriQuantile",
      [](const TArgs& a, std::size_t i) { return nuv::chi2DistriQuantile(a.P[i], a.DF1[i]); },
      [](const TArgs& a, std::size_t i) { return bm::quantile(bm::chi_squared(a.DF1[i]), a.P[i]); },
@@ -192,7 +192,8 @@ void CheckSameFit(const char* what, const TFit& ours, const TFit& peer) {
 void CheckSameResults() {
   for (const TFunction& f : kFunctions) {
     const double worst = LargestDifference(f);
-    if (!(worst <= f.Tolerance)) bench::Fail(f.Name, "relative difference " + std::to_string(worst));
+    if (!(worst <= f.Tolerance))
+      bench::Fail(f.Name, "relative difference " + std::to_string(worst));
   }
   CheckSameFit("CalcLinFit differs from Eigen", NuvLinFit(), EigenPolyFit(1));
   CheckSameFit("CalcPolyFit differs from Eigen", NuvCubicFit(), EigenPolyFit(3));
@@ -221,14 +222,16 @@ void RegisterAll() {
   }
   benchmark::RegisterBenchmark("TCurveFit::CalcLinFit 10^6 points/nuv", FitRun, NuvLinFit, true)
       ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("TCurveFit::CalcLinFit 10^6 points/Eigen HouseholderQR", FitRun,
-                               [] { return EigenPolyFit(1); }, false)
+  benchmark::RegisterBenchmark(
+      "TCurveFit::CalcLinFit 10^6 points/Eigen HouseholderQR", FitRun,
+      [] { return EigenPolyFit(1); }, false)
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("TCurveFit::CalcPolyFit degree 3, 10^6 points/nuv", FitRun,
                                NuvCubicFit, true)
       ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("TCurveFit::CalcPolyFit degree 3, 10^6 points/Eigen HouseholderQR",
-                               FitRun, [] { return EigenPolyFit(3); }, false)
+  benchmark::RegisterBenchmark(
+      "TCurveFit::CalcPolyFit degree 3, 10^6 points/Eigen HouseholderQR", FitRun,
+      [] { return EigenPolyFit(3); }, false)
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("TCurveFit::EnterStatValue 10^6 points/nuv", EnterRun)
       ->Unit(benchmark::kMillisecond);

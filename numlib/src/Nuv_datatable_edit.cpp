@@ -277,7 +277,8 @@ void TDataTable::Serialize(bool WithColumnInfo) {
       index.ScaleType = stNominal;
       for (int32_t s = 1; s <= oldCols; ++s) {
         std::fill_n(data_->Column(1) + int64_t{s - 1} * oldRows, oldRows, s);
-        if (s <= MaxNominalIDs) index.Slots[s - 1] = IntToStr(s) + ":" + std::string(oldColNames[s - 1].View());
+        if (s <= MaxNominalIDs)
+          index.Slots[s - 1] = IntToStr(s) + ":" + std::string(oldColNames[s - 1].View());
       }
       col_names_[0] = "(column)";
     }

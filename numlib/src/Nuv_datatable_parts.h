@@ -39,11 +39,12 @@ class TDataTable::TPause {
 class TDataTable::TLineName {
  public:
   TLineName() = default;
-  // Longer texts are cut as TDTNameStr cuts them.
-  TLineName(std::string_view s) { Take(TDTNameStr(s).View()); }  // NOLINT: stands in for TDTNameStr
+  // Implicit, as TDTNameStr's are, so that a name is assigned as before;
+  // longer texts are cut as TDTNameStr cuts them.
+  TLineName(std::string_view s) { Take(TDTNameStr(s).View()); }        // NOLINT
   TLineName(const std::string& s) : TLineName(std::string_view(s)) {}  // NOLINT
-  TLineName(const char* s) : TLineName(std::string_view(s)) {}  // NOLINT
-  TLineName(const TDTNameStr& s) { Take(s.View()); }  // NOLINT
+  TLineName(const char* s) : TLineName(std::string_view(s)) {}         // NOLINT
+  TLineName(const TDTNameStr& s) { Take(s.View()); }                   // NOLINT
   TLineName(const TLineName& other) { Take(other.View()); }
   TLineName(TLineName&& other) noexcept { Steal(other); }
   TLineName& operator=(const TLineName& other) {

@@ -70,7 +70,8 @@ bool g_portableSort = false;
 template <bool Ascending, class T>
 bool CombPass(T* a, std::size_t n, std::size_t gap) {
   static const bool avx2 = HasAvx2();
-  return avx2 && !g_portableSort ? CombPassAvx2<Ascending>(a, n, gap) : CombPassSse2<Ascending>(a, n, gap);
+  return avx2 && !g_portableSort ? CombPassAvx2<Ascending>(a, n, gap)
+                                 : CombPassSse2<Ascending>(a, n, gap);
 }
 
 template <class T>

@@ -212,9 +212,11 @@ TEST(CurveFitFits, LineFitCentresOnTheMeansOfThePointsHeld) {
   // Far from the origin the centring decides the digits: after removals
   // and a restart the fit must be that of a collection holding the same
   // points from the start.
-  const std::vector<std::pair<double, double>> points{
-      {1e8 + 0.5, 3e7 + 0.25}, {1e8 + 1.25, 3e7 + 1.5}, {1e8 + 2, 3e7 + 2.125},
-      {1e8 + 3.5, 3e7 + 3.75}, {1e8 + 4.75, 3e7 + 4.5}};
+  const std::vector<std::pair<double, double>> points{{1e8 + 0.5, 3e7 + 0.25},
+                                                      {1e8 + 1.25, 3e7 + 1.5},
+                                                      {1e8 + 2, 3e7 + 2.125},
+                                                      {1e8 + 3.5, 3e7 + 3.75},
+                                                      {1e8 + 4.75, 3e7 + 4.5}};
   TCurveFit fresh(nullptr), removed(nullptr), restarted(nullptr);
   Enter(fresh, points);
   removed.EnterStatValue(-5e9, 7e9);
