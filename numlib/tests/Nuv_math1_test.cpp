@@ -3,33 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "ExpectThrow.h"
 #include "nuv/platform/Random.h"
 #include "nuv/platform/SysUtils.h"
 
 namespace nuv {
 namespace {
 
+using testing::ExpectThrowMessage;
+
 constexpr double kPi = 3.14159265358979323846;
 constexpr int32_t kIntMin = std::numeric_limits<int32_t>::min();
-
-// Runs f, expecting an exception of type E with exactly this message.
-template <class E>
-void ExpectThrowMessage(const std::function<void()>& f, const std::string& message,
-                        const std::string& label) {
-  try {
-    f();
-    ADD_FAILURE() << label << ": no exception";
-  } catch (const E& e) {
-    EXPECT_EQ(e.Message(), message) << label;
-  } catch (...) {
-    ADD_FAILURE() << label << ": wrong exception type";
-  }
-}
 
 // ---------------------------------------------------------------------------
 // 1-2-5 rounding and scales

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ExpectThrow.h"
 #include "TempDir.h"
 #include "nuv/Nuv_math2.h"
 #include "nuv/Nuv_statis.h"
@@ -18,17 +19,7 @@
 namespace nuv {
 namespace {
 
-template <class E>
-void ExpectThrowMessage(const std::function<void()>& f, const std::string& message) {
-  try {
-    f();
-    ADD_FAILURE() << message << ": no exception";
-  } catch (const E& e) {
-    EXPECT_EQ(e.Message(), message);
-  } catch (...) {
-    ADD_FAILURE() << message << ": wrong exception type";
-  }
-}
+using testing::ExpectThrowMessage;
 
 void Enter(TCurveFit& cf, const std::vector<std::pair<double, double>>& points) {
   for (const auto& [x, y] : points) cf.EnterStatValue(x, y);

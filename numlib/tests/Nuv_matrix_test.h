@@ -1,13 +1,12 @@
 // Helpers of the matrix tests: matrices written row by row as people read
-// them, and expected exceptions.
+// them.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <string>
 #include <vector>
 
+#include "ExpectThrow.h"
 #include "nuv/Nuv_matrix.h"
 
 namespace nuv::testing {
@@ -41,17 +40,5 @@ struct TTestMatrix {
   }
   TRows Rows() const { return testing::Rows(m); }
 };
-
-template <class E>
-void ExpectThrowMessage(const std::function<void()>& f, const std::string& message) {
-  try {
-    f();
-    ADD_FAILURE() << message << ": no exception";
-  } catch (const E& e) {
-    EXPECT_EQ(e.Message(), message);
-  } catch (...) {
-    ADD_FAILURE() << message << ": wrong exception type";
-  }
-}
 
 }  // namespace nuv::testing

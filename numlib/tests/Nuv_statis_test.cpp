@@ -11,30 +11,17 @@
 #include <numbers>
 #include <string>
 
+#include "ExpectThrow.h"
+#include "RelativeError.h"
+
 namespace nuv {
 namespace {
 
+using testing::ExpectThrowMessage;
+using testing::Rel;
+
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-::testing::AssertionResult Rel(double got, double want, double tol) {
-  if (got == want) return ::testing::AssertionSuccess();
-  const double err = std::fabs(got - want) / std::fabs(want);
-  if (err <= tol) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "got " << got << " want " << want << " rel.err " << err;
-}
-
-template <class E>
-void ExpectThrowMessage(const std::function<void()>& f, const std::string& message) {
-  try {
-    f();
-    ADD_FAILURE() << message << ": no exception";
-  } catch (const E& e) {
-    EXPECT_EQ(e.Message(), message);
-  } catch (...) {
-    ADD_FAILURE() << message << ": wrong exception type";
-  }
-}
 
 // ---------------------------------------------------------------------------
 // Special functions

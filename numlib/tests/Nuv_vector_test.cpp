@@ -11,8 +11,12 @@
 #include <tuple>
 #include <vector>
 
+#include "ExpectThrow.h"
+
 namespace nuv {
 namespace {
+
+using testing::ExpectThrowMessage;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -34,18 +38,6 @@ struct TTestVector {
 };
 using TDoubles = TTestVector<TVector, double>;
 using TInts = TTestVector<TIntVector, int32_t>;
-
-template <class E>
-void ExpectThrowMessage(const std::function<void()>& f, const std::string& message) {
-  try {
-    f();
-    ADD_FAILURE() << message << ": no exception";
-  } catch (const E& e) {
-    EXPECT_EQ(e.Message(), message);
-  } catch (...) {
-    ADD_FAILURE() << message << ": wrong exception type";
-  }
-}
 
 // ---------------------------------------------------------------------------
 // Life cycle, access and ranges
