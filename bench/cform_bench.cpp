@@ -3,28 +3,18 @@
 // program stops with an error when they do not.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "Nuv_cform_odometer.h"
 #include "nuv/Nuv_cform.h"
 
 namespace {
 
 using nuv::TFormulaRec;
-
-TFormulaRec Rec(std::initializer_list<std::array<int, 3>> entries) {
-  TFormulaRec r;
-  for (const auto& e : entries) {
-    r.AtNum[r.NumAtoms] = static_cast<uint8_t>(e[0]);
-    r.AtWgt[r.NumAtoms] = static_cast<uint16_t>(e[1]);
-    r.AtCnt[r.NumAtoms] = static_cast<uint16_t>(e[2]);
-    ++r.NumAtoms;
-  }
-  return r;
-}
+using nuv::testing::Rec;
 
 // C0-60 H0-120 N0-10 O0-20 S0-4: 8.5 million candidates.
 const TFormulaRec kOrganic = Rec({{6, 12, 60}, {1, 1, 120}, {7, 14, 10}, {8, 16, 20}, {16, 32, 4}});
@@ -46,49 +36,18 @@ struct TQuery {
 const TQuery kQueries[] = {
     {false, 194, 0}, {true, 194.080376, 0.001}, {false, 452, 0}, {true, 452.2, 0.002}};
 
-// Every candidate tested in full, the last entry changing fastest.
+// The counts of a candidate as one number, for comparing sequences.
+uint64_t Key(const TFormulaRec& r) {
+  uint64_t key = 0;
+  for (int32_t i = 0; i < r.NumAtoms; ++i) key = key * 131 + r.AtCnt[i];
+  return key;
+}
+
 int64_t LiteralOdometer(const TQuery& q, const TFormulaRec& high, std::vector<uint64_t>* keys) {
-  const int32_t n = high.NumAtoms;
-  long double exact[nuv::MaxFormulaEntries];
-  int valence[nuv::MaxFormulaEntries];
-  int cur[nuv::MaxFormulaEntries];
-  for (int32_t i = 0; i < n; ++i) {
-    exact[i] = nuv::ExactAtWeight(high.AtNum[i]);
-    const int z = high.AtNum[i];
-    valence[i] = z == 6                                                ? 2
-                 : z == 7                                              ? 1
-                 : (z == 1 || z == 9 || z == 17 || z == 35 || z == 53) ? -1
-                                                                       : 0;
-    cur[i] = high.AtCnt[i];
-  }
-  const int64_t nominalTarget = std::llround(q.Mass);
-  int64_t found = 0;
-  for (;;) {
-    long double sum = 0;
-    int64_t nominal = 0, balance = 2;
-    for (int32_t i = 0; i < n; ++i) {
-      if (q.Exact)
-        sum += exact[i] * cur[i];
-      else
-        nominal += int64_t{high.AtWgt[i]} * cur[i];
-      balance += valence[i] * cur[i];
-    }
-    const bool fits = q.Exact ? std::fabs(sum - q.Mass) < q.Tolerance : nominal == nominalTarget;
-    if (fits && balance >= 0) {
-      ++found;
-      if (keys) {
-        uint64_t key = 0;
-        for (int32_t i = 0; i < n; ++i) key = key * 131 + cur[i];
-        keys->push_back(key);
-      }
-    }
-    int32_t k = n - 1;
-    while (cur[k] == 0) {
-      cur[k] = high.AtCnt[k];
-      if (k-- == 0) return found;
-    }
-    --cur[k];
-  }
+  return nuv::testing::LiteralOdometer(q.Mass, q.Tolerance, TFormulaRec{}, high, q.Exact, true,
+                                       [&](const TFormulaRec& r) {
+                                         if (keys) keys->push_back(Key(r));
+                                       });
 }
 
 int64_t PrunedSearch(const TQuery& q, const TFormulaRec& high, std::vector<uint64_t>* keys) {
@@ -98,11 +57,7 @@ int64_t PrunedSearch(const TQuery& q, const TFormulaRec& high, std::vector<uint6
   int64_t found = 0;
   while (q.Exact ? s.FindExact(true, r) : s.FindNominal(true, r)) {
     ++found;
-    if (keys) {
-      uint64_t key = 0;
-      for (int32_t i = 0; i < r.NumAtoms; ++i) key = key * 131 + r.AtCnt[i];
-      keys->push_back(key);
-    }
+    if (keys) keys->push_back(Key(r));
   }
   return found;
 }

@@ -6,21 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "Nuv_cform_odometer.h"
 #include "nuv/Nuv_cform.h"
 
 namespace nuv {
 namespace {
 
-TFormulaRec Rec(std::initializer_list<std::array<int, 3>> entries) {
-  TFormulaRec r;
-  for (const auto& e : entries) {
-    r.AtNum[r.NumAtoms] = static_cast<uint8_t>(e[0]);
-    r.AtWgt[r.NumAtoms] = static_cast<uint16_t>(e[1]);
-    r.AtCnt[r.NumAtoms] = static_cast<uint16_t>(e[2]);
-    ++r.NumAtoms;
-  }
-  return r;
-}
+using testing::Rec;
 
 TFormulaRec LowOf(const TFormulaRec& high, std::initializer_list<int> counts) {
   TFormulaRec r = high;
@@ -35,44 +27,13 @@ std::string Counts(const TFormulaRec& r) {
   return s;
 }
 
-// The odometer as written out: every candidate from the upper counts down,
-// the last entry fastest, each tested in full.
+// The counts of the candidates the literal odometer finds, in its order.
 std::vector<std::string> LiteralOdometer(double mass, double tolerance, const TFormulaRec& low,
                                          const TFormulaRec& high, bool exact, bool valence) {
   std::vector<std::string> found;
-  const int32_t n = high.NumAtoms;
-  TFormulaRec cur = high;
-  for (;;) {
-    long double sum = 0;
-    int64_t nominal = 0, balance = 2;
-    for (int32_t i = 0; i < n; ++i) {
-      sum += ExactAtWeight(cur.AtNum[i]) * cur.AtCnt[i];
-      nominal += int64_t{cur.AtWgt[i]} * cur.AtCnt[i];
-      switch (cur.AtNum[i]) {
-        case 6:
-          balance += 2 * cur.AtCnt[i];
-          break;
-        case 7:
-          balance += cur.AtCnt[i];
-          break;
-        case 1:
-        case 9:
-        case 17:
-        case 35:
-        case 53:
-          balance -= cur.AtCnt[i];
-          break;
-      }
-    }
-    const bool fits = exact ? std::fabs(sum - mass) < tolerance : nominal == std::nearbyint(mass);
-    if (fits && (!valence || balance >= 0)) found.push_back(Counts(cur));
-    int32_t k = n - 1;
-    while (cur.AtCnt[k] == low.AtCnt[k]) {
-      cur.AtCnt[k] = high.AtCnt[k];
-      if (k-- == 0) return found;
-    }
-    --cur.AtCnt[k];
-  }
+  testing::LiteralOdometer(mass, tolerance, low, high, exact, valence,
+                           [&](const TFormulaRec& r) { found.push_back(Counts(r)); });
+  return found;
 }
 
 std::vector<std::string> Enumerate(TFormulaSearch& s, bool exact, bool valence) {
