@@ -18,20 +18,9 @@ namespace nuv {
 
 using datatable::IsNumberState;
 using datatable::kMarkBits;
+using stats::MakeValidRange;
 
 namespace {
-
-// lo = hi = 0: 1..count; otherwise both clamped into 1..count and ordered.
-void MakeValidRange(int32_t& lo, int32_t& hi, int32_t count) {
-  if (lo == 0 && hi == 0) {
-    lo = 1;
-    hi = count;
-    return;
-  }
-  lo = std::clamp(lo, 1, count);
-  hi = std::clamp(hi, 1, count);
-  if (lo > hi) std::swap(lo, hi);
-}
 
 stats::TBlock<double> Block(const std::vector<double>& v) {
   return stats::Contiguous(v.data(), static_cast<int64_t>(v.size()));

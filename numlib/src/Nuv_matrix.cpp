@@ -10,29 +10,8 @@
 
 namespace nuv {
 
-namespace {
-
-// lo = hi = 0: the whole extent; otherwise each bound clamped into
-// 1..count and the two ordered.
-void MakeValidRange(int32_t& lo, int32_t& hi, int32_t count) {
-  if (lo == 0 && hi == 0) {
-    lo = 1;
-    hi = count;
-    return;
-  }
-  lo = std::clamp(lo, 1, std::max(count, 1));
-  hi = std::clamp(hi, 1, std::max(count, 1));
-  if (lo > hi) std::swap(lo, hi);
-}
-
-// A bound clamped into 1..count without the whole-extent rule.
-void ClampBounds(int32_t& lo, int32_t& hi, int32_t count) {
-  lo = std::clamp(lo, 1, std::max(count, 1));
-  hi = std::clamp(hi, 1, std::max(count, 1));
-  if (lo > hi) std::swap(lo, hi);
-}
-
-}  // namespace
+using stats::ClampRange;
+using stats::MakeValidRange;
 
 TMatrix::TMatrix(TComponent* AOwner) : TComponent(AOwner) {
   try {
@@ -176,8 +155,8 @@ void TMatrix::CopyFrom(const TMatrix& source, int32_t srcLoCol, int32_t srcLoRow
     return;
   }
   if (source.ncols_ > 0 && source.nrows_ > 0) {
-    ClampBounds(srcLoCol, srcHiCol, source.ncols_);
-    ClampBounds(srcLoRow, srcHiRow, source.nrows_);
+    ClampRange(srcLoCol, srcHiCol, source.ncols_);
+    ClampRange(srcLoRow, srcHiRow, source.nrows_);
     // Source rows whose destination lies inside this matrix (int64: the
     // destination offsets may leave the int32 range).
     const int64_t dRow = int64_t{destRow} - srcLoRow, dCol = int64_t{destCol} - srcLoCol;
@@ -197,7 +176,7 @@ void TMatrix::CopyFrom(const TMatrix& source, int32_t srcLoCol, int32_t srcLoRow
 
 void TMatrix::CopyFromVec(const TVector& vector, int32_t srcLo, int32_t srcHi, int32_t destCol,
                           int32_t destRow) {
-  ClampBounds(srcLo, srcHi, vector.NrOfElem());
+  ClampRange(srcLo, srcHi, vector.NrOfElem());
   if (destCol >= 1 && destCol <= ncols_) {
     const int64_t shift = int64_t{destRow} - srcLo;
     const int64_t first = std::max<int64_t>(srcLo, 1 - shift);

@@ -110,20 +110,12 @@ void TVectorBase<T>::SortExchange(uint8_t what, int32_t index1, int32_t index2, 
 
 template <class T>
 void TVectorBase<T>::ClampRange(int32_t& lo, int32_t& hi) const {
-  const int32_t n = NrOfElem();
-  lo = std::clamp(lo, 1, n);
-  hi = std::clamp(hi, 1, n);
-  if (lo > hi) std::swap(lo, hi);
+  stats::ClampRange(lo, hi, NrOfElem());
 }
 
 template <class T>
 void TVectorBase<T>::MakeValidElemRange(int32_t& lo, int32_t& hi) const {
-  if (lo == 0 && hi == 0) {
-    lo = 1;
-    hi = NrOfElem();
-  } else {
-    ClampRange(lo, hi);
-  }
+  stats::MakeValidRange(lo, hi, NrOfElem());
 }
 
 template <class T>

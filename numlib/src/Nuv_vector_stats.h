@@ -1,5 +1,5 @@
-// Statistics, searching, histogram and comb-sort helpers shared by the
-// vectors and the matrix windows (not installed).
+// Index ranges, statistics, searching, histogram and comb-sort helpers
+// shared by the vectors and the matrix windows (not installed).
 //
 // The values of a statistic come as a block: a number of equally long
 // contiguous segments a fixed stride apart. A vector range is one segment,
@@ -7,9 +7,11 @@
 // precision; ordered statistics work on a sorted copy.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace nuv {
@@ -17,6 +19,24 @@ class TIntVector;
 }
 
 namespace nuv::stats {
+
+// Index ranges from 1, as the vectors, matrices and tables take them:
+// ClampRange clamps both bounds into 1..count and orders them;
+// MakeValidRange reads lo = hi = 0 as the whole extent 1..count first.
+inline void ClampRange(int32_t& lo, int32_t& hi, int32_t count) {
+  lo = std::clamp(lo, 1, std::max(count, 1));
+  hi = std::clamp(hi, 1, std::max(count, 1));
+  if (lo > hi) std::swap(lo, hi);
+}
+
+inline void MakeValidRange(int32_t& lo, int32_t& hi, int32_t count) {
+  if (lo == 0 && hi == 0) {
+    lo = 1;
+    hi = count;
+  } else {
+    ClampRange(lo, hi, count);
+  }
+}
 
 template <class T>
 struct TBlock {
