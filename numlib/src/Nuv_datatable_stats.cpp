@@ -101,43 +101,36 @@ std::vector<double> TDataTable::NumCellValues(const TRange& r, uint8_t markMask,
   return values;
 }
 
+template <class Filter>
+int64_t TDataTable::CountCells(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow,
+                               Filter&& pass) const {
+  int64_t n = 0;
+  ForEachCell(ValidRange(loCol, loRow, hiCol, hiRow), pass, [&](int32_t, double, uint8_t) { ++n; });
+  return n;
+}
+
 int64_t TDataTable::CountNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol,
                                   int32_t HighRow) const {
-  int64_t n = 0;
-  ForEachCell(
-      ValidRange(LowCol, LowRow, HighCol, HighRow),
-      [&](int32_t c, uint8_t s) { return IsNumColumn(c) && IsNumberState(s); },
-      [&](int32_t, double, uint8_t) { ++n; });
-  return n;
+  return CountCells(LowCol, LowRow, HighCol, HighRow,
+                    [&](int32_t c, uint8_t s) { return IsNumColumn(c) && IsNumberState(s); });
 }
 
 int64_t TDataTable::CountValidCells(int32_t LowCol, int32_t LowRow, int32_t HighCol,
                                     int32_t HighRow) const {
-  int64_t n = 0;
-  ForEachCell(
-      ValidRange(LowCol, LowRow, HighCol, HighRow),
-      [](int32_t, uint8_t s) { return IsNumberState(s); }, [&](int32_t, double, uint8_t) { ++n; });
-  return n;
+  return CountCells(LowCol, LowRow, HighCol, HighRow,
+                    [](int32_t, uint8_t s) { return IsNumberState(s); });
 }
 
 int64_t TDataTable::CountEmptyCells(int32_t LowCol, int32_t LowRow, int32_t HighCol,
                                     int32_t HighRow) const {
-  int64_t n = 0;
-  ForEachCell(
-      ValidRange(LowCol, LowRow, HighCol, HighRow),
-      [](int32_t, uint8_t s) { return (s & cellEmpty) != 0; },
-      [&](int32_t, double, uint8_t) { ++n; });
-  return n;
+  return CountCells(LowCol, LowRow, HighCol, HighRow,
+                    [](int32_t, uint8_t s) { return (s & cellEmpty) != 0; });
 }
 
 int64_t TDataTable::CountImputedCells(int32_t LowCol, int32_t LowRow, int32_t HighCol,
                                       int32_t HighRow) const {
-  int64_t n = 0;
-  ForEachCell(
-      ValidRange(LowCol, LowRow, HighCol, HighRow),
-      [](int32_t, uint8_t s) { return (s & cellImputed) != 0; },
-      [&](int32_t, double, uint8_t) { ++n; });
-  return n;
+  return CountCells(LowCol, LowRow, HighCol, HighRow,
+                    [](int32_t, uint8_t s) { return (s & cellImputed) != 0; });
 }
 
 // ---------------------------------------------------------------------------

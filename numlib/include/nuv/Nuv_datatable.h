@@ -513,6 +513,10 @@ class TDataTable : public TComponent {
   // ---- statistics
   template <class Filter, class Visit>
   void ForEachCell(const TRange& r, Filter&& pass, Visit&& visit) const;
+  // The number of cells of the range (made valid) that pass the filter.
+  template <class Filter>
+  int64_t CountCells(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow,
+                     Filter&& pass) const;
   std::vector<double> NumCellValues(const TRange& r, uint8_t mask, bool marked) const;
   // NumCellValues, raising "not enough memory on heap" when it cannot.
   std::vector<double> CollectNum(const TRange& r, uint8_t mask, bool marked) const;
