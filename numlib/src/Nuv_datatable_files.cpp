@@ -5,6 +5,7 @@
 #include <new>
 
 #include "Nuv_datatable_parts.h"
+#include "numlib_textfile.h"
 #include "nuv/Nuv_datatable.h"
 #include "nuv/Nuv_streams.h"
 #include "nuv/Nuv_stringl.h"
@@ -15,6 +16,7 @@
 namespace nuv {
 
 using datatable::IsNumberState;
+using numlib::ReadTextFile;
 
 // A table as a text file brings it.
 struct TDataTable::TAscTable {
@@ -30,19 +32,6 @@ namespace {
 
 // ---------------------------------------------------------------------------
 // Text helpers
-
-std::string ReadTextFile(const std::string& fileName) {
-  TextFile f(fileName);
-  f.Reset();
-  std::string text, line;
-  while (!f.Eof()) {
-    f.ReadLn(line);
-    text += line;
-    text += '\n';
-  }
-  f.Close();
-  return text;
-}
 
 template <class Writer>
 void WriteTextFile(const std::string& fileName, Writer&& write) {

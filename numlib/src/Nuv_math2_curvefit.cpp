@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Nuv_math2_parts.h"
+#include "numlib_textfile.h"
 #include "nuv/Nuv_math2.h"
 #include "nuv/Nuv_matrix.h"
 #include "nuv/Nuv_statis.h"
@@ -986,19 +987,6 @@ class TAscBody {
   std::size_t pos_ = 0;
 };
 
-std::string ReadWholeFile(const std::string& FileName) {
-  TextFile f(FileName);
-  f.Reset();
-  std::string all, line;
-  while (!f.Eof()) {
-    f.ReadLn(line);
-    all += line;
-    all += '\n';
-  }
-  f.Close();
-  return all;
-}
-
 }  // namespace
 
 int32_t TCurveFit::ImportASC(const std::string& FileName) {
@@ -1014,7 +1002,7 @@ int32_t TCurveFit::ImportASC(const std::string& FileName) {
     Raise("TCurveFit.ImportASC: number of columns must be 2 (is actually " +
           std::to_string(nrCols) + ").");
   if (nrRows < 0) return ascBadRowCount;
-  TAscBody body(ReadWholeFile(FileName));
+  TAscBody body(numlib::ReadTextFile(FileName));
   for (int i = 0; i < 4; ++i) body.SkipLine();
   if (colNames)
     for (int32_t c = 0; c < nrCols; ++c) body.QuotedName();
