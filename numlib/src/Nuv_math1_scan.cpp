@@ -10,6 +10,7 @@
 
 namespace nuv {
 
+using math1::DigitValue;
 using math1::IsBlank;
 
 namespace {
@@ -36,17 +37,6 @@ std::size_t SkipBlanks(std::string_view s, std::size_t i) {
 bool OnlyBlanksFrom(std::string_view s, std::size_t i) { return SkipBlanks(s, i) == s.size(); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int DigitValue(char c, int base) {
-  int v = 99;
-  if (c >= '0' && c <= '9')
-    v = c - '0';
-  else if (c >= 'A' && c <= 'F')
-    v = c - 'A' + 10;
-  else if (c >= 'a' && c <= 'f')
-    v = c - 'a' + 10;
-  return v < base ? v : -1;
-}
 
 struct TIntScan {
   uint64_t Magnitude = 0;

@@ -15,6 +15,7 @@
 namespace nuv {
 
 using math1::DecimalToExtended;
+using math1::DigitValue;
 using math1::Pow10Exact;
 
 namespace {
@@ -175,13 +176,6 @@ std::string BytesToHex(const unsigned char* bytes, std::size_t n) {
   return text;
 }
 
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // Fills bytes (least significant first) from exactly 2n hex digits, or
 // raises the invalid-hex-string error of the named function.
 void HexToBytes(const std::string& text, unsigned char* bytes, std::size_t n,
@@ -191,7 +185,7 @@ void HexToBytes(const std::string& text, unsigned char* bytes, std::size_t n,
   };
   if (text.size() != 2 * n) fail();
   for (std::size_t i = 0; i < n; ++i) {
-    const int hi = HexDigitValue(text[2 * i]), lo = HexDigitValue(text[2 * i + 1]);
+    const int hi = DigitValue(text[2 * i], 16), lo = DigitValue(text[2 * i + 1], 16);
     if (hi < 0 || lo < 0) fail();
     bytes[n - 1 - i] = static_cast<unsigned char>(hi * 16 + lo);
   }
