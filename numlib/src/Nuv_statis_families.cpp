@@ -41,6 +41,13 @@ void FRatioToBeta(double x, double df1, double df2, double& u, double& v) {
   }
 }
 
+// P(X <= x) and P(X > x) of the F distribution for x > 0.
+void FTails(double x, double df1, double df2, double& lower, double& upper) {
+  double u, v;
+  FRatioToBeta(x, df1, df2, u, v);
+  statis::IncBeta(df1 / 2, df2 / 2, u, v, lower, upper);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -143,10 +150,9 @@ double FDistriIntegral(double x, double df1, double df2) {
   statis::CheckDF(df2, "FDistriIntegral");
   if (std::isnan(x)) return x;
   if (x <= 0) return 0;
-  double u, v, I, J;
-  FRatioToBeta(x, df1, df2, u, v);
-  statis::IncBeta(df1 / 2, df2 / 2, u, v, I, J);
-  return I;
+  double lower, upper;
+  FTails(x, df1, df2, lower, upper);
+  return lower;
 }
 
 double FDistriUpperTail(double x, double df1, double df2) {
@@ -154,10 +160,9 @@ double FDistriUpperTail(double x, double df1, double df2) {
   statis::CheckDF(df2, "FDistriUpperTail");
   if (std::isnan(x)) return x;
   if (x <= 0) return 1;
-  double u, v, I, J;
-  FRatioToBeta(x, df1, df2, u, v);
-  statis::IncBeta(df1 / 2, df2 / 2, u, v, I, J);
-  return J;
+  double lower, upper;
+  FTails(x, df1, df2, lower, upper);
+  return upper;
 }
 
 double FDistriQuantile(double p, double df1, double df2) {
