@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "ExpectCases.h"
+#include "FileFixtures.h"
 #include "TempDir.h"
 #include "nuv/Nuv_streams.h"
 #include "nuv/Nuv_stringl.h"
@@ -18,6 +17,9 @@
 
 namespace nuv {
 namespace {
+
+using testing::ReadRawFile;
+using testing::WriteRawFile;
 
 using testing::ExpectAll;
 using testing::TempDir;
@@ -30,21 +32,11 @@ int32_t ReadTag(TStream& S, std::span<const std::string> L, std::string& C, std:
   return ReadNextTagInStream(S, L, C, A);
 }
 
-void WriteBytes(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ostringstream s;
-  s << std::ifstream(path, std::ios::binary).rdbuf();
-  return s.str();
-}
-
 // Calls f(input, kind) with the text as an open text file and as a stream.
 template <class F>
 void ForBothInputs(const std::string& text, F f) {
   TempDir dir;
-  WriteBytes(dir.File("in.xml"), text);
+  WriteRawFile(dir.File("in.xml"), text);
   TextFile file(dir.File("in.xml"));
   file.Reset();
   f(file, "text file");
@@ -437,11 +429,11 @@ TEST(XmlBlocks, DuplicatedIdsReadInTurnAndAreReplacedTogether) {
   });
   TempDir dir;
   const std::string name = dir.File("d.xml");
-  WriteBytes(name, text);
+  WriteRawFile(name, text);
   ASSERT_TRUE(StoreXMLBlockInFile(name, "custtextlbl", "d", [&](TextFile& F, bool header) {
     WriteLabel(TXMLBlockWriter(F, 2), second, header, "d");
   }));
-  EXPECT_EQ(ReadBytes(name), LabelText(second, false, "d", 2));
+  EXPECT_EQ(ReadRawFile(name), LabelText(second, false, "d", 2));
   TLabel l;
   EXPECT_TRUE(LoadXMLFile(name, [&](TextFile& F) { return ReadLabel(F, "d", l); }));
   EXPECT_EQ(l, second);
@@ -453,19 +445,20 @@ TEST(XmlFiles, SavingReplacesOnlyOnSuccess) {
   const std::string name = dir.File("labels.xml");
   const auto labelA = [](TextFile& F, bool header) { WriteLabel(TXMLBlockWriter(F, 2), kExample, header, "a"); };
   ASSERT_TRUE(StoreXMLBlockInFile(name, "custtextlbl", "a", labelA));
-  EXPECT_EQ(ReadBytes(name), LabelText(kExample, true, "a", 2)) << "a new file gets the header";
+  EXPECT_EQ(ReadRawFile(name), LabelText(kExample, true, "a", 2)) << "a new file gets the header";
   const std::string other = "\r\n<other sig=\"Nuvkit\" id=\"a\">x\ry</other>\n";
-  WriteBytes(name, ReadBytes(name) + other + LabelText(kExample, false, "b", 2));
+  WriteRawFile(name, ReadRawFile(name) + other + LabelText(kExample, false, "b", 2));
   TLabel changed = kExample;
   changed.Caption = "changed";
   ASSERT_TRUE(StoreXMLBlockInFile(name, "CUSTTEXTLBL", " A ", [&](TextFile& F, bool header) {
     WriteLabel(TXMLBlockWriter(F, 2), changed, header, "a");
   }));
-  EXPECT_EQ(ReadBytes(name), "  <?xml version=\"1.0\"?>\r\n" + other + LabelText(kExample, false, "b", 2) +
-                                 LabelText(changed, false, "a", 2))
+  EXPECT_EQ(ReadRawFile(name), "  <?xml version=\"1.0\"?>\r\n" + other +
+                                   LabelText(kExample, false, "b", 2) +
+                                   LabelText(changed, false, "a", 2))
       << "other blocks keep every byte";
 
-  const std::string before = ReadBytes(name);
+  const std::string before = ReadRawFile(name);
   const auto failing = [](TextFile& F) {
     F.WriteLn("partial");
     throw EConvertError("writer failed");
@@ -474,13 +467,13 @@ TEST(XmlFiles, SavingReplacesOnlyOnSuccess) {
   EXPECT_THROW(StoreXMLBlockInFile(name, "custtextlbl", "b", [&](TextFile& F, bool) { failing(F); }),
                EConvertError);
   const std::string cut = "<custtextlbl sig=\"Nuvkit\" id=\"a\">\r\n<layer val=1 />\r\n";
-  WriteBytes(dir.File("cut.xml"), cut);
+  WriteRawFile(dir.File("cut.xml"), cut);
   EXPECT_FALSE(StoreXMLBlockInFile(dir.File("cut.xml"), "custtextlbl", "a", labelA))
       << "a block to replace without its end";
-  EXPECT_EQ(ReadBytes(dir.File("cut.xml")), cut);
+  EXPECT_EQ(ReadRawFile(dir.File("cut.xml")), cut);
   FileSetAttr(name, faReadOnly);
   EXPECT_THROW(SaveXMLFile(name, [](TextFile& F) { F.WriteLn("x"); }), EInOutError);
-  EXPECT_EQ(ReadBytes(name), before);
+  EXPECT_EQ(ReadRawFile(name), before);
   int files = 0;
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++files;
   EXPECT_EQ(files, 2) << "no temporary file left";

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "FileFixtures.h"
 #include "Nuv_datatable_test.h"
 #include "TempDir.h"
 #include "nuv/Nuv_datatable.h"
@@ -18,16 +18,9 @@ namespace {
 
 using testing::FillTagged;
 using testing::Picture;
+using testing::ReadRawFile;
 using testing::TempDir;
-
-void WriteFile(const std::string& name, const std::string& text) {
-  std::ofstream(name, std::ios::binary) << text;
-}
-
-std::string ReadFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing::WriteRawFile;
 
 // ---------------------------------------------------------------------------
 // ASC
@@ -199,10 +192,10 @@ TEST(TDataTableFiles, CsvExport) {
   for (const TCase& c : cases) {
     const std::string name = dir.File("t.csv");
     t.ExportAsCSV(name, 1, c.d, c.colNames, c.rowNames, c.attribs, c.blank);
-    EXPECT_EQ(ReadFile(name), c.text) << "delimiter " << int(c.d);
+    EXPECT_EQ(ReadRawFile(name), c.text) << "delimiter " << int(c.d);
   }
   t.ExportAsCSV(dir.File("short.csv"), 0, csvColon, false, false);
-  EXPECT_EQ(ReadFile(dir.File("short.csv")), "1:2\r\n-1:0\r\n");
+  EXPECT_EQ(ReadRawFile(dir.File("short.csv")), "1:2\r\n-1:0\r\n");
 }
 
 TEST(TDataTableFiles, CsvImport) {
@@ -242,7 +235,7 @@ TEST(TDataTableFiles, CsvImport) {
        {"C-1/0/Interval", "two\nlines/0: 7/0"}},
   };
   for (const TCase& c : cases) {
-    WriteFile(name, c.text);
+    WriteRawFile(name, c.text);
     TDataTable t(nullptr);
     EXPECT_EQ(t.ImportFromCSV(name, c.d, c.colNames, c.rowNames), 0) << c.what;
     EXPECT_EQ(Picture(t), c.picture) << c.what;
@@ -257,7 +250,7 @@ TEST(TDataTableFiles, CsvImport) {
                       {"1,x\n", csvBadNumber},
                       {"1,2\n3,1.2.3\n", csvBadNumber}};
   for (const TBad& b : bad) {
-    WriteFile(name, b.text);
+    WriteRawFile(name, b.text);
     TDataTable t(nullptr);
     FillTagged(t, 2, 2);
     const auto before = Picture(t);

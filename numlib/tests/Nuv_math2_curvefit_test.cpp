@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "ExpectThrow.h"
+#include "FileFixtures.h"
 #include "TempDir.h"
 #include "nuv/Nuv_math2.h"
 #include "nuv/Nuv_statis.h"
@@ -18,6 +18,9 @@
 
 namespace nuv {
 namespace {
+
+using testing::ReadRawFile;
+using testing::WriteRawFile;
 
 using testing::ExpectThrowMessage;
 
@@ -476,11 +479,6 @@ TEST(CurveFitSplines, SmoothingSplineBetweenInterpolationAndRegression) {
 // ---------------------------------------------------------------------------
 // ASC files
 
-void WriteFile(const std::string& name, const std::string& text) {
-  std::ofstream f(name, std::ios::binary);
-  f << text;
-}
-
 TEST(CurveFitFiles, ExportThenHeaderAndImport) {
   testing::TempDir dir;
   const std::string name = dir.File("points.asc");
@@ -498,8 +496,7 @@ TEST(CurveFitFiles, ExportThenHeaderAndImport) {
   EXPECT_TRUE(f2);
   EXPECT_FALSE(f3);
   EXPECT_FALSE(f4);
-  std::ifstream in(name, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string text = ReadRawFile(name);
   EXPECT_NE(text.find("2\t;nr. of columns\r\n3\t;nr. of rows\r\nFALSE TRUE FALSE\t;row attributes, "
                       "column names, "
                       "row names\r\nx   y\r\n1.250\t-3.000\r\n2.500\t4.125\r\n-0.750\t0.001\r\n"),
@@ -535,7 +532,7 @@ TEST(CurveFitFiles, ImportRejectsBadTablesAndKeepsThePoints) {
       {"row attribute", "c\r\n2\r\n1\r\nTRUE FALSE FALSE\r\nnone 1 2\r\n", -5},
       {"claim beyond the file", "c\r\n2\r\n2000000000\r\nFALSE FALSE FALSE\r\n1 2\r\n", -6}};
   for (const auto& c : cases) {
-    WriteFile(name, c.text);
+    WriteRawFile(name, c.text);
     TCurveFit cf(nullptr);
     Enter(cf, {{7, 8}, {9, 10}});
     EXPECT_EQ(cf.ImportASC(name), c.want) << c.what;
@@ -543,12 +540,12 @@ TEST(CurveFitFiles, ImportRejectsBadTablesAndKeepsThePoints) {
     EXPECT_EQ(cf.GetDataY(2), 10) << c.what;
     EXPECT_DOUBLE_EQ(cf.GetMeanX(), 8) << c.what;
   }
-  WriteFile(name, "c\r\n3\r\n1\r\nFALSE FALSE FALSE\r\n1 2 3\r\n");
+  WriteRawFile(name, "c\r\n3\r\n1\r\nFALSE FALSE FALSE\r\n1 2 3\r\n");
   TCurveFit cf(nullptr);
   ExpectThrowMessage<ENUVMath2Error>(
       [&] { cf.ImportASC(name); },
       "TCurveFit.ImportASC: number of columns must be 2 (is actually 3).");
-  WriteFile(name, "c\r\n2\r\n2\r\nTRUE TRUE TRUE\r\n\"a b\" y\r\n1 \"r 1\" 5 6\r\n2 r2 7 8\r\n");
+  WriteRawFile(name, "c\r\n2\r\n2\r\nTRUE TRUE TRUE\r\n\"a b\" y\r\n1 \"r 1\" 5 6\r\n2 r2 7 8\r\n");
   ASSERT_EQ(cf.ImportASC(name), 0);
   EXPECT_EQ(cf.GetDataX(2), 7);
   EXPECT_EQ(cf.GetDataY(1), 6);

@@ -5,11 +5,11 @@
 #include <fstream>
 #include <limits>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "FileFixtures.h"
 #include "TempDir.h"
 #include "nuv/Nuv_matrix.h"
 #include "nuv/Nuv_streams.h"
@@ -19,16 +19,8 @@
 namespace nuv {
 namespace {
 
-std::string ReadAll(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteAll(const std::string& fileName, const std::string& text) {
-  std::ofstream(fileName, std::ios::binary) << text;
-}
+using testing::ReadRawFile;
+using testing::WriteRawFile;
 
 template <class V, class T>
 void SetValues(V& v, const std::vector<T>& values) {
@@ -60,13 +52,13 @@ TEST(TVectorFiles, StoreWritesTheClampedRangeInThePrecisionAsked) {
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(v.StoreOnFile(c.lo, c.hi, c.precision, file)) << "precision=" << c.precision;
-    EXPECT_EQ(ReadAll(file), c.text) << "precision=" << c.precision;
+    EXPECT_EQ(ReadRawFile(file), c.text) << "precision=" << c.precision;
   }
 
   TIntVector iv(nullptr);
   SetValues(iv, std::vector<int32_t>{7, -2147483647 - 1});
   ASSERT_TRUE(iv.StoreOnFile(0, 5, file));
-  EXPECT_EQ(ReadAll(file), "1 2\r\n7\r\n-2147483648\r\n");
+  EXPECT_EQ(ReadRawFile(file), "1 2\r\n7\r\n-2147483648\r\n");
 }
 
 TEST(TVectorFiles, StoreReportsFailures) {
@@ -113,7 +105,7 @@ TEST(TVectorFiles, RoundTripRestoresTheRange) {
 TEST(TVectorFiles, IntegerLoadRoundsAndRejectsWhatNoIntegerHolds) {
   testing::TempDir dir;
   const std::string file = dir.File("i.txt");
-  WriteAll(file, "1 4\n2.5\n-3.5\n1e10\n7\n");
+  WriteRawFile(file, "1 4\n2.5\n-3.5\n1e10\n7\n");
   TIntVector iv(nullptr);
   EXPECT_FALSE(iv.LoadFromFile(file, true)) << "1e10 is out of range";
   EXPECT_EQ(Values(iv), (std::vector<int32_t>{2, -4, 0, 7}));
@@ -144,7 +136,7 @@ TEST(TVectorFiles, DamagedFilesFailWithoutHarm) {
       {"bad number", "1 3\n1\nx\n3\n", false, {1, 8, 3}},
   };
   for (const auto& c : cases) {
-    WriteAll(file, c.text);
+    WriteRawFile(file, c.text);
     TVector v(nullptr);
     SetValues(v, std::vector<double>{8, 8, 8});
     EXPECT_EQ(v.LoadFromFile(file, true), c.ok) << c.what;
