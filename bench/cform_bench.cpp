@@ -4,11 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "Nuv_cform_odometer.h"
+#include "bench_common.h"
 #include "nuv/Nuv_cform.h"
 
 namespace {
@@ -68,9 +68,10 @@ void CheckSameSequences() {
     LiteralOdometer(q, kOrganic, &literal);
     PrunedSearch(q, kOrganic, &pruned);
     if (literal != pruned || literal.empty()) {
-      std::fprintf(stderr, "sequences differ for mass %g: %zu literal, %zu pruned\n", q.Mass,
-                   literal.size(), pruned.size());
-      std::exit(1);
+      char detail[96];
+      std::snprintf(detail, sizeof detail, "mass %g: %zu literal, %zu pruned", q.Mass,
+                    literal.size(), pruned.size());
+      bench::Fail("the search and the literal odometer differ", detail);
     }
   }
 }
@@ -113,10 +114,6 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CheckSameSequences();
   RegisterAll();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::Main(argc, argv, CheckSameSequences);
 }
