@@ -282,8 +282,6 @@ std::size_t SkipSpace(std::string_view s) {
   return i;
 }
 
-bool IsDecimal(char c) { return c >= '0' && c <= '9'; }
-
 bool StartsWithWord(std::string_view s, std::string_view upperWord) {
   if (s.size() < upperWord.size()) return false;
   for (std::size_t i = 0; i < upperWord.size(); ++i)
@@ -294,7 +292,7 @@ bool StartsWithWord(std::string_view s, std::string_view upperWord) {
 // Appends the digits at s[i...] to text; returns the count.
 std::size_t AppendDigits(std::string_view s, std::size_t& i, std::string& text) {
   const std::size_t start = i;
-  while (i < s.size() && IsDecimal(s[i])) text.push_back(s[i++]);
+  while (i < s.size() && IsDigit(s[i])) text.push_back(s[i++]);
   return i - start;
 }
 
@@ -309,7 +307,7 @@ int64_t MagnitudeOf(std::string_view text) {
     const char c = text[i];
     if (c == '.') {
       seenPoint = true;
-    } else if (IsDecimal(c)) {
+    } else if (IsDigit(c)) {
       if (!seenDigit && c == '0') {
         if (seenPoint) --position;
         continue;
@@ -588,7 +586,7 @@ int32_t ScanXMLInt(std::string_view Value) {
   // Accumulates the magnitude up to one past the int32 range, then clamps.
   constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
   int64_t magnitude = 0;
-  for (; i < Value.size() && IsDecimal(Value[i]); ++i)
+  for (; i < Value.size() && IsDigit(Value[i]); ++i)
     magnitude = std::min(magnitude * 10 + (Value[i] - '0'), kLimit);
   const int64_t v = negative ? -magnitude : magnitude;
   return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
@@ -603,7 +601,7 @@ int32_t ScanXMLColor(std::string_view Value) {
   uint32_t color = 0;
   for (; i < Value.size() && IsHexChar(Value[i]); ++i) {
     const char c = AnsiUpperChar(Value[i]);
-    color = (color << 4) | static_cast<uint32_t>(IsDecimal(c) ? c - '0' : c - 'A' + 10);
+    color = (color << 4) | static_cast<uint32_t>(IsDigit(c) ? c - '0' : c - 'A' + 10);
   }
   return static_cast<int32_t>(color);
 }

@@ -5,14 +5,13 @@
 
 #include "mollib_units.h"
 #include "nuv/Nuv_math1.h"
+#include "nuv/Nuv_stringl.h"
 #include "nuv/platform/CodePage.h"
 
 namespace nuv {
 
 namespace {
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsSeparator(char c) { return c == ' ' || c == ',' || c == '.'; }
 bool IsParenthesis(char c) { return c == '(' || c == ')'; }
 

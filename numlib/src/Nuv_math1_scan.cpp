@@ -4,6 +4,7 @@
 
 #include "Nuv_math1_parts.h"
 #include "nuv/Nuv_math1.h"
+#include "nuv/Nuv_stringl.h"
 #include "nuv/platform/CodePage.h"
 #include "nuv/platform/DateTime.h"
 #include "nuv/platform/SysUtils.h"
@@ -35,8 +36,6 @@ std::size_t SkipBlanks(std::string_view s, std::size_t i) {
 
 // True when only blanks follow position i.
 bool OnlyBlanksFrom(std::string_view s, std::size_t i) { return SkipBlanks(s, i) == s.size(); }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 struct TIntScan {
   uint64_t Magnitude = 0;
