@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Nuv_math2_parts.h"
+#include "Nuv_vector_stats.h"
 #include "numlib_textfile.h"
 #include "nuv/Nuv_math2.h"
 #include "nuv/Nuv_matrix.h"
@@ -35,9 +36,7 @@ void NeedPoints(int32_t n, int32_t least, const char* fit) {
 // has no variance.
 double CorrelationSquared(long double n, long double Sf, long double Sy, long double Sff,
                           long double Syy, long double Sfy) {
-  const long double cy = Syy - Sy * Sy / n, cf = Sff - Sf * Sf / n;
-  if (!(Syy > 0 && Sff > 0) || cy == 0 || cf == 0) return 0;
-  const long double r = (Sfy - Sf * Sy / n) / std::sqrt(std::fabs(cy * cf));
+  const long double r = stats::CorrelationOfSums(n, Sf, Sy, Sff, Syy, Sfy);
   return static_cast<double>(r * r);
 }
 
@@ -260,11 +259,8 @@ double TCurveFit::GetStdDevDiff() const { return StdDevOf(sums_->xmy, sums_->xmy
 
 double TCurveFit::GetRxy() const {
   const TSums& s = *sums_;
-  const long double n = count_;
-  if (count_ <= 2 || !(s.x2 > 0) || !(s.y2 > 0)) return 0;
-  const long double cx = s.x2 - s.x * s.x / n, cy = s.y2 - s.y * s.y / n;
-  if (cx == 0 || cy == 0) return 0;
-  return static_cast<double>((s.xy - s.x * s.y / n) / std::sqrt(std::fabs(cx * cy)));
+  if (count_ <= 2) return 0;
+  return static_cast<double>(stats::CorrelationOfSums(count_, s.x, s.y, s.x2, s.y2, s.xy));
 }
 
 double TCurveFit::GetSkewnessX() const {

@@ -191,10 +191,8 @@ double TMatrix::Correlate(const TMatrix& other) const {
     }
   }
   const long double n = static_cast<long double>(ncols_) * nrows_;
-  if (!(n > 2 && saa > 0 && sbb > 0)) return 0;
-  const long double ca = saa - sa * sa / n, cb = sbb - sb * sb / n;
-  if (ca == 0 || cb == 0) return 0;
-  return static_cast<double>((sab - sa * sb / n) / std::sqrt(std::fabs(ca * cb)));
+  if (!(n > 2)) return 0;
+  return static_cast<double>(stats::CorrelationOfSums(n, sa, sb, saa, sbb, sab));
 }
 
 int32_t TMatrix::CalcDistMat(TDistMode mode, TMatrix& distMat) {

@@ -114,6 +114,14 @@ TShape SampleShape(const TShape& moments) {
   return sample;
 }
 
+long double CorrelationOfSums(long double n, long double sa, long double sb, long double saa,
+                              long double sbb, long double sab) {
+  if (!(saa > 0 && sbb > 0)) return 0;
+  const long double ca = saa - sa * sa / n, cb = sbb - sb * sb / n;
+  if (ca == 0 || cb == 0) return 0;
+  return (sab - sa * sb / n) / std::sqrt(std::fabs(ca * cb));
+}
+
 template <class T>
 std::vector<T> SortedCopy(const TBlock<T>& b) {
   std::vector<T> values;

@@ -95,6 +95,11 @@ TShape SkewKurt(const TBlock<T>& b);
 // when they are undefined (fewer than four values, no spread).
 TShape SampleShape(const TShape& moments);
 
+// Pearson's correlation from the sums of a, b, a², b² and a·b over n pairs;
+// 0 unless both sums of squares are positive and both values vary.
+long double CorrelationOfSums(long double n, long double sa, long double sb, long double saa,
+                              long double sbb, long double sab);
+
 // The values, sorted ascending with SortArray (which advances ProcStat).
 // Raises std::bad_alloc when no copy can be made.
 template <class T>
