@@ -60,10 +60,6 @@ void CheckProbability(double p, std::string_view Func);
 // statistic for n values.
 std::vector<double> SignedRankDistribution(int32_t n);
 
-// Mean and the sample variance (1.0 for fewer than three values), summed in
-// extended precision.
-void MeanVar(std::span<const double> Data, double& Mean, double& Variance);
-
 // The test statistics on plain arrays; the TVector forms hand over their
 // storage.
 int32_t DeanDixonTest(std::span<const double> Data, int32_t Level, double& Q);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Nuv_statis_parts.h"
+#include "Nuv_vector_stats.h"
 #include "nuv/Nuv_math1.h"
 #include "nuv/Nuv_statis.h"
 #include "nuv/Nuv_univconst.h"
@@ -129,17 +130,14 @@ double DeanDixonCriticalValues(int32_t n, TSignifLevelEx Level) {
 
 namespace statis {
 
-void MeanVar(std::span<const double> Data, double& Mean, double& Variance) {
-  const std::size_t n = Data.size();
-  long double s = 0, s2 = 0;
-  for (double v : Data) s += v;
-  Mean = n > 0 ? static_cast<double>(s / n) : 0;
-  Variance = 1;
-  if (n < 3) return;
-  for (double v : Data)
-    s2 += (v - static_cast<long double>(Mean)) * (v - static_cast<long double>(Mean));
-  Variance = static_cast<double>(s2 / (n - 1));
+namespace {
+
+// Mean and the sample variance (1.0 for fewer than three values).
+void MeanVar(std::span<const double> data, double& mean, double& variance) {
+  stats::MeanVar(stats::Contiguous(data.data(), static_cast<int64_t>(data.size())), mean, variance);
 }
+
+}  // namespace
 
 int32_t DeanDixonTest(std::span<const double> Data, int32_t Level, double& Q) {
   const auto n = static_cast<int32_t>(Data.size());
