@@ -223,7 +223,7 @@ std::string CapitalizeString(std::string_view S) {
   bool wordStart = true;
   for (char& c : r) {
     if (IsLetter(c) || Code(c) >= 128) {
-      if (wordStart && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      if (wordStart) c = UpCase(c);
       wordStart = false;
     } else {
       wordStart = !IsDigit(c);

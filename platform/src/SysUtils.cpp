@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include "nuv/platform/CodePage.h"
+
 namespace nuv {
 
 // ---------------------------------------------------------------------------
@@ -380,7 +382,7 @@ std::string IntToHex(uint64_t value, int32_t digits) {
   char text[17];
   auto r = std::to_chars(text, text + sizeof text, value, 16);
   std::string out(text, r.ptr);
-  for (char& c : out) c = static_cast<char>(c >= 'a' ? c - 'a' + 'A' : c);
+  for (char& c : out) c = UpCase(c);
   const int32_t pad = ClampInt(digits, 0, 64) - static_cast<int32_t>(out.size());
   if (pad > 0) out.insert(0, static_cast<std::size_t>(pad), '0');
   return out;
