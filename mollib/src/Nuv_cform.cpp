@@ -207,7 +207,13 @@ bool TMolForm::ScanNextFormPart(std::string_view S, int32_t& Pos, int32_t& Count
 }
 
 bool TMolForm::ScanMolFormula(std::string_view S) {
+  int32_t stop = 0;
+  return ScanMolFormula(S, stop);
+}
+
+bool TMolForm::ScanMolFormula(std::string_view S, int32_t& StopPos) {
   const std::string text(S);
+  StopPos = static_cast<int32_t>(S.size()) + 1;
   int32_t multiplier = 1;
   bool complete = true;
   for (std::size_t i = SkipFiller(S, 0); i < S.size(); i = SkipFiller(S, i)) {
@@ -225,6 +231,7 @@ bool TMolForm::ScanMolFormula(std::string_view S) {
           int64_t{count} * multiplier > MaxAtomCount ||
           !AppendEntry(atNum, mass, count * multiplier)) {
         complete = false;
+        StopPos = static_cast<int32_t>(i) + 1;
         break;
       }
       i = static_cast<std::size_t>(pos) - 1;

@@ -1,11 +1,15 @@
-// nuv demo: shows the libraries at work on small, self-contained examples.
+// nuv demo and nuv units: the loaded libraries, and the demonstration of the
+// libraries at work on small, self-contained examples.
 #include <iostream>
+#include <memory>
 #include <string>
-#include <vector>
 
-#include "commands.h"
+#include "cli.h"
 #include "evaluation.h"
 #include "nuv/corelib.h"
+#include "nuv/maplib.h"
+#include "nuv/mollib.h"
+#include "nuv/numlib.h"
 #include "nuv/platform/CodePage.h"
 #include "nuv/platform/Forms.h"
 #include "testcard.h"
@@ -14,20 +18,14 @@ namespace nuv::tool {
 
 namespace {
 
-constexpr const char* kDemoUsage =
-    "usage: nuv demo [--png FILE] [--help]\n"
-    "\n"
+constexpr const char* kDemoDescription =
     "Runs the demonstration: the loaded libraries, then the typical\n"
     "evaluation of a measurement series on Fisher's iris data (150 flowers,\n"
     "four measurements and the species). It builds a data table, names the\n"
     "columns, marks the species column nominal, prints column statistics and\n"
     "the covariance and correlation matrices, fits a line through petal\n"
     "length and width and writes the points as an ASC file into a temporary\n"
-    "directory, whose header it reads back.\n"
-    "\n"
-    "  --png FILE  also draw the test card of the graphical layer (lines,\n"
-    "              shapes, pen modes, brushes, fonts and text) into FILE\n"
-    "              as a PNG picture; works without a display\n";
+    "directory, whose header it reads back.";
 
 void ShowFrame() {
   std::cout << "Libraries (units initialised):";
@@ -45,33 +43,44 @@ void WriteTestCard(const std::string& file) {
   Application().Initialize();
   TBitmap card;
   DrawTestCard(card);
-  card.SaveToPngFile(Utf8ToAnsi(file));
+  card.SaveToPngFile(Ansi(file));
   std::cout << "\nTest card written to " << file << " (" << card.Width() << " x " << card.Height()
             << " pixels)\n";
 }
 
+void ListUnits() {
+  // The libraries in their dependency order; each table is the one the
+  // library registered when it was loaded.
+  const TPackageInfoTable* tables[] = {
+      &corelib::GetPackageInfoTable(), &numlib::GetPackageInfoTable(),
+      &maplib::GetPackageInfoTable(), &mollib::GetPackageInfoTable()};
+  for (const TPackageInfoTable* t : tables) {
+    if (FindModule(t->LibraryName) != t)
+      throw TJobError(std::string("library ") + t->LibraryName + " is not registered");
+    std::cout << t->LibraryName << " (" << t->UnitCount << " units)\n";
+    for (int32_t i = 0; i < t->UnitCount; ++i) std::cout << "  " << t->Units[i].Name << '\n';
+  }
+}
+
 }  // namespace
 
-int RunDemo(const std::vector<std::string>& args) {
-  std::string png;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::cout << kDemoUsage;
-      return 0;
-    }
-    if (a == "--png" && i + 1 < args.size()) {
-      png = args[++i];
-      continue;
-    }
-    std::cerr << "nuv demo: " << (a == "--png" ? "--png needs a file name" : "unknown option '" + a + "'")
-              << "\n" << kDemoUsage;
-    return 2;
-  }
-  ShowFrame();
-  ShowEvaluation(std::cout);
-  if (!png.empty()) WriteTestCard(png);
-  return 0;
+void AddDemoCommand(CLI::App& app) {
+  CLI::App* cmd = app.add_subcommand("demo", "run the demonstration of the libraries at work");
+  cmd->footer(kDemoDescription);
+  auto png = std::make_shared<std::string>();
+  cmd->add_option("--png", *png,
+                  "also draw the test card of the graphical layer (lines, shapes, pen modes,\n"
+                  "brushes, fonts and text) into this PNG file; works without a display");
+  cmd->callback([png] {
+    ShowFrame();
+    ShowEvaluation(std::cout);
+    if (!png->empty()) WriteTestCard(*png);
+  });
+}
+
+void AddUnitsCommand(CLI::App& app) {
+  app.add_subcommand("units", "list every library with its units in initialisation order")
+      ->callback(ListUnits);
 }
 
 }  // namespace nuv::tool

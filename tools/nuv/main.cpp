@@ -1,68 +1,71 @@
-// nuv: command-line companion of the library. It lists the libraries and
-// their units and runs the demonstration of the libraries at work.
-#include <iostream>
-#include <string>
-#include <vector>
+// nuv: the libraries' main jobs from the command line. Every command is a
+// thin layer over the public API, so what it prints is what an application
+// gets. Data go to stdout, messages to stderr; the exit code is 0 on
+// success, 1 when the job failed and 2 when the command line was wrong.
+#include <QString>
+#include <QtGlobal>
 
-#include "commands.h"
-#include "nuv/corelib.h"
-#include "nuv/maplib.h"
-#include "nuv/mollib.h"
-#include "nuv/numlib.h"
+#include <cstdlib>
+#include <iostream>
+
+#include "cli.h"
+#include "nuv/platform/SysUtils.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: nuv <command> [arguments]\n"
-    "\n"
-    "commands:\n"
-    "  version   print the library version\n"
-    "  units     list every library with its units in initialisation order\n"
-    "  demo      run the demonstration (nuv demo --help for its options)\n"
-    "  --help    show this text\n";
+constexpr const char* kFooter =
+    "\nEach command has its own --help. Data go to stdout, messages to stderr;\n"
+    "exit 0 on success, 1 when the job failed, 2 on a usage error.";
 
-int ListUnits() {
-  // The libraries in their dependency order; each table is the one the
-  // library registered when it was loaded.
-  const nuv::TPackageInfoTable* tables[] = {
-      &nuv::corelib::GetPackageInfoTable(), &nuv::numlib::GetPackageInfoTable(),
-      &nuv::maplib::GetPackageInfoTable(), &nuv::mollib::GetPackageInfoTable()};
-  for (const nuv::TPackageInfoTable* t : tables) {
-    if (nuv::FindModule(t->LibraryName) != t) {
-      std::cerr << "nuv: library " << t->LibraryName << " is not registered\n";
-      return 1;
-    }
-    std::cout << t->LibraryName << " (" << t->UnitCount << " units)\n";
-    for (int32_t i = 0; i < t->UnitCount; ++i) std::cout << "  " << t->Units[i].Name << '\n';
-  }
-  return 0;
+// Qt's warnings (a missing runtime directory on the offscreen platform)
+// are not the command's messages; critical ones still get through.
+void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << "nuv: " << text.toStdString() << '\n';
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) {
-    std::cerr << kUsage;
-    return 2;
-  }
-  const std::string& command = args[0];
-  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  // Commands that draw or hold a control work without a display.
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  qInstallMessageHandler(QtMessages);
+  CLI::App app("nuv: the nuv libraries' main jobs from the command line", "nuv");
+  app.set_version_flag("--version", std::string("nuv ") + NUV_VERSION);
+  app.footer(kFooter);
+  app.require_subcommand(1);
+  nuv::tool::AddStatsCommand(app);
+  nuv::tool::AddFitCommand(app);
+  nuv::tool::AddDistCommand(app);
+  nuv::tool::AddGeoCommand(app);
+  nuv::tool::AddFormulaCommand(app);
+  nuv::tool::AddUnitsCommand(app);
+  nuv::tool::AddDemoCommand(app);
+  app.add_subcommand("version", "print the library version")->callback([] {
+    std::cout << "nuv " << NUV_VERSION << '\n';
+  });
   try {
-    if (command == "--help" || command == "-h" || command == "help") {
-      std::cout << kUsage;
-      return 0;
-    }
-    if (command == "version") {
-      std::cout << "nuv " << NUV_VERSION << '\n';
-      return 0;
-    }
-    if (command == "units") return ListUnits();
-    if (command == "demo") return nuv::tool::RunDemo(rest);
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "nuv: " << e.what() << "\nRun 'nuv --help' or 'nuv <command> --help'.\n";
+    return nuv::tool::kExitUsage;
+  } catch (const nuv::tool::TUsageError& e) {
+    std::cerr << "nuv: " << e.what() << '\n';
+    return nuv::tool::kExitUsage;
+  } catch (const nuv::tool::TJobError& e) {
+    std::cerr << "nuv: " << e.what() << '\n';
+    return nuv::tool::kExitFailed;
+  } catch (const nuv::Exception& e) {
+    std::cerr << "nuv: " << nuv::tool::Utf8(e.Message()) << '\n';
+    return nuv::tool::kExitFailed;
   } catch (const std::exception& e) {
     std::cerr << "nuv: " << e.what() << '\n';
-    return 1;
+    return nuv::tool::kExitFailed;
   }
-  std::cerr << "nuv: unknown command '" << command << "'\n" << kUsage;
-  return 2;
+  return 0;
 }

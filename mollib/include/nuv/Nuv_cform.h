@@ -184,6 +184,10 @@ class TMolForm : public TGraphicControl {
   // the end of S: at a part it could not read, at a count beyond
   // MaxAtomCount or when the 20 entries are full.
   bool ScanMolFormula(std::string_view S);
+  // As above; StopPos receives the 1-based position at which reading
+  // stopped (length + 1 when the whole text was read), so that a caller
+  // can show where a formula went wrong.
+  bool ScanMolFormula(std::string_view S, int32_t& StopPos);
   // Clears the entries and appends the parts of S without group handling
   // (a parenthesis ends it); false as ScanMolFormula.
   bool ReadFromString(std::string_view S);
