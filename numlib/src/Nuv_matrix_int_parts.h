@@ -20,7 +20,10 @@ inline uint64_t KeyOf(int32_t col, int32_t row) {
   return (uint64_t{static_cast<uint32_t>(col)} << 32) | static_cast<uint32_t>(row);
 }
 inline uint64_t KeyOf(const TIntMatEntry& e) { return KeyOf(e.Col, e.Row); }
-inline bool KeyLess(const TIntMatEntry& a, const TIntMatEntry& b) { return KeyOf(a) < KeyOf(b); }
+// An object rather than a function, so that sorting inlines it.
+inline constexpr auto KeyLess = [](const TIntMatEntry& a, const TIntMatEntry& b) {
+  return KeyOf(a) < KeyOf(b);
+};
 
 // Arithmetic modulo 2^32.
 inline int32_t WrapAdd(int32_t a, int32_t b) {
@@ -54,7 +57,11 @@ class TIntSparse {
   }
 
   // The stored value or nullptr.
-  const int32_t* Find(int32_t col, int32_t row) const;
+  const int32_t* Find(int32_t col, int32_t row) const {
+    const uint64_t key = KeyOf(col, row);
+    if (const int64_t p = FindSorted(key, col, row); p >= 0) return &entries_[p].Value;
+    return sorted_ == entries_.size() ? nullptr : FindRecentSlow(key);
+  }
   // Overwrites (false) or inserts (true; col, row >= 1), widening the box.
   bool Set(int32_t col, int32_t row, int32_t v);
   // Removes every entry; capacity back to the step, box reset.
@@ -86,9 +93,43 @@ class TIntSparse {
   void Merge() const;
   void Restructured() const;
   // Index of the entry at (col, row) in the array, -1 when none.
-  int64_t Position(int32_t col, int32_t row) const;
-  int64_t FindSorted(uint64_t key, int32_t col, int32_t row) const;
-  int64_t FindRecent(uint64_t key) const;
+  int64_t Position(int32_t col, int32_t row) const {
+    const uint64_t key = KeyOf(col, row);
+    const int64_t p = FindSorted(key, col, row);
+    return p >= 0 ? p : FindRecent(key);
+  }
+  // The sorted part through the directory (built when stale).
+  int64_t FindSorted(uint64_t key, int32_t col, int32_t row) const {
+    if (sorted_ == 0) return -1;
+    if (dir_.empty()) return SearchSorted(key, col, row);
+    if (col < dirBox_.MinCol || col > dirBox_.MaxCol || row < dirBox_.MinRow ||
+        row > dirBox_.MaxRow)
+      return -1;
+    const uint64_t bucket = (static_cast<uint64_t>(col - dirBox_.MinCol) * dirHeight_ +
+                             static_cast<uint64_t>(row - dirBox_.MinRow)) >>
+                            dirShift_;
+    const int32_t lo = dir_[bucket], hi = dir_[bucket + 1];
+    // Small buckets are scanned, large ones bisected.
+    if (hi - lo > 8) return SearchBucket(lo, hi, key);
+    for (int32_t i = lo; i < hi; ++i)
+      if (entries_[i].Col == col && entries_[i].Row == row) return i;
+    return -1;
+  }
+  int64_t SearchSorted(uint64_t key, int32_t col, int32_t row) const;
+  int64_t SearchBucket(int32_t lo, int32_t hi, uint64_t key) const;
+  static std::size_t SlotOf(uint64_t key, std::size_t mask) {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+  }
+  int64_t FindRecent(uint64_t key) const {
+    if (sorted_ == entries_.size()) return -1;
+    const std::size_t mask = hash_.size() - 1;
+    for (std::size_t s = SlotOf(key, mask);; s = (s + 1) & mask) {
+      const int32_t p = hash_[s];
+      if (p < 0) return -1;
+      if (KeyOf(entries_[static_cast<std::size_t>(p)]) == key) return p;
+    }
+  }
+  const int32_t* FindRecentSlow(uint64_t key) const;
   void AddToHash(int64_t position) const;
   void Rehash(std::size_t slots) const;
   void BuildDirectory() const;
@@ -97,6 +138,8 @@ class TIntSparse {
   mutable std::size_t sorted_ = 0;
   // Positions of the recent inserts by key, -1 for a free slot.
   mutable std::vector<int32_t> hash_;
+  // Lookups that reached the recent inserts since the last insert.
+  mutable std::size_t recentLookups_ = 0;
   int32_t step_;
   int32_t capacity_;
   TIntMatBox box_ = kEmptyBox;

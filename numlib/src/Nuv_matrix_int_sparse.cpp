@@ -9,21 +9,14 @@ namespace nuv::matrix {
 
 namespace {
 
-// Recent inserts wait until they are an eighth of the sorted part (at
+// Recent inserts wait until they are a quarter of the sorted part (at
 // least this many), so that merging costs a constant per insert.
 constexpr std::size_t kMinRecent = 256;
 // Sorted parts up to this size are searched directly.
 constexpr std::size_t kDirectSearch = 32;
-// Buckets holding up to this many entries are scanned, larger ones
-// searched by bisection.
-constexpr int32_t kScan = 8;
 // A new store reserves room for at most this many entries, whatever the
 // step asks for; the array grows geometrically beyond.
 constexpr int32_t kMaxReserve = 1 << 16;
-
-std::size_t SlotOf(uint64_t key, std::size_t mask) {
-  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
-}
 
 const TIntMatEntry* Bisect(const TIntMatEntry* first, const TIntMatEntry* last, uint64_t key) {
   const TIntMatEntry* it = std::lower_bound(
@@ -54,12 +47,14 @@ void TIntSparse::Merge() const {
   std::inplace_merge(entries_.begin(), middle, entries_.end(), KeyLess);
   sorted_ = entries_.size();
   std::fill(hash_.begin(), hash_.end(), -1);
+  recentLookups_ = 0;
   dir_.clear();
 }
 
 void TIntSparse::Restructured() const {
   sorted_ = entries_.size();
   std::fill(hash_.begin(), hash_.end(), -1);
+  recentLookups_ = 0;
   dir_.clear();
 }
 
@@ -118,39 +113,22 @@ void TIntSparse::BuildDirectory() const {
   }
 }
 
-int64_t TIntSparse::FindSorted(uint64_t key, int32_t col, int32_t row) const {
-  if (sorted_ == 0) return -1;
+int64_t TIntSparse::SearchSorted(uint64_t key, int32_t col, int32_t row) const {
   const TIntMatEntry* base = entries_.data();
   const TIntMatEntry* end = base + sorted_;
   auto position = [base](const TIntMatEntry* e) { return e == nullptr ? -1 : e - base; };
   if (sorted_ <= kDirectSearch) return position(Bisect(base, end, key));
-  if (dir_.empty()) {
-    try {
-      BuildDirectory();
-    } catch (const std::bad_alloc&) {
-      return position(Bisect(base, end, key));
-    }
+  try {
+    BuildDirectory();
+  } catch (const std::bad_alloc&) {
+    return position(Bisect(base, end, key));
   }
-  if (col < dirBox_.MinCol || col > dirBox_.MaxCol || row < dirBox_.MinRow || row > dirBox_.MaxRow)
-    return -1;
-  const uint64_t bucket = (static_cast<uint64_t>(col - dirBox_.MinCol) * dirHeight_ +
-                           static_cast<uint64_t>(row - dirBox_.MinRow)) >>
-                          dirShift_;
-  const int32_t lo = dir_[bucket], hi = dir_[bucket + 1];
-  if (hi - lo > kScan) return position(Bisect(base + lo, base + hi, key));
-  for (int32_t i = lo; i < hi; ++i)
-    if (base[i].Col == col && base[i].Row == row) return i;
-  return -1;
+  return FindSorted(key, col, row);
 }
 
-int64_t TIntSparse::FindRecent(uint64_t key) const {
-  if (sorted_ == entries_.size()) return -1;
-  const std::size_t mask = hash_.size() - 1;
-  for (std::size_t s = SlotOf(key, mask);; s = (s + 1) & mask) {
-    const int32_t p = hash_[s];
-    if (p < 0) return -1;
-    if (KeyOf(entries_[static_cast<std::size_t>(p)]) == key) return p;
-  }
+int64_t TIntSparse::SearchBucket(int32_t lo, int32_t hi, uint64_t key) const {
+  const TIntMatEntry* found = Bisect(entries_.data() + lo, entries_.data() + hi, key);
+  return found == nullptr ? -1 : found - entries_.data();
 }
 
 void TIntSparse::AddToHash(int64_t position) const {
@@ -165,14 +143,14 @@ void TIntSparse::Rehash(std::size_t slots) const {
   for (std::size_t p = sorted_; p < entries_.size(); ++p) AddToHash(static_cast<int64_t>(p));
 }
 
-int64_t TIntSparse::Position(int32_t col, int32_t row) const {
-  const uint64_t key = KeyOf(col, row);
-  const int64_t p = FindSorted(key, col, row);
-  return p >= 0 ? p : FindRecent(key);
-}
-
-const int32_t* TIntSparse::Find(int32_t col, int32_t row) const {
-  const int64_t p = Position(col, row);
+const int32_t* TIntSparse::FindRecentSlow(uint64_t key) const {
+  // Lookups that keep reaching the recent inserts pay for merging them.
+  if (++recentLookups_ >= entries_.size() / 4) {
+    Merge();
+    const int64_t p = FindSorted(key, static_cast<int32_t>(key >> 32), static_cast<int32_t>(key));
+    return p < 0 ? nullptr : &entries_[static_cast<std::size_t>(p)].Value;
+  }
+  const int64_t p = FindRecent(key);
   return p < 0 ? nullptr : &entries_[static_cast<std::size_t>(p)].Value;
 }
 
@@ -186,6 +164,7 @@ bool TIntSparse::Set(int32_t col, int32_t row, int32_t v) {
   if (2 * recent > hash_.size()) Rehash(std::bit_ceil(std::max<std::size_t>(4 * recent, 64)));
   entries_.push_back({col, row, v});
   AddToHash(static_cast<int64_t>(entries_.size() - 1));
+  recentLookups_ = 0;
   // The capacity the list would have if it grew by the step when full.
   if (Count() > capacity_)
     capacity_ = static_cast<int32_t>(std::min<int64_t>(int64_t{capacity_} + step_, kIntMax));
@@ -193,7 +172,7 @@ bool TIntSparse::Set(int32_t col, int32_t row, int32_t v) {
   box_.MaxCol = std::max(box_.MaxCol, col);
   box_.MinRow = std::min(box_.MinRow, row);
   box_.MaxRow = std::max(box_.MaxRow, row);
-  if (recent >= std::max(kMinRecent, sorted_ / 8)) Merge();
+  if (recent >= std::max(kMinRecent, sorted_ / 4)) Merge();
   return true;
 }
 

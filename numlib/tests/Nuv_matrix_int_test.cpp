@@ -268,6 +268,12 @@ TEST(TIntMatrix, SparseInsertsInAnyOrderKeepTheSortedList) {
       ASSERT_EQ(m.GetVal(qc, qr), it == model.entries.end() ? 0 : it->second)
           << "extent " << extent << " step " << i;
     }
+    // Lookups alone, enough to merge the recent inserts on the way.
+    for (int32_t pass = 0; pass < 2; ++pass)
+      for (const auto& [p, v] : model.entries) {
+        ASSERT_EQ(m.GetVal(p.first, p.second), v) << "extent " << extent;
+        ASSERT_EQ(m.GetVal(p.first, p.second + extent), 0) << "extent " << extent;
+      }
     ExpectMatchesModel(m, model, "extent " + std::to_string(extent));
   }
   // Ascending and descending runs, one column and one row.
