@@ -276,21 +276,20 @@ void TIntMatrix::CopyFrom(const TIntMatrix& source, int32_t srcLoCol, int32_t sr
 
 void TIntMatrix::CopyRowToVec(TIntVector& vector, int32_t row, int32_t loCol, int32_t hiCol) const {
   MakeValidColRange(loCol, hiCol);
-  hiCol = static_cast<int32_t>(std::min<int64_t>(hiCol, int64_t{loCol} + vector.NrOfElem() - 1));
-  row = std::min(std::max(row, 1), nrows_);
-  int32_t* out = vector.Data();
-  std::fill_n(out, vector.NrOfElem(), 0);
-  for (int32_t c = loCol; c <= hiCol; ++c) out[c - loCol] = GetVal(c, row);
-  vector.Changed();
+  CopyLineToVec(vector, std::min(std::max(row, 1), nrows_), loCol, hiCol, false);
 }
 
 void TIntMatrix::CopyColToVec(TIntVector& vector, int32_t col, int32_t loRow, int32_t hiRow) const {
   MakeValidRowRange(loRow, hiRow);
-  hiRow = static_cast<int32_t>(std::min<int64_t>(hiRow, int64_t{loRow} + vector.NrOfElem() - 1));
-  col = std::min(std::max(col, 1), ncols_);
+  CopyLineToVec(vector, std::min(std::max(col, 1), ncols_), loRow, hiRow, true);
+}
+
+void TIntMatrix::CopyLineToVec(TIntVector& vector, int32_t line, int32_t lo, int32_t hi,
+                               bool column) const {
+  hi = static_cast<int32_t>(std::min<int64_t>(hi, int64_t{lo} + vector.NrOfElem() - 1));
   int32_t* out = vector.Data();
   std::fill_n(out, vector.NrOfElem(), 0);
-  for (int32_t r = loRow; r <= hiRow; ++r) out[r - loRow] = GetVal(col, r);
+  for (int32_t k = lo; k <= hi; ++k) out[k - lo] = column ? GetVal(line, k) : GetVal(k, line);
   vector.Changed();
 }
 

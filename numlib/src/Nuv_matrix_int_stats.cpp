@@ -201,40 +201,31 @@ std::vector<int32_t> TIntMatrix::StoredValues(const TWindow& w) const {
 // ---------------------------------------------------------------------------
 // Means and ordered statistics
 
+stats::TBlock<int32_t> TIntMatrix::Block(const TWindow& w, std::vector<int32_t>& values) const {
+  if (w.Cells == 0) return {};
+  if (!sparse_) return {At(w.C0, w.R0), int64_t{w.R1} - w.R0 + 1, ld_, int64_t{w.C1} - w.C0 + 1};
+  values = StoredValues(w);
+  return stats::Contiguous(values.data(), static_cast<int64_t>(values.size()));
+}
+
 double TIntMatrix::GeometricMean(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow) const {
   const TWindow w = Window(loCol, loRow, hiCol, hiRow);
-  bool negative = false;
-  int64_t stored = 0;
-  long double sumLn = 0;
-  bool zero = false;
-  ForEachStored(w, [&](int32_t, int32_t, int32_t v) {
-    ++stored;
-    if (v < 0)
-      negative = true;
-    else if (v == 0)
-      zero = true;
-    else
-      sumLn += std::log(static_cast<long double>(v));
-  });
-  if (negative) Raise("negative argument passed to GeometricMean");
-  if (zero || stored < w.Cells || w.Cells == 0) return 0;
-  return static_cast<double>(std::exp(sumLn / w.Cells));
+  std::vector<int32_t> values;
+  const stats::TBlock<int32_t> block = Block(w, values);
+  double result = 0;
+  if (!stats::GeometricMean(block, result)) Raise("negative argument passed to GeometricMean");
+  // Elements a sparse matrix does not store are zeros.
+  return block.Size() < w.Cells ? 0.0 : result;
 }
 
 double TIntMatrix::HarmonicMean(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow) const {
   const TWindow w = Window(loCol, loRow, hiCol, hiRow);
-  bool notPositive = false;
-  int64_t stored = 0;
-  long double sumInv = 0;
-  ForEachStored(w, [&](int32_t, int32_t, int32_t v) {
-    ++stored;
-    if (v <= 0)
-      notPositive = true;
-    else
-      sumInv += 1.0L / v;
-  });
-  if (notPositive || stored < w.Cells) Raise("negative or zero argument passed to HarmonicMean");
-  return w.Cells == 0 ? 0.0 : static_cast<double>(w.Cells / sumInv);
+  std::vector<int32_t> values;
+  const stats::TBlock<int32_t> block = Block(w, values);
+  double result = 0;
+  if (block.Size() < w.Cells || !stats::HarmonicMean(block, result))
+    Raise("negative or zero argument passed to HarmonicMean");
+  return result;
 }
 
 bool TIntMatrix::Quartiles(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow, double& q1,
@@ -268,15 +259,11 @@ void TIntMatrix::MinMax(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiR
                         int32_t& max) const {
   // The first element sets both bounds, so that a window holding only
   // -2147483648 reports it as its maximum too.
-  bool found = false;
-  int32_t lo = kIntMax, hi = -kIntMax;
-  ForEachStored(Window(loCol, loRow, hiCol, hiRow), [&](int32_t, int32_t, int32_t v) {
-    lo = found ? std::min(lo, v) : v;
-    hi = found ? std::max(hi, v) : v;
-    found = true;
-  });
-  min = lo;
-  max = hi;
+  std::vector<int32_t> values;
+  if (!stats::MinMax(Block(Window(loCol, loRow, hiCol, hiRow), values), min, max)) {
+    min = kIntMax;
+    max = -kIntMax;
+  }
 }
 
 void TIntMatrix::Find(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow, double value,

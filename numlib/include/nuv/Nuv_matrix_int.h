@@ -252,6 +252,9 @@ class TIntMatrix : public TComponent {
   void ForEachStored(const TWindow& w, F&& f) const;
   // What ForEachStored passes, in its order.
   std::vector<int32_t> StoredValues(const TWindow& w) const;
+  // The window's elements for the statistics helpers: the dense block in
+  // place, or the stored values of a sparse matrix, kept in values.
+  stats::TBlock<int32_t> Block(const TWindow& w, std::vector<int32_t>& values) const;
   // Skewness and kurtosis of the window's elements.
   stats::TShape Shape(const TWindow& w) const;
   // Sparse: stores v at (col, row) >= (1, 1); an insert sets the counts to
@@ -265,6 +268,9 @@ class TIntMatrix : public TComponent {
     return col >= 1 && col <= ncols_ && row >= 1 && row <= nrows_;
   }
   [[noreturn]] void Raise(std::string_view text) const;
+  // Elements lo..hi of a column (or row) into the vector, as CopyColToVec
+  // (CopyRowToVec) after normalising the range.
+  void CopyLineToVec(TIntVector& vector, int32_t line, int32_t lo, int32_t hi, bool column) const;
   void RequireDense(std::string_view operation) const;
   // Dense storage for columns × rows (negative counts 0) keeping the
   // values present in both shapes, without Changed.
