@@ -209,46 +209,31 @@ void CheckSameResults() {
     });
 }
 
-void MarksNuv(benchmark::State& state) {
+// Draws the whole set once per iteration on a fresh canvas of each kind.
+template <void (*Draw)(nuv::TCanvas&), int32_t Items>
+void OnNuv(benchmark::State& state) {
   auto b = NuvBitmap(kSide);
-  for (auto _ : state) DrawMarks(*b->Canvas());
+  for (auto _ : state) Draw(*b->Canvas());
   benchmark::DoNotOptimize(b->Image().constBits());
-  state.SetItemsProcessed(state.iterations() * kMarks);
+  state.SetItemsProcessed(state.iterations() * Items);
   bench::SetTarget(state, 1.0);
 }
 
-void MarksQPainter(benchmark::State& state) {
+template <void (*Draw)(nuv::TCanvas&), int32_t Items>
+void OnQPainter(benchmark::State& state) {
   QImage image = QtImage(kSide);
   for (auto _ : state) {
     TQPainterCanvas qt(image);
-    DrawMarks(qt);
+    Draw(qt);
   }
   benchmark::DoNotOptimize(image.constBits());
-  state.SetItemsProcessed(state.iterations() * kMarks);
+  state.SetItemsProcessed(state.iterations() * Items);
 }
 
-void FramesNuv(benchmark::State& state) {
-  auto b = NuvBitmap(kSide);
-  for (auto _ : state) DrawFrames(*b->Canvas());
-  benchmark::DoNotOptimize(b->Image().constBits());
-  state.SetItemsProcessed(state.iterations() * kFrames);
-  bench::SetTarget(state, 1.0);
-}
-
-void FramesQPainter(benchmark::State& state) {
-  QImage image = QtImage(kSide);
-  for (auto _ : state) {
-    TQPainterCanvas qt(image);
-    DrawFrames(qt);
-  }
-  benchmark::DoNotOptimize(image.constBits());
-  state.SetItemsProcessed(state.iterations() * kFrames);
-}
-
-BENCHMARK(MarksNuv)->Name("DrawMarkOnCanvas 10^6 marks 0-51/nuv")->Unit(benchmark::kMillisecond);
-BENCHMARK(MarksQPainter)->Name("DrawMarkOnCanvas 10^6 marks 0-51/QPainter")->Unit(benchmark::kMillisecond);
-BENCHMARK(FramesNuv)->Name("DrawFrame 10^5 frames/nuv")->Unit(benchmark::kMillisecond);
-BENCHMARK(FramesQPainter)->Name("DrawFrame 10^5 frames/QPainter")->Unit(benchmark::kMillisecond);
+BENCHMARK(OnNuv<DrawMarks, kMarks>)->Name("DrawMarkOnCanvas 10^6 marks 0-51/nuv")->Unit(benchmark::kMillisecond);
+BENCHMARK(OnQPainter<DrawMarks, kMarks>)->Name("DrawMarkOnCanvas 10^6 marks 0-51/QPainter")->Unit(benchmark::kMillisecond);
+BENCHMARK(OnNuv<DrawFrames, kFrames>)->Name("DrawFrame 10^5 frames/nuv")->Unit(benchmark::kMillisecond);
+BENCHMARK(OnQPainter<DrawFrames, kFrames>)->Name("DrawFrame 10^5 frames/QPainter")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -72,6 +72,10 @@ class TMarkPainter {
     SolidBrush();
   }
   void SolidBrush() { c_.Brush()->SetStyle(bsSolid); }
+  void Triangle(const std::array<TPoint, 3>& offsets, bool filled) {
+    const std::initializer_list<TPoint> points{offsets[0], offsets[1], offsets[2]};
+    filled ? FilledPolygon(points) : OpenPolygon(points);
+  }
 
   // Sets the pixels of a 7 x 7 pattern, row dy = -3 first, bit dx + 3.
   void Pattern(const std::array<uint8_t, 7>& rows) {
@@ -140,6 +144,13 @@ constexpr TPatternRows kThickCross = MakePattern([](int dx, int dy) {
       return Abs(dx) <= 1;
   }
 });
+
+// The triangles of marks 33-36 and 40-47, each drawn open and filled:
+// pointing down and up, then left, left larger, right, right larger.
+constexpr std::array<TPoint, 3> kTriangles[] = {
+    {{{-4, -3}, {0, 4}, {4, -3}}}, {{{-4, 3}, {0, -4}, {4, 3}}},  {{{3, -2}, {-2, 0}, {3, 2}}},
+    {{{4, -3}, {-3, 0}, {4, 3}}},  {{{-3, -2}, {2, 0}, {-3, 2}}}, {{{-4, -3}, {3, 0}, {-4, 3}}},
+};
 
 constexpr std::array<TPatternRows, 3> kPlus{PlusPattern(1), PlusPattern(2), PlusPattern(3)};
 constexpr std::array<TPatternRows, 3> kCross{CrossPattern(1), CrossPattern(2), CrossPattern(3)};
@@ -238,14 +249,8 @@ void DrawShapeMark(TMarkPainter& m, uint8_t mark, bool printer) {
       const int32_t a = mark - 29;
       return m.OpenPolygon({{-a, 0}, {0, a}, {a, 0}});
     }
-    case 33:
-      return m.OpenPolygon({{-4, -3}, {0, 4}, {4, -3}});
-    case 34:
-      return m.FilledPolygon({{-4, -3}, {0, 4}, {4, -3}});
-    case 35:
-      return m.OpenPolygon({{-4, 3}, {0, -4}, {4, 3}});
-    case 36:
-      return m.FilledPolygon({{-4, 3}, {0, -4}, {4, 3}});
+    case 33: case 34: case 35: case 36:
+      return m.Triangle(kTriangles[(mark - 33) / 2], mark % 2 == 0);
     case 37:
       m.Line(-3, 0, 4, 0);
       return m.Line(0, 0, 0, -8);
@@ -257,22 +262,8 @@ void DrawShapeMark(TMarkPainter& m, uint8_t mark, bool printer) {
       m.OpenEllipse(-3, -3, 4, 4);
       m.Line(-3, 0, 4, 0);
       return m.Line(0, -3, 0, 4);
-    case 40:
-      return m.OpenPolygon({{3, -2}, {-2, 0}, {3, 2}});
-    case 41:
-      return m.FilledPolygon({{3, -2}, {-2, 0}, {3, 2}});
-    case 42:
-      return m.OpenPolygon({{4, -3}, {-3, 0}, {4, 3}});
-    case 43:
-      return m.FilledPolygon({{4, -3}, {-3, 0}, {4, 3}});
-    case 44:
-      return m.OpenPolygon({{-3, -2}, {2, 0}, {-3, 2}});
-    case 45:
-      return m.FilledPolygon({{-3, -2}, {2, 0}, {-3, 2}});
-    case 46:
-      return m.OpenPolygon({{-4, -3}, {3, 0}, {-4, 3}});
-    case 47:
-      return m.FilledPolygon({{-4, -3}, {3, 0}, {-4, 3}});
+    case 40: case 41: case 42: case 43: case 44: case 45: case 46: case 47:
+      return m.Triangle(kTriangles[2 + (mark - 40) / 2], mark % 2 == 1);
     case 48:
       m.OpenRect(-3, -3, 4, 4);
       m.Line(-3, 0, 4, 0);
