@@ -448,20 +448,24 @@ uint32_t TScanner::FindRanges(const uint8_t* t, uint32_t from, uint32_t n) const
   return FindInTable(t, from, n);
 }
 
-// The offset of the character of s[0..len) that text is least likely to
-// hold, by a rough order of byte frequencies in prose and logs (case
-// ignored, since the program may fold). The first of equals wins.
-uint32_t RarestByte(const uint8_t* s, uint32_t len) {
+// How often a set of bytes turns up in text, roughly: by an order of byte
+// frequencies in prose and logs, upper-case letters a quarter of their
+// lower case, anything else rare.
+uint32_t Commonness(const std::array<uint8_t, 256>& set) {
   static constexpr std::string_view kByFrequency =
       " etaoinsrhldcu\r\nmfpgwyb.,0123456789vk-_:=/()[]\txjqz";
-  const auto commonness = [](uint8_t c) {
-    const std::size_t i = kByFrequency.find(static_cast<char>(LowerTable()[c]));
-    return i == std::string_view::npos ? 0 : kByFrequency.size() - i;
+  const auto rank = [](uint8_t c) -> uint32_t {
+    const std::size_t i = kByFrequency.find(static_cast<char>(c));
+    return i == std::string_view::npos ? 0 : static_cast<uint32_t>(kByFrequency.size() - i);
   };
-  uint32_t best = 0;
-  for (uint32_t k = 1; k < len; ++k)
-    if (commonness(s[k]) < commonness(s[best])) best = k;
-  return best;
+  uint32_t sum = 0;
+  for (int c = 0; c < 256; ++c) {
+    if (!set[static_cast<std::size_t>(c)]) continue;
+    const auto b = static_cast<uint8_t>(c);
+    const uint8_t lower = LowerTable()[b];
+    sum += lower == b ? 4 * rank(b) + 1 : rank(lower) + 1;
+  }
+  return sum;
 }
 
 // ---------------------------------------------------------------------------
@@ -500,6 +504,17 @@ struct TGrep::TProgram {
  private:
   void BuildStep(const TGrepToken& token, std::size_t i);
   void BuildScanner();
+  // After a failed start s: the last start that is known to fail as well.
+  // When an inner repetition of a byte opens the expression and repeats
+  // at s, its loop from s has failed, and with it every loop that starts
+  // inside the run of repeated bytes and at the byte behind it.
+  uint32_t SkipRun(const uint8_t* t, uint32_t s, uint32_t n) const {
+    const TStep& first = steps[0];
+    if (first.loop_row < 0 || first.element != elByte || !first.bytes[t[s]]) return s;
+    while (++s < n && first.bytes[t[s]]) {
+    }
+    return s;
+  }
 };
 
 namespace {
@@ -673,25 +688,38 @@ void TGrep::TProgram::BuildStep(const TGrepToken& token, std::size_t i) {
   st.bytes = d.data();
 }
 
+// Every match holds a byte of each step's element at a fixed offset from
+// its start, up to the first repetition (whose first element counts too).
+// The scanner looks for the rarest of these.
 void TGrep::TProgram::BuildScanner() {
   scanner.SetAll();
-  if (count == 0) return;
-  const TStep& first = steps[0];
-  const bool needsElement = first.repeat == taNormal || first.repeat == taMult1;
-  if (!needsElement || first.element == elBol || first.element == elEol) return;
+  uint32_t best = UINT32_MAX, offset = 0;
+  const auto consider = [&](const std::array<uint8_t, 256>& set, uint32_t at) {
+    const uint32_t c = Commonness(set);
+    if (c < best && std::find(set.begin(), set.end(), 0) != set.end()) {
+      best = c;
+      scanner.Set(set, at);
+    }
+  };
   std::array<uint8_t, 256> set{};
-  if (first.element == elByte) {
-    set = data[0];
-    scanner.Set(set, 0);
-    return;
-  }
-  // A string: look for its rarest character, in either case when folding.
-  const uint32_t k = RarestByte(first.bytes, first.len);
   const auto& lower = LowerTable();
-  for (int c = 0; c < 256; ++c)
-    set[static_cast<std::size_t>(c)] =
-        (fold ? lower[static_cast<std::size_t>(c)] : c) == first.bytes[k] ? 1 : 0;
-  scanner.Set(set, k);
+  for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+    const TStep& st = steps[i];
+    if (st.element == elBol || st.element == elEol) break;
+    if (st.repeat != taNormal && st.repeat != taMult1) break;
+    if (st.element == elByte) {
+      consider(data[i], offset);
+    } else {
+      for (uint32_t j = 0; j < st.len; ++j) {
+        for (int c = 0; c < 256; ++c)
+          set[static_cast<std::size_t>(c)] =
+              (fold ? lower[static_cast<std::size_t>(c)] : c) == st.bytes[j] ? 1 : 0;
+        consider(set, offset + j);
+      }
+    }
+    if (st.repeat == taMult1) break;
+    offset += st.len;
+  }
 }
 
 template <bool Fold>
@@ -713,6 +741,7 @@ bool TGrep::TProgram::Search(const uint8_t* t, uint32_t n, uint32_t from, uint32
         start = s;
         break;
       }
+      s = SkipRun(t, s, n);
     }
   }
   end = m.End();
