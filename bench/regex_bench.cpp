@@ -299,7 +299,32 @@ void PeerRun(benchmark::State& state, const TPattern* p, std::size_t size, TPeer
   }
 }
 
+// Eight inner repetitions before a byte that never comes: linear for TGrep
+// and RE2, where plain backtracking takes hours (and PCRE2 stops at its
+// match limit).
+constexpr TPattern kStars{
+    "8 x a* then b", "a*a*a*a*a*a*a*a*b", "a*?a*?a*?a*?a*?a*?a*?a*?b", "", false, false};
+
+const std::string& StarsText() {
+  static const std::string text = std::string(4096, 'a') + "c";
+  return text;
+}
+
+void StarsNuv(benchmark::State& state) {
+  TNuvCounter c(kStars);
+  Run(state, c, StarsText(), 0);
+}
+
+void StarsRe2(benchmark::State& state) {
+  TRe2Counter c(kStars);
+  Run(state, c, StarsText(), 0);
+}
+
 void Register() {
+  benchmark::RegisterBenchmark("TGrep 8 x a* then b, 4 KiB vs RE2/nuv", StarsNuv)
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("TGrep 8 x a* then b, 4 KiB vs RE2/RE2", StarsRe2)
+      ->Unit(benchmark::kMicrosecond);
   for (const TPattern& p : kPatterns)
     for (const std::size_t size : kSizes)
       for (const TPeer peer : {pePcre, peStd, peJit, peRe2}) {
