@@ -24,19 +24,4 @@ double ExtendedToDouble(long double x);
 // where AVX2 is available; false returns to the best available.
 void UsePortableSort(bool portable);
 
-inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// The value of a digit of the base (up to 16, letters of either case); -1
-// for any other character.
-inline int DigitValue(char c, int base) {
-  int v = 99;
-  if (c >= '0' && c <= '9')
-    v = c - '0';
-  else if (c >= 'A' && c <= 'F')
-    v = c - 'A' + 10;
-  else if (c >= 'a' && c <= 'f')
-    v = c - 'a' + 10;
-  return v < base ? v : -1;
-}
-
 }  // namespace nuv::math1

@@ -1,5 +1,4 @@
 // Scanners and validators of number and angle text (Nuv_math1).
-#include <limits>
 #include <string_view>
 
 #include "Nuv_math1_parts.h"
@@ -11,16 +10,10 @@
 
 namespace nuv {
 
-using math1::DigitValue;
-using math1::IsBlank;
-
 namespace {
 
 constexpr char kDegreeSign = '\xB0';
 constexpr uint64_t kAllBits = 0xFFFFFFFFu;
-// Exponents are read up to this magnitude; beyond it every double has long
-// over- or underflowed, and the text stays short.
-constexpr int32_t kMaxExponentRead = 99999;
 
 // 0-based index of the 1-based CurPos, false when it lies outside s.
 bool StartIndex(const std::string& s, int32_t curPos, std::size_t& i) {
@@ -29,40 +22,13 @@ bool StartIndex(const std::string& s, int32_t curPos, std::size_t& i) {
   return true;
 }
 
-std::size_t SkipBlanks(std::string_view s, std::size_t i) {
-  while (i < s.size() && IsBlank(s[i])) ++i;
-  return i;
-}
-
 // True when only blanks follow position i.
-bool OnlyBlanksFrom(std::string_view s, std::size_t i) { return SkipBlanks(s, i) == s.size(); }
-
-struct TIntScan {
-  uint64_t Magnitude = 0;
-  bool Negative = false;
-  bool Overflow = false;  // Magnitude exceeded the limit and was clamped to it
-  std::size_t End = 0;    // index after the last character read
-};
-
-// Reads the digits of base at i, saturating at limit.
-bool ScanDigits(std::string_view s, std::size_t i, int base, uint64_t limit, TIntScan& r) {
-  const std::size_t first = i;
-  for (int d; i < s.size() && (d = DigitValue(s[i], base)) >= 0; ++i) {
-    if (r.Magnitude > (limit - static_cast<uint64_t>(d)) / static_cast<uint64_t>(base)) {
-      r.Magnitude = limit;
-      r.Overflow = true;
-    } else {
-      r.Magnitude = r.Magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
-    }
-  }
-  r.End = i;
-  return i > first;
-}
+bool OnlyBlanksFrom(std::string_view s, std::size_t i) { return SkipBlanksAt(s, i) == s.size(); }
 
 // A number of 32 unsigned bits in base 2, 8 or 16 (hex with an optional
 // "$", "#" or "0x" prefix).
-bool ScanBits(std::string_view s, std::size_t i, int base, TIntScan& r) {
-  i = SkipBlanks(s, i);
+bool ScanBits(std::string_view s, std::size_t i, int base, uint64_t& value, TNumScan& r) {
+  i = SkipBlanksAt(s, i);
   if (base == 16 && i < s.size()) {
     if (s[i] == '$' || s[i] == '#')
       ++i;
@@ -70,122 +36,36 @@ bool ScanBits(std::string_view s, std::size_t i, int base, TIntScan& r) {
              DigitValue(s[i + 2], 16) >= 0)
       i += 2;
   }
-  return ScanDigits(s, i, base, kAllBits, r);
-}
-
-// A signed decimal integer within the int32 range.
-bool ScanSignedDecimal(std::string_view s, std::size_t i, TIntScan& r) {
-  i = SkipBlanks(s, i);
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) r.Negative = s[i++] == '-';
-  const uint64_t limit = r.Negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1;
-  return ScanDigits(s, i, 10, limit, r);
+  return ScanDigitsAt(s, i, base, kAllBits, value, r);
 }
 
 int32_t ScanBitsAt(const std::string& s, int32_t& CurPos, int base) {
   std::size_t i;
-  TIntScan r;
-  if (!StartIndex(s, CurPos, i) || !ScanBits(s, i, base, r)) return 0;
+  uint64_t value;
+  TNumScan r;
+  if (!StartIndex(s, CurPos, i) || !ScanBits(s, i, base, value, r)) return 0;
   CurPos = static_cast<int32_t>(r.End + 1);
-  return static_cast<int32_t>(static_cast<uint32_t>(r.Magnitude));
+  return static_cast<int32_t>(static_cast<uint32_t>(value));
 }
 
 bool IsWholeBits(const std::string& s, int base) {
-  TIntScan r;
-  return ScanBits(s, 0, base, r) && !r.Overflow && OnlyBlanksFrom(s, r.End);
+  uint64_t value;
+  TNumScan r;
+  return ScanBits(s, 0, base, value, r) && !r.Overflow && OnlyBlanksFrom(s, r.End);
 }
 
-// ---------------------------------------------------------------------------
-// Floating-point text
-
-struct TSeparators {
-  bool Dot = false;
-  bool Comma = false;
-  bool Accepts(char c) const { return (c == '.' && Dot) || (c == ',' && Comma); }
-};
-
-TSeparators SeparatorsOf(TDecPSep sep) {
-  switch (sep) {
-    case dsDot:
-      return {true, false};
-    case dsComma:
-      return {false, true};
-    case dsBoth:
-      return {true, true};
-    case dsSystem:
-      break;
-  }
-  const char c = DecimalSeparator();
-  return {c == '.', c == ','};
+// The float syntax of the separator code of ScanFPNum: 1 dot, 2 comma, 3
+// both.
+TFloatSyntax FPNumSyntax(bool allowExp, int32_t decPSep) {
+  return {{decPSep == 1 || decPSep == 3, decPSep == 2 || decPSep == 3}, allowExp, true};
 }
 
-struct TFloatScan {
-  double Value = 0;
-  bool Overflow = false;  // beyond the double range; Value is clamped
-  std::size_t End = 0;
-};
-
-// Optional sign (when allowSign), digits with at most one separator (at
-// least one digit), and with allowExp an exponent; an "E" without digits
-// after it ends the number before the "E". A second separator right after
-// the fraction makes the text malformed.
-bool ScanFloat(std::string_view s, std::size_t i, bool allowExp, bool allowSign, TSeparators sep,
-               TFloatScan& r) {
-  i = SkipBlanks(s, i);
-  std::string mantissa;
-  if (allowSign && i < s.size() && (s[i] == '+' || s[i] == '-')) {
-    if (s[i] == '-') mantissa += '-';
-    ++i;
-  }
-  // Significant integer digits and zeros after the separator before the
-  // first significant digit: they place the number's magnitude.
-  int intDigits = 0, fractionZeros = 0, digits = 0;
-  bool nonZeroSeen = false, inFraction = false;
-  for (; i < s.size(); ++i) {
-    const char c = s[i];
-    if (IsDigit(c)) {
-      ++digits;
-      nonZeroSeen |= c != '0';
-      if (!inFraction && nonZeroSeen) ++intDigits;
-      if (inFraction && !nonZeroSeen) ++fractionZeros;
-      mantissa += c;
-    } else if (sep.Accepts(c)) {
-      if (inFraction) return false;
-      inFraction = true;
-      if (digits == 0) mantissa += '0';
-      mantissa += '.';
-    } else {
-      break;
-    }
-  }
-  if (digits == 0) return false;
-  int32_t exponent = 0;
-  if (allowExp && i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
-    std::size_t j = i + 1;
-    bool negative = false;
-    if (j < s.size() && (s[j] == '+' || s[j] == '-')) negative = s[j++] == '-';
-    if (j < s.size() && IsDigit(s[j])) {
-      for (; j < s.size() && IsDigit(s[j]); ++j)
-        exponent = std::min(exponent * 10 + (s[j] - '0'), kMaxExponentRead);
-      if (negative) exponent = -exponent;
-      i = j;
-    }
-  }
-  r.End = i;
-  if (mantissa.back() == '.') mantissa += '0';
-  mantissa += 'e';
-  mantissa += std::to_string(exponent);
-
-  int32_t code;
-  Val(mantissa, r.Value, code);
-  if (code != 0) {
-    // Out of the double range: the position of the first significant digit
-    // tells an overflow from an underflow.
-    const int64_t magnitude = int64_t{exponent} + (intDigits > 0 ? intDigits : -fractionZeros);
-    r.Overflow = magnitude > 0;
-    r.Value = r.Overflow ? std::numeric_limits<double>::max() : 0.0;
-    if (mantissa[0] == '-') r.Value = -r.Value;
-  }
-  return true;
+// A whole text that is one float, blanks around it allowed.
+bool IsWholeFloat(const std::string& s, bool allowExp, TDecPSep decPSep, bool rangeChecked) {
+  double value;
+  TNumScan r;
+  return ScanDoubleAt(s, 0, {DecSeparatorsOf(decPSep), allowExp, true}, value, r) &&
+         !(rangeChecked && r.Overflow) && OnlyBlanksFrom(s, r.End);
 }
 
 // Minute mark: apostrophe, or the typographic quote or acute accent of
@@ -215,20 +95,22 @@ int32_t ScanBin(const std::string& Instring, int32_t& CurPos) {
 
 int32_t ScanDecimal(const std::string& Instring, int32_t& CurPos) {
   std::size_t i;
-  TIntScan r;
-  if (!StartIndex(Instring, CurPos, i) || !ScanSignedDecimal(Instring, i, r)) return 0;
+  int32_t value;
+  TNumScan r;
+  if (!StartIndex(Instring, CurPos, i) || !ScanInt32At(Instring, i, value, r)) return 0;
   CurPos = static_cast<int32_t>(r.End + 1);
-  const int64_t v = static_cast<int64_t>(r.Magnitude);
-  return static_cast<int32_t>(r.Negative ? -v : v);
+  return value;
 }
 
 double ScanFPNum(const std::string& Instring, bool AllowExp, int32_t DecPSep, int32_t& CurPos) {
   std::size_t i;
-  TFloatScan r;
-  const TSeparators sep{DecPSep == 1 || DecPSep == 3, DecPSep == 2 || DecPSep == 3};
-  if (!StartIndex(Instring, CurPos, i) || !ScanFloat(Instring, i, AllowExp, true, sep, r)) return 0;
+  double value;
+  TNumScan r;
+  if (!StartIndex(Instring, CurPos, i) ||
+      !ScanDoubleAt(Instring, i, FPNumSyntax(AllowExp, DecPSep), value, r))
+    return 0;
   CurPos = static_cast<int32_t>(r.End + 1);
-  return r.Value;
+  return value;
 }
 
 double ScanDegrees(const std::string& Instring, int32_t& CurPos, bool AcceptComma,
@@ -237,56 +119,53 @@ double ScanDegrees(const std::string& Instring, int32_t& CurPos, bool AcceptComm
   std::size_t i;
   if (!StartIndex(Instring, CurPos, i)) return 0;
   const std::string_view s = Instring;
-  const TSeparators sep{true, AcceptComma};
-  i = SkipBlanks(s, i);
+  const TFloatSyntax unsignedPlain{{true, AcceptComma}, false, false};
+  i = SkipBlanksAt(s, i);
   bool negative = false;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
 
-  TFloatScan deg, min, sec;
-  if (!ScanFloat(s, i, false, false, sep, deg)) return 0;
-  i = deg.End;
+  double deg, min = 0, sec = 0;
+  TNumScan degEnd, minEnd, secEnd;
+  if (!ScanDoubleAt(s, i, unsignedPlain, deg, degEnd)) return 0;
+  i = degEnd.End;
   TDegreeFormat found = dfNumeric;
-  auto next = [&](std::size_t from, TFloatScan& part) {
-    return ScanFloat(s, from, false, false, sep, part);
+  auto next = [&](std::size_t from, double& part, TNumScan& end) {
+    return ScanDoubleAt(s, from, unsignedPlain, part, end);
   };
   if (i < s.size() && s[i] == kDegreeSign) {
     ++i;
     found = dfDeg;
-    if (next(i, min) && min.End < s.size() && IsMinuteMark(s[min.End])) {
-      i = min.End + 1;
+    if (next(i, min, minEnd) && minEnd.End < s.size() && IsMinuteMark(s[minEnd.End])) {
+      i = minEnd.End + 1;
       found = dfDegMin;
-      if (next(i, sec) && SecondMarkLength(s, sec.End) > 0) {
-        i = sec.End + SecondMarkLength(s, sec.End);
+      if (next(i, sec, secEnd) && SecondMarkLength(s, secEnd.End) > 0) {
+        i = secEnd.End + SecondMarkLength(s, secEnd.End);
         found = dfDegMinSec;
       }
     }
-  } else if (i < s.size() && s[i] == ':' && next(i + 1, min)) {
-    i = min.End;
+  } else if (i < s.size() && s[i] == ':' && next(i + 1, min, minEnd)) {
+    i = minEnd.End;
     found = dfDegMin;
-    if (i < s.size() && s[i] == ':' && next(i + 1, sec)) {
-      i = sec.End;
+    if (i < s.size() && s[i] == ':' && next(i + 1, sec, secEnd)) {
+      i = secEnd.End;
       found = dfDegMinSec;
     }
   }
-  if (found >= dfDegMin && min.Value > 60) return 0;
-  if (found == dfDegMinSec && sec.Value > 60) return 0;
-  const long double magnitude = deg.Value + static_cast<long double>(min.Value) / 60 +
-                                static_cast<long double>(sec.Value) / 3600;
+  if (found >= dfDegMin && min > 60) return 0;
+  if (found == dfDegMinSec && sec > 60) return 0;
+  const long double magnitude =
+      deg + static_cast<long double>(min) / 60 + static_cast<long double>(sec) / 3600;
   CurPos = static_cast<int32_t>(i + 1);
   Format = found;
   return math1::ExtendedToDouble(negative ? -magnitude : magnitude);
 }
 
 bool IsValidDouble(const std::string& Instring, bool AllowExp, TDecPSep DecPSep) {
-  TFloatScan r;
-  return ScanFloat(Instring, 0, AllowExp, true, SeparatorsOf(DecPSep), r) && !r.Overflow &&
-         OnlyBlanksFrom(Instring, r.End);
+  return IsWholeFloat(Instring, AllowExp, DecPSep, true);
 }
 
 bool IsValidFPNum(const std::string& Instring, TDecPSep DecPSep) {
-  TFloatScan r;
-  return ScanFloat(Instring, 0, true, true, SeparatorsOf(DecPSep), r) &&
-         OnlyBlanksFrom(Instring, r.End);
+  return IsWholeFloat(Instring, true, DecPSep, false);
 }
 
 bool IsValidHex(const std::string& Instring) { return IsWholeBits(Instring, 16); }
@@ -294,8 +173,9 @@ bool IsValidOct(const std::string& Instring) { return IsWholeBits(Instring, 8); 
 bool IsValidBin(const std::string& Instring) { return IsWholeBits(Instring, 2); }
 
 bool IsValidDecInt(const std::string& Instring) {
-  TIntScan r;
-  return ScanSignedDecimal(Instring, 0, r) && !r.Overflow && OnlyBlanksFrom(Instring, r.End);
+  int32_t value;
+  TNumScan r;
+  return ScanInt32At(Instring, 0, value, r) && !r.Overflow && OnlyBlanksFrom(Instring, r.End);
 }
 
 // ---------------------------------------------------------------------------
@@ -372,7 +252,7 @@ double ScanDateTime(const std::string& Instring, const std::string& FormatMask, 
         ok = run >= 3 ? ReadNumber(s, i, 3, 3, msec) : ReadNumber(s, i, 1, 3, msec);
         break;
       case ' ':
-        i = SkipBlanks(s, i);
+        i = SkipBlanksAt(s, i);
         break;
       default:
         ok = s.size() - i >= run && s.substr(i, run) == mask.substr(m, run);

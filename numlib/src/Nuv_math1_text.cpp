@@ -10,12 +10,12 @@
 
 #include "Nuv_math1_parts.h"
 #include "nuv/Nuv_math1.h"
+#include "nuv/Nuv_stringl.h"
 #include "nuv/platform/SysUtils.h"
 
 namespace nuv {
 
 using math1::DecimalToExtended;
-using math1::DigitValue;
 using math1::Pow10Exact;
 
 namespace {

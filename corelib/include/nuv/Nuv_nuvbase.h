@@ -3,7 +3,9 @@
 // the multilingual name tables, the progress and abort protocol of long
 // computations, the exception root ENUVError, and small helpers for
 // canvases (font sizes across pixel densities, the TrueType test, printing
-// a bitmap).
+// a bitmap). The chart overlays (frames, data-point marks, crosshair,
+// date/time label and text label settings) are in Nuv_nuvbase_overlay.h,
+// included at the end.
 //
 // Enumeration values are written as in the name arrays; a reader maps a
 // stored name back with IndexOfName. The language tables are Windows-1252
@@ -208,3 +210,5 @@ bool FontIsTrueType(std::string_view FontName);
 void PrintBitmap(const TBitmap& Bitmap, int32_t X, int32_t Y);
 
 }  // namespace nuv
+
+#include "nuv/Nuv_nuvbase_overlay.h"

@@ -2,7 +2,9 @@
 // files, character classes, stripping and padding, searching and counting,
 // words and tokens, line reading from a string, case and character-set
 // conversion, small parsers (quoted names, parameters, tags in a string),
-// uuencoding and a substitution scrambler.
+// uuencoding and a substitution scrambler; the number scanners of
+// Nuv_stringl_scan.h. The regular-expression matcher TGrep is in the part
+// Nuv_stringl_grep.h.
 //
 // All routines work on Windows-1252 byte strings; positions count from 1.
 // None raises: a position or length out of range gives the empty text, a
@@ -18,6 +20,8 @@
 #include <vector>
 
 #include "nuv/Nuv_nuvbase.h"
+#include "nuv/Nuv_stringl_scan.h"
+#include "nuv/Nuv_stringl_grep.h"
 #include "nuv/platform/Types.h"
 
 namespace nuv {

@@ -41,6 +41,8 @@ template <class T>
 struct TBlock;
 }
 
+class TIntMatrix;
+
 enum TDistMode : uint8_t { dmJaccard, dmManhattan, dmEuclid, dmEuclidSqr, dmDice, dmUserDef };
 inline constexpr std::array<std::string_view, 6> DistModeId{
     "Jaccard coefficient", "Manhattan",        "Euclidean",
@@ -113,6 +115,9 @@ class TMatrix : public TComponent {
   // and ordered, goes to (destCol, destRow) on; destinations outside this
   // matrix are skipped. The source may be this matrix.
   void CopyFrom(const TMatrix& source, int32_t srcLoCol, int32_t srcLoRow, int32_t srcHiCol,
+                int32_t srcHiRow, int32_t destCol, int32_t destRow);
+  // The same from an integer matrix of either storage mode.
+  void CopyFrom(const TIntMatrix& source, int32_t srcLoCol, int32_t srcLoRow, int32_t srcHiCol,
                 int32_t srcHiRow, int32_t destCol, int32_t destRow);
   // Vector elements srcLo..srcHi (clamped, ordered) go down column destCol
   // from destRow; positions outside are skipped.
