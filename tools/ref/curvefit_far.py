@@ -27,12 +27,12 @@ def check(got, exact, tol):
 
 
 def points(name, xs, ys):
-    print("  // %s" % name)
-    print("  const std::vector<std::pair<double, double>> %s = {" % name)
+    print("// %s" % name)
+    print("const std::vector<std::pair<double, double>> %s = {" % name)
     cells = ["{%r, %r}" % (x, y) for x, y in zip(xs, ys)]
     for i in range(0, len(cells), 3):
-        print("      " + ", ".join(cells[i:i + 3]) + ",")
-    print("  };")
+        print("    " + ", ".join(cells[i:i + 3]) + ",")
+    print("};")
 
 
 def polyfit(name, xs, ys, order, origin=0.0):
@@ -43,9 +43,9 @@ def polyfit(name, xs, ys, order, origin=0.0):
     check(c, ex, 1e-7)
     fitted = [float(sum(e * p[i] for e, p in zip(ex, powers))) for i in range(len(xs))]
     r2 = np.corrcoef(fitted, ys)[0, 1] ** 2
-    print("  // %s: numpy.polyfit order %d about %r; r2; fitted at the ends" % (name, order, origin))
-    print("  const double %sCoeffs[] = {%s};" % (name, ", ".join(repr(float(v)) for v in ex)))
-    print("  const double %sQual = %r, %sEnds[2] = {%r, %r};" % (
+    print("// %s: numpy.polyfit order %d about %r; r2; fitted at the ends" % (name, order, origin))
+    print("const double %sCoeffs[] = {%s};" % (name, ", ".join(repr(float(v)) for v in ex)))
+    print("const double %sQual = %r, %sEnds[2] = {%r, %r};" % (
         name, float(r2), name, float(fitted[0]), float(fitted[-1])))
 
 
@@ -75,14 +75,14 @@ points("kStamps", xs, ys)
 ex = exact_lstsq([[1.0] * len(xs), xs], [log(y) for y in ys])
 check([np.polyfit(xs, np.log(ys), 1)[0]], [ex[1]], 1e-7)
 r2 = np.corrcoef(xs, np.log(ys))[0, 1] ** 2
-print("  const double kStampsRate = %r, kStampsQual = %r;" % (float(ex[1]), float(r2)))
+print("const double kStampsRate = %r, kStampsQual = %r;" % (float(ex[1]), float(r2)))
 
 xs = [1e8 + 1000.0 * i for i in range(21)]
 ys = [2 * x ** 1.5 * (1 + 1e-7 * math.cos(i)) for i, x in enumerate(xs)]
 points("kMega", xs, ys)
 ex = exact_lstsq([[1.0] * len(xs), [log(x) for x in xs]], [log(y) for y in ys])
 check([np.polyfit(np.log(xs), np.log(ys), 1)[0]], [ex[1]], 1e-4)
-print("  const double kMegaPower = %r, kMegaFactor = %r;" % (float(ex[1]), float(mpmath.exp(ex[0]))))
+print("const double kMegaPower = %r, kMegaFactor = %r;" % (float(ex[1]), float(mpmath.exp(ex[0]))))
 
 xs = [2000.0 + i for i in range(21)]
 ys = [5 * math.exp(-(x - 2010.3) ** 2 / (2 * 3.0 ** 2)) * (1 + 0.01 * math.sin(3 * i))
@@ -93,7 +93,7 @@ ex = exact_lstsq([[1.0] * len(xs), [x - m for x in xs], [(x - m) ** 2 for x in x
                  [log(y) for y in ys])
 check(np.polyfit([x - m for x in xs], np.log(ys), 2)[::-1], ex, 1e-9)
 a0, a1, a2 = ex
-print("  const double kBellPeak = %r, kBellWidth = %r, kBellHeight = %r;" % (
+print("const double kBellPeak = %r, kBellWidth = %r, kBellHeight = %r;" % (
     float(m - a1 / (2 * a2)), float(mpmath.sqrt(-1 / (2 * a2))),
     float(mpmath.exp(a0 - a1 * a1 / (4 * a2)))))
 
@@ -104,5 +104,5 @@ cols = [np.ones(len(xs)), np.array(xs), np.log(xs)]
 sol = np.linalg.lstsq(np.array(cols).T, np.log(ys), rcond=None)[0]
 ex = exact_lstsq([[1.0] * len(xs), xs, [log(x) for x in xs]], [log(y) for y in ys])
 check(sol, ex, 1e-7)
-print("  const double kHoerlFactor = %r, kHoerlBase = %r, kHoerlPower = %r;" % (
+print("const double kHoerlFactor = %r, kHoerlBase = %r, kHoerlPower = %r;" % (
     float(mpmath.exp(ex[0])), float(mpmath.exp(ex[1])), float(ex[2])))
