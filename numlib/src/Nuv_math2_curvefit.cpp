@@ -498,18 +498,19 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
 
 namespace {
 
-// Mean and standard deviation of x in extended precision, by two passes;
-// a deviation of 0 (or no spread at all) counts as 1, as it only scales.
-void MeanAndDeviation(std::span<const double> x, long double& mean, long double& deviation) {
-  const auto n = static_cast<long double>(x.size());
-  mean = 0;
-  for (double v : x) mean += v;
-  mean /= n;
-  long double ss = 0;
-  for (double v : x) ss += (v - mean) * (v - mean);
-  deviation = x.size() > 1 ? std::sqrt(ss / (n - 1)) : 0;
-  if (!(deviation > 0)) deviation = 1;
-}
+// The map t = (x - centre)·scale that takes the points' x onto [-1, 1]
+// (scale 1 when they do not spread), so that powers of t stay apart however
+// far from 0 the points lie and whatever their units.
+struct TUnitMap {
+  double centre = 0, scale = 1;
+  explicit TUnitMap(std::span<const double> x) {
+    const auto [lo, hi] = std::minmax_element(x.begin(), x.end());
+    centre = 0.5 * *lo + 0.5 * *hi;
+    const double half = 0.5 * *hi - 0.5 * *lo;
+    if (half > 0 && std::isfinite(half)) scale = 1 / half;
+  }
+  double operator()(double x) const { return (x - centre) * scale; }
+};
 
 // Least squares v = c[0] + Σ c[j]·r_j over n points for k regressors r_1..r_k,
 // where row(i, r, v) gives point i's regressors r[0..k-1] and response v.
@@ -560,22 +561,40 @@ bool CentredLeastSquares(int32_t n, int32_t k, Row&& row, std::vector<double>& c
   return true;
 }
 
-// Least squares v = Σ a[j]·t^j, j = 0..Order, with t = (x - mean)/deviation
-// of the points' x, which keeps the powers apart however far from 0 the
-// points lie and whatever their units.
+// Least squares v = Σ a[j]·t^j, j = 0..Order, in t of the unit map of x;
+// the decomposition scales the columns, so the cut-off judges how the
+// points lie and not where. FitQual is r² between fitted and observed v.
 template <class Response>
-bool PolyInStandardX(std::span<const double> x, Response&& response, int32_t Order,
-                     long double& mean, long double& deviation, std::vector<double>& a,
-                     double& FitQual, bool& Singular) {
-  MeanAndDeviation(x, mean, deviation);
-  const long double m = mean, s = deviation;
-  const auto row = [&](int32_t i, double* r, double& v) {
-    const double t = static_cast<double>((x[i] - m) / s);
+bool PolyInUnitX(std::span<const double> x, Response&& response, int32_t Order, const TUnitMap& map,
+                 std::vector<double>& a, double& FitQual, bool& Singular) {
+  const auto n = static_cast<int32_t>(x.size());
+  math2::TLeastSquares lsq(Order + 1);
+  std::vector<double> row(Order + 1);
+  row[Order] = 1;
+  for (int32_t i = 0; i < n; ++i) {
+    const double t = map(x[i]);
     double p = 1;
-    for (int32_t j = 0; j < Order; ++j) r[j] = p *= t;
-    v = response(i);
-  };
-  return CentredLeastSquares(static_cast<int32_t>(x.size()), Order, row, a, FitQual, Singular);
+    for (int32_t j = 0; j < Order; ++j) row[j] = p *= t;
+    lsq.AddRow(row.data(), response(i));
+  }
+  std::vector<double> b;  // the powers 1..Order, then the constant
+  if (!lsq.Solve(1e-14, b, Singular)) return false;
+  a.assign(Order + 1, 0.0);
+  a[0] = b[Order];
+  std::copy_n(b.begin(), Order, a.begin() + 1);
+  double Sf = 0, Sy = 0, Sff = 0, Syy = 0, Sfy = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const double t = map(x[i]), v = response(i);
+    double f = 0;
+    for (int32_t j = Order; j >= 0; --j) f = f * t + a[j];
+    Sf += f;
+    Sy += v;
+    Sff += f * f;
+    Syy += v * v;
+    Sfy += f * v;
+  }
+  FitQual = CorrelationSquared(n, Sf, Sy, Sff, Syy, Sfy);
+  return true;
 }
 
 // The polynomial Σ a[j]·t^j, t = alpha·u + beta, rewritten in powers of u.
@@ -594,12 +613,13 @@ void ComposeLinear(const std::vector<double>& a, long double alpha, long double 
 // The polynomial fit in powers of (x - origin).
 bool PolyAbout(std::span<const double> x, std::span<const double> y, int32_t Order, double origin,
                std::span<double> Coeffs, double& FitQual, bool& Singular) {
-  long double mean, deviation;
+  const TUnitMap map(x);
   std::vector<double> a;
-  if (!PolyInStandardX(
-          x, [&](int32_t i) { return y[i]; }, Order, mean, deviation, a, FitQual, Singular))
+  if (!PolyInUnitX(
+          x, [&](int32_t i) { return y[i]; }, Order, map, a, FitQual, Singular))
     return false;
-  ComposeLinear(a, 1 / deviation, (origin - mean) / deviation, Coeffs);
+  const long double scale = map.scale;
+  ComposeLinear(a, scale, (origin - static_cast<long double>(map.centre)) * scale, Coeffs);
   return true;
 }
 
@@ -774,21 +794,21 @@ void TCurveFit::CalcGaussFit(double& p1, double& p2, double& p3, double& FitQual
   NeedPoints(count_, 3, "CalcGaussFit");
   NeedNo(errors_, cfeYLE0, "CalcGaussFit", "y values must be positive");
   p1 = p2 = p3 = FitQual = 0;
-  // ln y = a0 + a1·t + a2·t² in the standardised t = (x - m)/s; a bell
-  // needs a2 < 0.
-  const auto y = YData();
-  long double m, s;
+  // ln y = a0 + a1·t + a2·t² in t = (x - centre)·scale; a bell needs
+  // a2 < 0.
+  const auto x = XData(), y = YData();
+  const TUnitMap map(x);
   std::vector<double> a;
   bool singular;
-  if (!PolyInStandardX(
-          XData(), [&](int32_t i) { return std::log(y[i]); }, 2, m, s, a, FitQual, singular) ||
+  if (!PolyInUnitX(
+          x, [&](int32_t i) { return std::log(y[i]); }, 2, map, a, FitQual, singular) ||
       singular) {
     FitQual = 0;
     return;
   }
   if (!(a[2] < 0)) Raise("CalcGaussFit: data do not describe a bell curve");
-  p2 = static_cast<double>(m - s * a[1] / (2 * a[2]));
-  p3 = static_cast<double>(s * std::sqrt(-1 / (2 * static_cast<long double>(a[2]))));
+  p2 = map.centre - a[1] / (2 * a[2]) / map.scale;
+  p3 = std::sqrt(-1 / (2 * a[2])) / map.scale;
   p1 = std::exp(a[0] - a[1] * a[1] / (4 * a[2]));
 }
 

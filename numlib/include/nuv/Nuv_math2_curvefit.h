@@ -108,9 +108,9 @@ class TCurveFit : public TComponent {
   // y = k0 + k1·x + k2·x².
   void CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const;
   // y = Σ Coeffs[j]·x^j, j = 0..Order, by singular value decomposition.
-  // The powers are taken of x standardised by its mean and deviation, so
-  // that points far from 0 fit as well as near it; Coeffs are for the
-  // caller's x. Coeffs needs Order + 1 elements (else ENUVMath2Error);
+  // The powers are taken of x mapped onto [-1, 1] and the design's columns
+  // scaled, so that points far from 0 or in any units fit as well as near
+  // 1; Coeffs are for the caller's x. Coeffs needs Order + 1 elements (else ENUVMath2Error);
   // Singular tells that a direction of the design was dropped (singular
   // value below 1e-14 of the largest). False when the decomposition fails
   // or there are no points.
