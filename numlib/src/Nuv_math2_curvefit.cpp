@@ -512,6 +512,20 @@ struct TUnitMap {
   double operator()(double x) const { return (x - centre) * scale; }
 };
 
+// Sums of fitted values f and observed values v, for r² between them.
+template <class T>
+struct TFitSums {
+  T Sf = 0, Sv = 0, Sff = 0, Svv = 0, Sfv = 0;
+  void Add(T f, T v) {
+    Sf += f;
+    Sv += v;
+    Sff += f * f;
+    Svv += v * v;
+    Sfv += f * v;
+  }
+  double Qual(int32_t n) const { return CorrelationSquared(n, Sf, Sv, Sff, Svv, Sfv); }
+};
+
 // Least squares v = c[0] + Σ c[j]·r_j over n points for k regressors r_1..r_k,
 // where row(i, r, v) gives point i's regressors r[0..k-1] and response v.
 // The regressors and the response are taken about their means (and the
@@ -538,19 +552,14 @@ bool CentredLeastSquares(int32_t n, int32_t k, Row&& row, std::vector<double>& c
   }
   std::vector<double> b;
   if (!lsq.Solve(1e-14, b, Singular)) return false;
-  long double Sf = 0, Sy = 0, Sff = 0, Syy = 0, Sfy = 0;
+  TFitSums<long double> sums;
   for (int32_t i = 0; i < n; ++i) {
     row(i, r.data(), v);
     long double f = b[k];
     for (int32_t j = 0; j < k; ++j) f += b[j] * (r[j] - mean[j]);
-    const long double w = v - mean[k];
-    Sf += f;
-    Sy += w;
-    Sff += f * f;
-    Syy += w * w;
-    Sfy += f * w;
+    sums.Add(f, v - mean[k]);
   }
-  FitQual = CorrelationSquared(n, Sf, Sy, Sff, Syy, Sfy);
+  FitQual = sums.Qual(n);
   c.assign(k + 1, 0.0);
   long double c0 = mean[k] + b[k];
   for (int32_t j = 0; j < k; ++j) {
@@ -582,18 +591,14 @@ bool PolyInUnitX(std::span<const double> x, Response&& response, int32_t Order, 
   a.assign(Order + 1, 0.0);
   a[0] = b[Order];
   std::copy_n(b.begin(), Order, a.begin() + 1);
-  double Sf = 0, Sy = 0, Sff = 0, Syy = 0, Sfy = 0;
+  TFitSums<double> sums;
   for (int32_t i = 0; i < n; ++i) {
-    const double t = map(x[i]), v = response(i);
+    const double t = map(x[i]);
     double f = 0;
     for (int32_t j = Order; j >= 0; --j) f = f * t + a[j];
-    Sf += f;
-    Sy += v;
-    Sff += f * f;
-    Syy += v * v;
-    Sfy += f * v;
+    sums.Add(f, response(i));
   }
-  FitQual = CorrelationSquared(n, Sf, Sy, Sff, Syy, Sfy);
+  FitQual = sums.Qual(n);
   return true;
 }
 
