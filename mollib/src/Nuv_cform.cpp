@@ -55,6 +55,18 @@ int32_t GroupMultiplier(const std::string& s, std::size_t open) {
   return n > 0 ? n : 1;
 }
 
+// True when a "(" opens a group before the previous one was closed: groups
+// do not nest, and reading on would give another formula.
+bool HasNestedGroup(std::string_view s) {
+  bool open = false;
+  for (char c : s) {
+    if (c == '(' && open) return true;
+    if (c == '(') open = true;
+    if (c == ')') open = false;
+  }
+  return false;
+}
+
 }  // namespace
 
 TMolForm::TMolForm(TComponent* AOwner) : TGraphicControl(AOwner) {
@@ -69,6 +81,7 @@ TMolForm::TMolForm(TComponent* AOwner) : TGraphicControl(AOwner) {
 }
 
 void TMolForm::SetMolFormula(std::string_view Value) {
+  if (HasNestedGroup(Value)) return;
   ClearEntries();
   ScanMolFormula(Value);
 }
@@ -207,6 +220,7 @@ bool TMolForm::ScanNextFormPart(std::string_view S, int32_t& Pos, int32_t& Count
 }
 
 bool TMolForm::ScanMolFormula(std::string_view S) {
+  if (HasNestedGroup(S)) return false;
   const std::string text(S);
   int32_t multiplier = 1;
   bool complete = true;
