@@ -417,6 +417,14 @@ bool FirstWordAsInteger(std::string_view Line, int32_t& Value) {
   return TryStrToInt(Line.substr(start, end == std::string_view::npos ? end : end - start), Value);
 }
 
+// A count of columns or rows: a first word that is an integer >= 0; 0 when
+// it is not.
+bool FirstWordAsCount(std::string_view Line, int32_t& Count) {
+  if (FirstWordAsInteger(Line, Count) && Count >= 0) return true;
+  Count = 0;
+  return false;
+}
+
 // The flag words of the fourth line; false when one of the first three is
 // neither TRUE nor FALSE.
 bool ParseFlags(std::string_view Line, const std::array<bool*, 4>& Flags) {
@@ -442,9 +450,9 @@ int16_t ParseASCHeader(NextLine ReadLine, std::string& Comment, int32_t& NrCols,
   std::string line;
   if (!ReadLine(Comment)) return ascHeaderCut;
   if (!ReadLine(line)) return ascHeaderCut;
-  if (!FirstWordAsInteger(line, NrCols)) return ascBadColumnCount;
+  if (!FirstWordAsCount(line, NrCols)) return ascBadColumnCount;
   if (!ReadLine(line)) return ascHeaderCut;
-  if (!FirstWordAsInteger(line, NrRows)) return ascBadRowCount;
+  if (!FirstWordAsCount(line, NrRows)) return ascBadRowCount;
   if (!ReadLine(line)) return ascHeaderCut;
   return ParseFlags(line, {&Flag1, &Flag2, &Flag3, &Flag4}) ? ascOk : ascBadFlags;
 }

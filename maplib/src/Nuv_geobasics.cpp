@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "Nuv_geobasics_series.h"
@@ -131,6 +132,11 @@ void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid Ellipsoid, doubl
   geobasics_detail::CartesianToGeo(X, Y, Z, Consts(Ellipsoid), Lat, Long, Height);
 }
 
+const TDatumRecord& DatumRecord(int32_t DatumNr) {
+  static const TDatumRecord kNoDatum{};
+  return DatumNr >= 1 && DatumNr <= DatumCount ? DatumData[DatumNr - 1] : kNoDatum;
+}
+
 int32_t HelmertTransform(int32_t SourceDatum, double Lat, double Long, double Height,
                          int32_t TargetDatum, double& LatOut, double& LongOut,
                          double& HeightOut) {
@@ -205,8 +211,14 @@ void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid Ellipsoid, do
 void LatLongToUTM(double Lat, double Long, TGeoEllipsoid Ellipsoid, int32_t& Zone,
                   double& Easting, double& Northing) {
   const TConsts& c = Consts(Ellipsoid);
+  // 180 is the meridian -180, the western edge of zone 1.
+  if (Long == 180) Long = -180;
   char band;
   GeoToUTMZone(Lat, Long, Zone, band);
+  if (Zone == 0) {
+    Easting = Northing = std::numeric_limits<double>::quiet_NaN();
+    return;
+  }
   geobasics_detail::UTMForward(Lat, Long, UTMCentralMeridian(Zone), c, Easting, Northing);
 }
 
@@ -221,6 +233,10 @@ void UTMToLatLong(double Easting, double Northing, int32_t Zone, bool SouthHemi,
 
 void LatLongToUPS(double Lat, double Long, TGeoEllipsoid Ellipsoid, double& X, double& Y) {
   const TConsts& c = Consts(Ellipsoid);
+  if (!(std::fabs(Lat) <= 90)) {
+    X = Y = std::numeric_limits<double>::quiet_NaN();
+    return;
+  }
   const TUPSConsts u = UPSConsts(c);
   const double chi = (Lat >= 0 ? 90 - Lat : Lat + 90) * kDegToRad<double>;
   const double rho = c.A * kUPSScale * 2 * std::tan(chi / 2) *

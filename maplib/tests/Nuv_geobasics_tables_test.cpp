@@ -107,7 +107,7 @@ TEST(GeoDatums, FixedRowsByteForByte) {
   };
   ASSERT_EQ(DatumData.size(), 271u);
   for (const Fixed& f : fixed) {
-    const TDatumRecord& d = DatumData[f.Number - 1];
+    const TDatumRecord& d = DatumRecord(f.Number);  // what applications see
     EXPECT_EQ(d.Name.View(), f.Name) << f.Number;
     EXPECT_EQ(d.Region.View(), f.Region) << f.Number;
     EXPECT_EQ(d.Ellipsoid, f.Ellipsoid) << f.Number;
@@ -120,6 +120,16 @@ TEST(GeoDatums, FixedRowsByteForByte) {
   EXPECT_EQ(DatumData[117].Name.View(), "1 INDIAN 1975");
   EXPECT_EQ(DatumData[66].Region.View(), "Spain (except NW),");
   EXPECT_EQ(DatumData[131].Name.View(), "LISBON (Castelo di Sao Jorge), D7");
+}
+
+TEST(GeoDatums, AccessorReadsTheTableAndIsEmptyOutsideIt) {
+  for (int32_t n = 1; n <= DatumCount; ++n) EXPECT_EQ(&DatumRecord(n), &DatumData[n - 1]) << n;
+  for (int32_t n : {0, -1, DatumCount + 1, INT32_MIN, INT32_MAX}) {
+    const TDatumRecord& d = DatumRecord(n);
+    EXPECT_TRUE(d.Name.Empty() && d.Region.Empty()) << n;
+    EXPECT_EQ(d.Ellipsoid, gelWGS84) << n;
+    EXPECT_EQ(d.DX + d.DY + d.DZ + d.Scale + d.RotX + d.RotY + d.RotZ, 0) << n;
+  }
 }
 
 TEST(GeoDatums, EveryRowIsAPlausibleShift) {

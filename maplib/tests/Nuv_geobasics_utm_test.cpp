@@ -180,6 +180,13 @@ const UTMCase kUTMCases[] = {
     {-80, -179.5, 1, true, 451550.129743, 1117373.055053},
     {-79.9, 0.001, 31, true, 441312.105109, 1128063.180032},
     {-52.2, -70.9, 19, true, 370151.948619, 4215015.390511},
+    // The meridian 180 is -180, in zone 1 (tools/ref/utm_180.py).
+    {10, 180, 1, false, 171071.263941, 1106908.854243},
+    {0, 180, 1, false, 166021.443081, 0.000000},
+    {-45, 180, 1, true, 263553.973899, 5012670.495301},
+    {83.9, 180, 1, false, 464424.319810, 9317856.466148},
+    {-79.9, 180, 1, true, 441292.552740, 1128062.171384},
+    {45, -180, 1, false, 263553.973899, 4987329.504699},
 };
 
 TEST(GeoUTM, ForwardMatchesReference) {
@@ -230,17 +237,18 @@ TEST(GeoUTM, InverseAfterForwardReturnsTheInputEverywhere) {
   }
 }
 
-TEST(GeoUTM, OutsideTheUTMRangeUsesZoneZeroAndMeridianZero) {
-  int32_t zone;
-  double e, n, x, y;
-  LatLongToUTM(85, 1, gelWGS84, zone, e, n);
-  LatLongToTM(85 * kRad, 1 * kRad, 0, gelWGS84, x, y);
-  EXPECT_EQ(zone, 0);
-  EXPECT_DOUBLE_EQ(e, 0.9996 * x + 500000);
-  EXPECT_DOUBLE_EQ(n, 0.9996 * y);
-  LatLongToUTM(kNaN, 1, gelWGS84, zone, e, n);
-  EXPECT_EQ(zone, 0);
-  EXPECT_TRUE(std::isnan(e));
+TEST(GeoUTM, OutsideTheUTMRangeGivesZoneZeroAndNaN) {
+  const double outside[][2] = {{85, 1},     {-80.001, 0}, {90, 0},       {0, 180.0001},
+                               {0, -180.5}, {10, 540},    {kNaN, 1},     {1, kNaN},
+                               {1e300, 0},  {0, -1e300},  {84.0001, 180}};
+  for (const auto& p : outside) {
+    int32_t zone = 99;
+    double e = 0, n = 0;
+    LatLongToUTM(p[0], p[1], gelWGS84, zone, e, n);
+    EXPECT_EQ(zone, 0) << At(p[0], p[1]);
+    EXPECT_TRUE(std::isnan(e)) << At(p[0], p[1]);
+    EXPECT_TRUE(std::isnan(n)) << At(p[0], p[1]);
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -268,6 +276,15 @@ TEST(GeoUPS, ForwardMatchesReference) {
     LatLongToUPS(c.Lat, c.Long, gelWGS84, x, y);
     EXPECT_NEAR(x, c.X, kMm) << At(c.Lat, c.Long);
     EXPECT_NEAR(y, c.Y, kMm) << At(c.Lat, c.Long);
+  }
+}
+
+TEST(GeoUPS, LatitudeBeyondThePoleGivesNaN) {
+  for (double lat : {90.0001, -90.5, 180.0, -1e300, kNaN}) {
+    double x = 0, y = 0;
+    LatLongToUPS(lat, 0, gelWGS84, x, y);
+    EXPECT_TRUE(std::isnan(x)) << "lat " << lat;
+    EXPECT_TRUE(std::isnan(y)) << "lat " << lat;
   }
 }
 

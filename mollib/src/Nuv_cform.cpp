@@ -55,6 +55,20 @@ int32_t GroupMultiplier(const std::string& s, std::size_t open) {
   return n > 0 ? n : 1;
 }
 
+// True when a "(" opens a group before the previous one was closed: groups
+// do not nest, and reading on would give another formula.
+// The 1-based position of a "(" inside an open group, 0 when groups do not
+// nest.
+int32_t NestedGroupAt(std::string_view s) {
+  bool open = false;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '(' && open) return static_cast<int32_t>(i) + 1;
+    if (s[i] == '(') open = true;
+    if (s[i] == ')') open = false;
+  }
+  return 0;
+}
+
 }  // namespace
 
 TMolForm::TMolForm(TComponent* AOwner) : TGraphicControl(AOwner) {
@@ -69,6 +83,7 @@ TMolForm::TMolForm(TComponent* AOwner) : TGraphicControl(AOwner) {
 }
 
 void TMolForm::SetMolFormula(std::string_view Value) {
+  if (NestedGroupAt(Value) > 0) return;
   ClearEntries();
   ScanMolFormula(Value);
 }
@@ -212,6 +227,10 @@ bool TMolForm::ScanMolFormula(std::string_view S) {
 }
 
 bool TMolForm::ScanMolFormula(std::string_view S, int32_t& StopPos) {
+  if (const int32_t nested = NestedGroupAt(S); nested > 0) {
+    StopPos = nested;
+    return false;
+  }
   const std::string text(S);
   StopPos = static_cast<int32_t>(S.size()) + 1;
   int32_t multiplier = 1;

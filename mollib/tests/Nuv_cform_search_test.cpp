@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Nuv_cform_odometer.h"
+#include "nuv/Nuv_cdata.h"
 #include "nuv/Nuv_cform.h"
 
 namespace nuv {
@@ -67,6 +68,23 @@ TEST(FormulaSearch, CountsDownWithTheLastEntryFastest) {
   ASSERT_TRUE(f.InitFindFormula(28, 0.05, TFormulaRec{}, high));
   EXPECT_TRUE(f.FindFormulaNominalMass(false)) << "a new Init starts again";
   EXPECT_EQ(f.AtCnt(3), 4);
+}
+
+TEST(FormulaSearch, NominalAndExactSearchesAgreeForEveryElement) {
+  // The nominal and the exact mass of an element describe one isotope, so
+  // a target found by one search is found by the other (E2 O).
+  for (int32_t z = 1; z <= MaxChemElem; ++z) {
+    SCOPED_TRACE("Z=" + std::to_string(z));
+    const TFormulaRec high = Rec({{z, IntAtWeight(z), 2}, {8, 16, 1}});
+    const double target = static_cast<double>(2 * ExactAtWeight(z) + ExactAtWeight(8));
+    TMolForm f(nullptr);
+    ASSERT_TRUE(f.InitFindFormula(target, 0.05, TFormulaRec{}, high));
+    ASSERT_TRUE(f.FindFormulaNominalMass(false));
+    EXPECT_EQ(Counts(f.FormulaRec()), "2 1");
+    ASSERT_TRUE(f.InitFindFormula(target, 0.05, TFormulaRec{}, high));
+    ASSERT_TRUE(f.FindFormulaExactMass(false));
+    EXPECT_EQ(Counts(f.FormulaRec()), "2 1");
+  }
 }
 
 TEST(FormulaSearch, InvalidSearchesFindNothing) {

@@ -64,9 +64,12 @@ TEST_F(MolFormTest, ParsesFormulaText) {
       {"Cu S O4 (H2 O)5", "29/63/1 16/32/1 8/16/4 1/1/10 8/16/5", true},
       {"Cu S O4(H2 O)5", "29/63/1 16/32/1 8/16/4 1/1/10 8/16/5", true},
       {"Ca (O H)2 C", "20/40/1 8/16/2 1/1/2 6/12/1", true},
-      {"(H2 O)", "1/1/2 8/16/1", true},                        // no multiplier: 1
-      {"(H2 O)0", "1/1/2 8/16/1", true},                       // multiplier 0 counts as 1
-      {"(H2 (C O)2 N)3", "1/1/4 6/12/2 8/16/2 7/14/1", true},  // the first ")" closes
+      {"(H2 O)", "1/1/2 8/16/1", true},   // no multiplier: 1
+      {"(H2 O)0", "1/1/2 8/16/1", true},  // multiplier 0 counts as 1
+      {"(H2 (C O)2 N)3", "", false},      // groups do not nest
+      {"((C H3)2 N)3", "", false},
+      {"K4(Fe(C N)6)", "", false},
+      {"(C H3)2 (N H)2", "6/12/2 1/1/6 7/14/2 1/1/2", true},  // one group after another
       {"H2 O)3 C", "1/1/2 8/16/1 6/12/1", true},
       {"C#6 H!4", "6/12/6 1/1/4", true},  // other characters are skipped
       {"", "", true},
@@ -88,6 +91,17 @@ TEST_F(MolFormTest, ParsesFormulaText) {
     f.Clear();
     EXPECT_EQ(f.ScanMolFormula(c.text), c.complete) << "text='" << c.text << "'";
     EXPECT_EQ(Entries(f), c.entries) << "text='" << c.text << "'";
+  }
+}
+
+TEST_F(MolFormTest, NestedGroupsLeaveTheFormulaUnchanged) {
+  TMolForm f(nullptr);
+  f.SetMolFormula("C2 H6");
+  for (const char* text : {"((C H3)2 N)3", "K4(Fe(C N)6)", "C (H (O)"}) {
+    EXPECT_FALSE(f.ScanMolFormula(text)) << text;
+    EXPECT_EQ(Entries(f), "6/12/2 1/1/6") << text;
+    f.SetMolFormula(text);
+    EXPECT_EQ(Entries(f), "6/12/2 1/1/6") << text;
   }
 }
 

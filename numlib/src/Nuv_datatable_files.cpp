@@ -267,16 +267,23 @@ char DelimiterChar(TCSVDelimiters d) { return d < csvUnknown ? CSVDelimiters[d] 
 
 // Splits CSV text into records of fields; a quoted field may hold the
 // delimiter, line breaks and doubled quotes. Calls field(recordIndex,
-// fieldIndex, text) and skips empty lines.
+// fieldIndex, text, wasQuoted) and skips empty lines. The text of a quoted
+// field is its content as written, without the blanks around the quotes.
 template <class Field>
 void SplitCsv(std::string_view text, char delimiter, Field&& field) {
   int64_t record = 0;
   int32_t index = 0;
   std::string current;
-  bool quoted = false, lineHasText = false;
+  bool quoted = false, wasQuoted = false, lineHasText = false;
+  std::size_t quotedEnd = 0;  // length of current at the closing quote
   const auto endField = [&] {
-    field(record, index++, std::string_view(current));
+    if (wasQuoted) {
+      const std::size_t last = current.find_last_not_of(' ');
+      current.resize(std::max(quotedEnd, last == std::string::npos ? 0 : last + 1));
+    }
+    field(record, index++, std::string_view(current), wasQuoted);
     current.clear();
+    wasQuoted = false;
   };
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
@@ -285,8 +292,10 @@ void SplitCsv(std::string_view text, char delimiter, Field&& field) {
         current += c;
       else if (i + 1 < text.size() && text[i + 1] == '"')
         current += text[++i];
-      else
+      else {
         quoted = false;
+        quotedEnd = current.size();
+      }
       continue;
     }
     if (c == '\r') continue;
@@ -297,13 +306,14 @@ void SplitCsv(std::string_view text, char delimiter, Field&& field) {
       }
       index = 0;
       lineHasText = false;
+      wasQuoted = false;
       current.clear();
       continue;
     }
     lineHasText = true;
     if (c == '"' && StripLTBlanks(current).empty()) {
       current.clear();
-      quoted = true;
+      quoted = wasQuoted = true;
     } else if (c == delimiter) {
       endField();
     } else {
@@ -378,10 +388,13 @@ int32_t TDataTable::ImportFromCSV(const std::string& FileName, TCSVDelimiters De
   bool bad = false;
   int32_t cols = 0;
   try {
-    SplitCsv(text, d, [&](int64_t record, int32_t index, std::string_view field) {
+    SplitCsv(text, d, [&](int64_t record, int32_t index, std::string_view field, bool quoted) {
       if (bad) return;
+      // Quoted names keep their blanks, so that what ExportAsCSV quoted
+      // comes back as it was.
+      const auto name = [&] { return quoted ? std::string(field) : StripLTBlanks(field); };
       if (ColNames && record == 0) {
-        if (index >= (RowNames ? 1 : 0)) colNames.push_back(StripLTBlanks(field));
+        if (index >= (RowNames ? 1 : 0)) colNames.push_back(name());
         return;
       }
       const int64_t row = record - (ColNames ? 1 : 0);
@@ -391,7 +404,7 @@ int32_t TDataTable::ImportFromCSV(const std::string& FileName, TCSVDelimiters De
       }
       if (RowNames && index == 0) {
         rowNames.resize(values.size());
-        rowNames.back() = StripLTBlanks(field);
+        rowNames.back() = name();
         return;
       }
       const std::string trimmed = StripLTBlanks(field);

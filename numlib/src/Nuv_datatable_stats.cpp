@@ -433,6 +433,8 @@ void TDataTable::MeanCenterNumCellColumns(TVector* Means) {
 
 void TDataTable::TransformColumns(bool standardize, TVector* means, TVector* stddevs) {
   bool changed = !standardize;
+  if (means) means->Resize(ncols_);
+  if (stddevs) stddevs->Resize(ncols_);
   {
     TPause pause(*this, evData);
     for (int32_t c = 1; c <= ncols_; ++c) {
@@ -469,6 +471,8 @@ void TDataTable::MeanCenterNumCellRows(TVector* Means) {
 }
 
 void TDataTable::TransformRows(bool standardize, TVector* means, TVector* stddevs) {
+  if (means) means->Resize(nrows_);
+  if (stddevs) stddevs->Resize(nrows_);
   {
     TPause pause(*this, evData);
     for (int32_t r = 1; r <= nrows_; ++r) {

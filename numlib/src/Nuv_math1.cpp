@@ -154,9 +154,9 @@ double AngleToXAxis(double dx, double dy) {
 
 namespace {
 
+// fmod is exact, so huge angles fold without the drift of x/turn.
 long double CanonicalAngle(long double x, long double fullTurn) {
-  if (x > fullTurn) x = Frac(x / fullTurn) * fullTurn;
-  if (x < -fullTurn) x = Frac(x / -fullTurn) * -fullTurn;
+  if (x > fullTurn || x < -fullTurn) x = std::fmod(x, fullTurn);
   const long double half = fullTurn / 2;
   if (x > half) x -= fullTurn;
   if (x < -half) x += fullTurn;

@@ -498,37 +498,133 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
 
 namespace {
 
-// Least squares of y on the powers 1..Order of t = (x - shift)/scale and a
-// constant; b holds the power coefficients, then the constant. FitQual is
-// r² between the fitted and the observed response.
-bool PolyLeastSquares(std::span<const double> x, std::span<const double> y, int32_t Order,
-                      double shift, double scale, double yShift, std::vector<double>& b,
-                      double& FitQual, bool& Singular) {
+// The map t = (x - centre)·scale that takes the points' x onto [-1, 1]
+// (scale 1 when they do not spread), so that powers of t stay apart however
+// far from 0 the points lie and whatever their units.
+struct TUnitMap {
+  double centre = 0, scale = 1;
+  explicit TUnitMap(std::span<const double> x) {
+    const auto [lo, hi] = std::minmax_element(x.begin(), x.end());
+    centre = 0.5 * *lo + 0.5 * *hi;
+    const double half = 0.5 * *hi - 0.5 * *lo;
+    if (half > 0 && std::isfinite(half)) scale = 1 / half;
+  }
+  double operator()(double x) const { return (x - centre) * scale; }
+};
+
+// Sums of fitted values f and observed values v, for r² between them.
+template <class T>
+struct TFitSums {
+  T Sf = 0, Sv = 0, Sff = 0, Svv = 0, Sfv = 0;
+  void Add(T f, T v) {
+    Sf += f;
+    Sv += v;
+    Sff += f * f;
+    Svv += v * v;
+    Sfv += f * v;
+  }
+  double Qual(int32_t n) const { return CorrelationSquared(n, Sf, Sv, Sff, Svv, Sfv); }
+};
+
+// Least squares v = c[0] + Σ c[j]·r_j over n points for k regressors r_1..r_k,
+// where row(i, r, v) gives point i's regressors r[0..k-1] and response v.
+// The regressors and the response are taken about their means (and the
+// decomposition scales the columns), so that the cut-off judges how the
+// data lie and not where. FitQual is r² between fitted and observed values.
+template <class Row>
+bool CentredLeastSquares(int32_t n, int32_t k, Row&& row, std::vector<double>& c, double& FitQual,
+                         bool& Singular) {
+  std::vector<double> r(k), a(k + 1);
+  std::vector<long double> mean(k + 1, 0.0L);  // the regressors', then the response's
+  double v = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    row(i, r.data(), v);
+    for (int32_t j = 0; j < k; ++j) mean[j] += r[j];
+    mean[k] += v;
+  }
+  for (long double& m : mean) m /= n;
+  math2::TLeastSquares lsq(k + 1);
+  a[k] = 1;
+  for (int32_t i = 0; i < n; ++i) {
+    row(i, r.data(), v);
+    for (int32_t j = 0; j < k; ++j) a[j] = static_cast<double>(r[j] - mean[j]);
+    lsq.AddRow(a.data(), static_cast<double>(v - mean[k]));
+  }
+  std::vector<double> b;
+  if (!lsq.Solve(1e-14, b, Singular)) return false;
+  TFitSums<long double> sums;
+  for (int32_t i = 0; i < n; ++i) {
+    row(i, r.data(), v);
+    long double f = b[k];
+    for (int32_t j = 0; j < k; ++j) f += b[j] * (r[j] - mean[j]);
+    sums.Add(f, v - mean[k]);
+  }
+  FitQual = sums.Qual(n);
+  c.assign(k + 1, 0.0);
+  long double c0 = mean[k] + b[k];
+  for (int32_t j = 0; j < k; ++j) {
+    c[j + 1] = b[j];
+    c0 -= b[j] * mean[j];
+  }
+  c[0] = static_cast<double>(c0);
+  return true;
+}
+
+// Least squares v = Σ a[j]·t^j, j = 0..Order, in t of the unit map of x;
+// the decomposition scales the columns, so the cut-off judges how the
+// points lie and not where. FitQual is r² between fitted and observed v.
+template <class Response>
+bool PolyInUnitX(std::span<const double> x, Response&& response, int32_t Order, const TUnitMap& map,
+                 std::vector<double>& a, double& FitQual, bool& Singular) {
   const auto n = static_cast<int32_t>(x.size());
   math2::TLeastSquares lsq(Order + 1);
   std::vector<double> row(Order + 1);
   row[Order] = 1;
   for (int32_t i = 0; i < n; ++i) {
-    const double t = (x[i] - shift) / scale;
+    const double t = map(x[i]);
     double p = 1;
     for (int32_t j = 0; j < Order; ++j) row[j] = p *= t;
-    lsq.AddRow(row.data(), y[i] - yShift);
+    lsq.AddRow(row.data(), response(i));
   }
+  std::vector<double> b;  // the powers 1..Order, then the constant
   if (!lsq.Solve(1e-14, b, Singular)) return false;
-  double Sf = 0, Sy = 0, Sff = 0, Syy = 0, Sfy = 0;
+  a.assign(Order + 1, 0.0);
+  a[0] = b[Order];
+  std::copy_n(b.begin(), Order, a.begin() + 1);
+  TFitSums<double> sums;
   for (int32_t i = 0; i < n; ++i) {
-    const double t = (x[i] - shift) / scale;
+    const double t = map(x[i]);
     double f = 0;
-    for (int32_t j = Order - 1; j >= 0; --j) f = (f + b[j]) * t;
-    f += b[Order];
-    const double v = y[i] - yShift;
-    Sf += f;
-    Sy += v;
-    Sff += f * f;
-    Syy += v * v;
-    Sfy += f * v;
+    for (int32_t j = Order; j >= 0; --j) f = f * t + a[j];
+    sums.Add(f, response(i));
   }
-  FitQual = CorrelationSquared(n, Sf, Sy, Sff, Syy, Sfy);
+  FitQual = sums.Qual(n);
+  return true;
+}
+
+// The polynomial Σ a[j]·t^j, t = alpha·u + beta, rewritten in powers of u.
+void ComposeLinear(const std::vector<double>& a, long double alpha, long double beta,
+                   std::span<double> coeffs) {
+  const auto degree = static_cast<int32_t>(a.size()) - 1;
+  std::vector<long double> q(degree + 1, 0.0L);  // Horner's scheme on polynomials
+  q[0] = a[degree];
+  for (int32_t j = degree - 1; j >= 0; --j) {
+    for (int32_t i = degree - j; i >= 1; --i) q[i] = q[i] * beta + q[i - 1] * alpha;
+    q[0] = q[0] * beta + a[j];
+  }
+  for (int32_t i = 0; i <= degree; ++i) coeffs[i] = static_cast<double>(q[i]);
+}
+
+// The polynomial fit in powers of (x - origin).
+bool PolyAbout(std::span<const double> x, std::span<const double> y, int32_t Order, double origin,
+               std::span<double> Coeffs, double& FitQual, bool& Singular) {
+  const TUnitMap map(x);
+  std::vector<double> a;
+  if (!PolyInUnitX(
+          x, [&](int32_t i) { return y[i]; }, Order, map, a, FitQual, Singular))
+    return false;
+  const long double scale = map.scale;
+  ComposeLinear(a, scale, (origin - static_cast<long double>(map.centre)) * scale, Coeffs);
   return true;
 }
 
@@ -546,11 +642,7 @@ bool TCurveFit::CalcPolyFit(uint8_t Order, std::span<double> Coeffs, double& Fit
   Singular = false;
   std::fill(Coeffs.begin(), Coeffs.begin() + Order + 1, 0.0);
   if (count_ < 1) return false;
-  std::vector<double> b;
-  if (!PolyLeastSquares(XData(), YData(), Order, 0, 1, 0, b, FitQual, Singular)) return false;
-  Coeffs[0] = b[Order];
-  for (int32_t j = 1; j <= Order; ++j) Coeffs[j] = b[j - 1];
-  return true;
+  return PolyAbout(XData(), YData(), Order, 0, Coeffs, FitQual, Singular);
 }
 
 bool TCurveFit::CalcCenteredPolyFit(uint8_t Order, std::span<double> Coeffs, double& XCenter,
@@ -560,22 +652,10 @@ bool TCurveFit::CalcCenteredPolyFit(uint8_t Order, std::span<double> Coeffs, dou
   Singular = false;
   std::fill(Coeffs.begin(), Coeffs.begin() + Order + 1, 0.0);
   if (count_ < 1) return false;
-  double xm, xvar, ym, yvar;
+  double xm, xvar;
   data_->MeanVar(1, 1, 1, count_, xm, xvar);
-  data_->MeanVar(2, 1, 2, count_, ym, yvar);
   if (XCenter == 0) XCenter = xm;
-  double s = std::sqrt(xvar);
-  if (!(s > 0)) s = 1;
-  std::vector<double> b;
-  if (!PolyLeastSquares(XData(), YData(), Order, XCenter, s, ym, b, FitQual, Singular))
-    return false;
-  Coeffs[0] = b[Order] + ym;
-  double sj = 1;
-  for (int32_t j = 1; j <= Order; ++j) {
-    sj *= s;
-    Coeffs[j] = b[j - 1] / sj;
-  }
-  return true;
+  return PolyAbout(XData(), YData(), Order, XCenter, Coeffs, FitQual, Singular);
 }
 
 void TCurveFit::CalcCircleFit(double& Radius, double& CenterX, double& CenterY) const {
@@ -614,23 +694,51 @@ void TCurveFit::CalcCircleFit(double& Radius, double& CenterX, double& CenterY) 
 }
 
 // ---------------------------------------------------------------------------
-// Linearised fits from the running sums
-
-void TCurveFit::LinearFromSums(long double n, long double Su, long double Sv, long double Suu,
-                               long double Suv, long double Svv, double& slope, double& intercept,
-                               double& r2) {
-  slope = intercept = r2 = 0;
-  const long double den = n * Suu - Su * Su;
-  if (den == 0) return;
-  const long double b = (n * Suv - Su * Sv) / den;
-  slope = static_cast<double>(b);
-  intercept = static_cast<double>((Sv - b * Su) / n);
-  const long double vden = n * Svv - Sv * Sv;
-  r2 = vden == 0 ? 1.0
-                 : static_cast<double>((n * Suv - Su * Sv) * (n * Suv - Su * Sv) / (den * vden));
-}
+// Linearised fits
 
 namespace {
+
+// How a linearised fit transforms a coordinate.
+enum TTransform : uint8_t { tfNone, tfReciprocal, tfLog };
+
+long double Transformed(double v, TTransform t) {
+  switch (t) {
+    case tfReciprocal:
+      return 1 / static_cast<long double>(v);
+    case tfLog:
+      return std::log(static_cast<long double>(v));
+    default:
+      return v;
+  }
+}
+
+// The line v = slope·u + intercept through the transformed points, from
+// sums about the means (two passes), so that points far from 0 keep their
+// digits; r2 is 1 when v does not vary, everything 0 when u does not.
+void LineOfTransformed(std::span<const double> x, std::span<const double> y, TTransform tu,
+                       TTransform tv, double& slope, double& intercept, double& r2) {
+  slope = intercept = r2 = 0;
+  const auto n = static_cast<long double>(x.size());
+  long double mu = 0, mv = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    mu += Transformed(x[i], tu);
+    mv += Transformed(y[i], tv);
+  }
+  mu /= n;
+  mv /= n;
+  long double Suu = 0, Svv = 0, Suv = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const long double du = Transformed(x[i], tu) - mu, dv = Transformed(y[i], tv) - mv;
+    Suu += du * du;
+    Svv += dv * dv;
+    Suv += du * dv;
+  }
+  if (Suu == 0) return;
+  const long double b = Suv / Suu;
+  slope = static_cast<double>(b);
+  intercept = static_cast<double>(mv - b * mu);
+  r2 = Svv == 0 ? 1.0 : static_cast<double>(Suv / Suu * (Suv / Svv));
+}
 
 void NeedNo(const TCurveFitErrors& e, TCurveFitError flag, const char* fit, const char* what) {
   if (e.test(flag)) Raise(std::string(fit) + ": " + what);
@@ -641,119 +749,92 @@ void NeedNo(const TCurveFitErrors& e, TCurveFitError flag, const char* fit, cons
 void TCurveFit::CalcReciLinFit(double& k, double& d, double& FitQual) const {
   NeedPoints(count_, 2, "CalcReciLinFit");
   NeedNo(errors_, cfeYEQ0, "CalcReciLinFit", "y values must not be 0");
-  const TSums& s = *sums_;
-  LinearFromSums(count_, s.x, s.riy, s.x2, s.xdy, s.riy2, k, d, FitQual);
+  LineOfTransformed(XData(), YData(), tfNone, tfReciprocal, k, d, FitQual);
 }
 
 void TCurveFit::CalcHyperbolFit(double& k, double& d, double& FitQual) const {
   NeedPoints(count_, 2, "CalcHyperbolFit");
   NeedNo(errors_, cfeXEQ0, "CalcHyperbolFit", "x values must not be 0");
-  const TSums& s = *sums_;
-  LinearFromSums(count_, s.rix, s.y, s.rix2, s.ydx, s.y2, k, d, FitQual);
+  LineOfTransformed(XData(), YData(), tfReciprocal, tfNone, k, d, FitQual);
 }
 
 void TCurveFit::CalcReciHyperbolFit(double& k, double& d, double& FitQual) const {
   NeedPoints(count_, 2, "CalcReciHyperbolFit");
   NeedNo(errors_, cfeXEQ0, "CalcReciHyperbolFit", "x values must not be 0");
   NeedNo(errors_, cfeYEQ0, "CalcReciHyperbolFit", "y values must not be 0");
-  const TSums& s = *sums_;
-  LinearFromSums(count_, s.rix, s.riy, s.rix2, s.rixy, s.riy2, k, d, FitQual);
+  LineOfTransformed(XData(), YData(), tfReciprocal, tfReciprocal, k, d, FitQual);
 }
 
 void TCurveFit::CalcLogFit(double& k, double& d, double& FitQual) const {
   NeedPoints(count_, 2, "CalcLogFit");
   NeedNo(errors_, cfeXLE0, "CalcLogFit", "x values must be positive");
-  const TSums& s = *sums_;
-  LinearFromSums(count_, s.lnx, s.y, s.lnx2, s.ylnx, s.y2, k, d, FitQual);
+  LineOfTransformed(XData(), YData(), tfLog, tfNone, k, d, FitQual);
 }
 
 void TCurveFit::CalcReciLogFit(double& k, double& d, double& FitQual) const {
   NeedPoints(count_, 2, "CalcReciLogFit");
   NeedNo(errors_, cfeXLE0, "CalcReciLogFit", "x values must be positive");
   NeedNo(errors_, cfeYEQ0, "CalcReciLogFit", "y values must not be 0");
-  const TSums& s = *sums_;
-  LinearFromSums(count_, s.lnx, s.riy, s.lnx2, s.lnxdy, s.riy2, k, d, FitQual);
+  LineOfTransformed(XData(), YData(), tfLog, tfReciprocal, k, d, FitQual);
 }
 
 void TCurveFit::CalcPowerFit(double& k, double& d, double& FitQual) const {
   NeedPoints(count_, 2, "CalcPowerFit");
   NeedNo(errors_, cfeXLE0, "CalcPowerFit", "x values must be positive");
   NeedNo(errors_, cfeYLE0, "CalcPowerFit", "y values must be positive");
-  const TSums& s = *sums_;
   double lnd;
-  LinearFromSums(count_, s.lnx, s.lny, s.lnx2, s.lnxlny, s.lny2, k, lnd, FitQual);
+  LineOfTransformed(XData(), YData(), tfLog, tfLog, k, lnd, FitQual);
   d = std::exp(lnd);
 }
 
 void TCurveFit::CalcExponentialFit(double& k, double& d, double& FitQual) const {
   NeedPoints(count_, 2, "CalcExponentialFit");
   NeedNo(errors_, cfeYLE0, "CalcExponentialFit", "y values must be positive");
-  const TSums& s = *sums_;
   double lnd;
-  LinearFromSums(count_, s.x, s.lny, s.x2, s.xlny, s.lny2, k, lnd, FitQual);
+  LineOfTransformed(XData(), YData(), tfNone, tfLog, k, lnd, FitQual);
   d = std::exp(lnd);
 }
-
-namespace {
-
-// Least squares v = c0 + c1·a + c2·b from the sums of a three-column
-// problem, by the normal equations (Cramer's rule); r² of v.
-bool TwoRegressors(long double n, long double Sa, long double Sb, long double Saa, long double Sab,
-                   long double Sbb, long double Sv, long double Sav, long double Sbv,
-                   long double Svv, double c[3], double& r2) {
-  const long double M[3][3] = {{n, Sa, Sb}, {Sa, Saa, Sab}, {Sb, Sab, Sbb}},
-                    rhs[3] = {Sv, Sav, Sbv};
-  auto det3 = [](const long double m[3][3]) {
-    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
-           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
-  };
-  const long double det = det3(M);
-  c[0] = c[1] = c[2] = r2 = 0;
-  if (det == 0) return false;
-  long double sol[3];
-  for (int j = 0; j < 3; ++j) {
-    long double Mj[3][3];
-    for (int r = 0; r < 3; ++r)
-      for (int q = 0; q < 3; ++q) Mj[r][q] = q == j ? rhs[r] : M[r][q];
-    sol[j] = det3(Mj) / det;
-    c[j] = static_cast<double>(sol[j]);
-  }
-  const long double ssTot = Svv - Sv * Sv / n;
-  const long double ssReg = sol[0] * Sv + sol[1] * Sav + sol[2] * Sbv - Sv * Sv / n;
-  r2 = ssTot == 0 ? 1.0 : static_cast<double>(ssReg / ssTot);
-  return true;
-}
-
-}  // namespace
 
 void TCurveFit::CalcGaussFit(double& p1, double& p2, double& p3, double& FitQual) const {
   NeedPoints(count_, 3, "CalcGaussFit");
   NeedNo(errors_, cfeYLE0, "CalcGaussFit", "y values must be positive");
-  const TSums& s = *sums_;
-  double c[3];
   p1 = p2 = p3 = FitQual = 0;
-  if (!TwoRegressors(count_, s.x, s.x2, s.x2, s.x3, s.x4, s.lny, s.xlny, s.x2lny, s.lny2, c,
-                     FitQual))
+  // ln y = a0 + a1·t + a2·t² in t = (x - centre)·scale; a bell needs
+  // a2 < 0.
+  const auto x = XData(), y = YData();
+  const TUnitMap map(x);
+  std::vector<double> a;
+  bool singular;
+  if (!PolyInUnitX(
+          x, [&](int32_t i) { return std::log(y[i]); }, 2, map, a, FitQual, singular) ||
+      singular) {
+    FitQual = 0;
     return;
-  // ln y = c0 + c1·x + c2·x²; a bell needs c2 < 0.
-  if (!(c[2] < 0)) Raise("CalcGaussFit: data do not describe a bell curve");
-  p2 = -c[1] / (2 * c[2]);
-  p3 = std::sqrt(-1 / (2 * c[2]));
-  p1 = std::exp(c[0] - c[1] * c[1] / (4 * c[2]));
+  }
+  if (!(a[2] < 0)) Raise("CalcGaussFit: data do not describe a bell curve");
+  p2 = map.centre - a[1] / (2 * a[2]) / map.scale;
+  p3 = std::sqrt(-1 / (2 * a[2])) / map.scale;
+  p1 = std::exp(a[0] - a[1] * a[1] / (4 * a[2]));
 }
 
 void TCurveFit::CalcHoerlFit(double& p1, double& p2, double& p3, double& FitQual) const {
   NeedPoints(count_, 3, "CalcHoerlFit");
   NeedNo(errors_, cfeXLE0, "CalcHoerlFit", "x values must be positive");
   NeedNo(errors_, cfeYLE0, "CalcHoerlFit", "y values must be positive");
-  const TSums& s = *sums_;
-  double c[3];
   p1 = p2 = p3 = FitQual = 0;
-  if (!TwoRegressors(count_, s.x, s.lnx, s.x2, s.xlnx, s.lnx2, s.lny, s.xlny, s.lnxlny, s.lny2, c,
-                     FitQual))
-    return;
   // ln y = ln p1 + x·ln p2 + p3·ln x.
+  const auto x = XData(), y = YData();
+  const auto row = [&](int32_t i, double* r, double& v) {
+    r[0] = x[i];
+    r[1] = std::log(x[i]);
+    v = std::log(y[i]);
+  };
+  std::vector<double> c;
+  bool singular;
+  if (!CentredLeastSquares(count_, 2, row, c, FitQual, singular) || singular) {
+    FitQual = 0;
+    return;
+  }
   p1 = std::exp(c[0]);
   p2 = std::exp(c[1]);
   p3 = c[2];
@@ -997,7 +1078,6 @@ int32_t TCurveFit::ImportASC(const std::string& FileName) {
   if (nrCols != 2)
     Raise("TCurveFit.ImportASC: number of columns must be 2 (is actually " +
           std::to_string(nrCols) + ").");
-  if (nrRows < 0) return ascBadRowCount;
   TAscBody body(numlib::ReadTextFile(FileName));
   for (int i = 0; i < 4; ++i) body.SkipLine();
   if (colNames)

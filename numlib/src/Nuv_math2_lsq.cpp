@@ -51,10 +51,17 @@ bool TLeastSquares::Solve(double RelTol, std::vector<double>& b, bool& Singular)
   const int32_t k = k_, ld = k_ + kBlock;
   Singular = false;
   b.assign(k, 0.0);
-  std::vector<double> W(static_cast<std::size_t>(k) * k);
-  for (int32_t j = 0; j < k; ++j)
-    for (int32_t i = 0; i < k; ++i)
-      W[static_cast<std::size_t>(j) * k + i] = block_[static_cast<std::size_t>(j) * ld + i];
+  // Columns scaled to unit length (those of R have the lengths of the
+  // design's), so that the cut-off does not depend on the units of the
+  // unknowns.
+  std::vector<double> W(static_cast<std::size_t>(k) * k), scale(k, 1.0);
+  for (int32_t j = 0; j < k; ++j) {
+    const double* r = block_.data() + static_cast<std::size_t>(j) * ld;
+    double length2 = 0;
+    for (int32_t i = 0; i < k; ++i) length2 += r[i] * r[i];
+    if (length2 > 0) scale[j] = 1 / std::sqrt(length2);
+    for (int32_t i = 0; i < k; ++i) W[static_cast<std::size_t>(j) * k + i] = r[i] * scale[j];
+  }
   const double* c = rhs_.data();  // Qᵀy
   // One-sided Jacobi: rotate the columns of W = R·V until they are
   // orthogonal; then W = U·S.
@@ -116,6 +123,7 @@ bool TLeastSquares::Solve(double RelTol, std::vector<double>& b, bool& Singular)
     const double f = uc / (sigma[j] * sigma[j]);  // W_j = σ_j·U_j
     for (int32_t i = 0; i < k; ++i) b[i] += f * V[static_cast<std::size_t>(j) * k + i];
   }
+  for (int32_t i = 0; i < k; ++i) b[i] *= scale[i];
   return true;
 }
 

@@ -15,9 +15,9 @@ class TLeastSquares {
  public:
   explicit TLeastSquares(int32_t k);
   void AddRow(const double* a, double y);
-  // Singular values below RelTol times the largest count as zero (Singular
-  // is then true). False when the decomposition does not converge within
-  // 30 sweeps.
+  // The columns are scaled to unit length first; singular values below
+  // RelTol times the largest count as zero (Singular is then true). False
+  // when the decomposition does not converge within 30 sweeps.
   bool Solve(double RelTol, std::vector<double>& b, bool& Singular);
 
  private:

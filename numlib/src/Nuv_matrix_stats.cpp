@@ -138,6 +138,8 @@ bool TMatrix::Histogram(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiR
 
 void TMatrix::CenterLines(bool columns, bool standardize, TVector* means, TVector* stddevs) {
   const int32_t lines = columns ? ncols_ : nrows_;
+  if (means) means->Resize(lines);
+  if (stddevs && standardize) stddevs->Resize(lines);
   for (int32_t k = 1; k <= lines; ++k) {
     // Column k is one segment; row k one value in each column.
     double* first = columns ? At(k, 1) : data_.data() + (k - 1);

@@ -13,39 +13,40 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// The two-sided tail P(|T| >= |x|) of the t distribution.
+// lower = I_x(p, q) and upper = I_y(q, p) = 1 - lower for x + y = 1, both
+// given in extended precision. A tiny y, which may lie beyond the double
+// range, enters through its logarithm.
+void BetaTails(double p, double q, long double x, long double y, double& lower, double& upper) {
+  if (y * (static_cast<long double>(p) + q) < statis::kIncBetaSmallX) {
+    upper = statis::IncBetaSmallX(q, p, std::log(y));
+    lower = 1 - upper;
+    return;
+  }
+  statis::IncBeta(p, q, static_cast<double>(x), static_cast<double>(y), lower, upper);
+}
+
+// The two-sided tail P(|T| >= |x|) of the t distribution, I_w(df/2, 1/2)
+// with w = df/(df + x²). x² is formed in extended precision, whose range
+// holds it for every double x.
 double tTwoSidedTail(double x, double df) {
-  const double x2 = x * x;
-  double z, w;  // t²/(df+t²) and df/(df+t²)
-  if (std::isinf(x2)) {
-    w = df / std::fabs(x) / std::fabs(x);
-    z = 1 - w;
-  } else {
-    z = x2 / (df + x2);
-    w = df / (df + x2);
-  }
-  double I, J;
-  statis::IncBeta(0.5, df / 2, z, w, I, J);
-  return J;
+  const long double x2 = static_cast<long double>(x) * x, s = df + x2;
+  double lower, upper;
+  BetaTails(0.5, df / 2, x2 / s, df / s, lower, upper);
+  return upper;
 }
 
-// u = df1·x/(df1·x + df2) and v = 1 - u, each without cancellation.
-void FRatioToBeta(double x, double df1, double df2, double& u, double& v) {
-  const double s = df1 * x + df2;
-  if (std::isinf(s)) {
-    v = df2 / df1 / x;
-    u = 1 - v;
-  } else {
-    u = df1 * x / s;
-    v = df2 / s;
-  }
-}
-
-// P(X <= x) and P(X > x) of the F distribution for x > 0.
+// P(X <= x) and P(X > x) of the F distribution for x > 0, from
+// u = df1·x/(df1·x + df2) and v = 1 - u in extended precision.
 void FTails(double x, double df1, double df2, double& lower, double& upper) {
-  double u, v;
-  FRatioToBeta(x, df1, df2, u, v);
-  statis::IncBeta(df1 / 2, df2 / 2, u, v, lower, upper);
+  const long double p = static_cast<long double>(df1) * x, s = p + df2;
+  BetaTails(df1 / 2, df2 / 2, p / s, df2 / s, lower, upper);
+}
+
+// u and v of FTails as doubles, each without cancellation.
+void FRatioToBeta(double x, double df1, double df2, double& u, double& v) {
+  const long double p = static_cast<long double>(df1) * x, s = p + df2;
+  u = std::isinf(p) ? 1 : static_cast<double>(p / s);
+  v = static_cast<double>(df2 / s);
 }
 
 }  // namespace
@@ -56,8 +57,11 @@ void FTails(double x, double df1, double df2, double& lower, double& upper) {
 double tDistriDensity(double x, double df) {
   statis::CheckDF(df, "tDistriDensity");
   if (std::isnan(x)) return x;
-  return std::exp(statis::LnGammaRatio(df / 2, 0.5) - 0.5 * std::log(df * std::numbers::pi) -
-                  (df + 1) / 2 * std::log1p(x * x / df));
+  // x² in extended precision, where it cannot overflow.
+  const long double x2 = static_cast<long double>(x) * x;
+  return static_cast<double>(std::exp(statis::LnGammaRatio(df / 2, 0.5) -
+                                      0.5 * std::log(df * std::numbers::pi) -
+                                      (df + 1) / 2 * std::log1p(x2 / df)));
 }
 
 double tDistriIntegral(double x, double df) {

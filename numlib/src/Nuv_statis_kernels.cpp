@@ -294,6 +294,14 @@ void IncBeta(double a, double b, double x, double y, double& I, double& J) {
   IncBeta(a, b, x, y, I, J, pre);
 }
 
+double IncBetaSmallX(double a, double b, long double lnx) {
+  // I_x(a, b) = x^a (1-x)^b/(a·B(a, b))·(1 + O((a+b)·x)); ln B(a, b) from
+  // the ratio of the larger parameter, which does not cancel.
+  const double lnB =
+      a >= b ? std::lgamma(b) - LnGammaRatio(a, b) : std::lgamma(a) - LnGammaRatio(b, a);
+  return static_cast<double>(std::exp(a * lnx - std::log(static_cast<long double>(a)) - lnB));
+}
+
 namespace {
 
 // Start of the inverse for the lower tail p (Abramowitz and Stegun 26.5.22

@@ -29,6 +29,12 @@ double IncGammaInv(double a, double p, double q);
 double BetaPrefactor(double a, double b, double x, double y);
 // I_x(a, b) and 1 - I_x(a, b) for x + y = 1; a, b > 0.
 void IncBeta(double a, double b, double x, double y, double& I, double& J);
+// Below this value of x·(a + b), I_x(a, b) is x^a/(a·B(a, b)) to double
+// precision.
+inline constexpr double kIncBetaSmallX = 1e-17;
+// I_x(a, b) from ln x for x·(a + b) < kIncBetaSmallX, so that x may lie
+// beyond the double range; a, b > 0.
+double IncBetaSmallX(double a, double b, long double lnx);
 // x and y = 1 - x with I_x(a, b) = p (and 1 - I_x(a, b) = q).
 void IncBetaInv(double a, double b, double p, double q, double& x, double& y);
 

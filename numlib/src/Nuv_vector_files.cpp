@@ -1,6 +1,8 @@
 // Text files and binary stream records of vectors (Nuv_vector).
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "nuv/Nuv_streams.h"
 #include "nuv/Nuv_vector.h"
@@ -54,6 +56,16 @@ bool ReadIndex(TStream& stream, int64_t& index) {
   return true;
 }
 
+// Stores the values a loader read for lo..hi, only once all were read, so
+// that a failed load leaves the vector as it was.
+template <class T>
+void Commit(TVectorBase<T>& vector, const std::vector<T>& values, int64_t lo, int64_t hi,
+            bool adjustSize) {
+  if (adjustSize) vector.Resize(static_cast<int32_t>(hi));
+  std::copy(values.begin(), values.end(), vector.Data() + (lo - 1));
+  vector.Changed();
+}
+
 }  // namespace
 
 template <class T>
@@ -101,22 +113,19 @@ bool TVectorBase<T>::LoadFromFile(const std::string& fileName, bool adjustSize) 
   // Each number takes at least one character and a separator, so a
   // damaged header cannot make us allocate far beyond what the file holds.
   if (hi - lo + 1 > (FileSizeOf(fileName) + 1) / 2) return false;
-  if (adjustSize) Resize(static_cast<int32_t>(hi));
-  if (NrOfElem() < hi) return false;
-
-  bool complete = true;
-  for (int64_t i = lo; i <= hi; ++i) {
-    try {
+  if (!adjustSize && NrOfElem() < hi) return false;
+  std::vector<T> values(static_cast<std::size_t>(hi - lo + 1));
+  try {
+    for (T& v : values) {
       double x = 0;
       f.Read(x);
-      if (!ToElem(x, data_[i - 1])) complete = false;
-    } catch (const EInOutError& e) {
-      complete = false;
-      if (e.ErrorCode() != ioInvalidInput) break;  // end of file or a read failure
+      if (!ToElem(x, v)) return false;
     }
+  } catch (const EInOutError&) {
+    return false;
   }
-  Changed();
-  return complete;
+  Commit(*this, values, lo, hi, adjustSize);
+  return true;
 }
 
 template <class T>
@@ -139,17 +148,14 @@ bool TVectorBase<T>::LoadFromStream(TStream* stream, bool adjustSize) {
   int64_t lo = 0, hi = 0;
   if (stream == nullptr || !ReadIndex<T>(*stream, lo) || !ReadIndex<T>(*stream, hi) || lo > hi)
     return false;
-  if (adjustSize && hi != NrOfElem()) {
-    // A damaged record must not grow the vector beyond what it can fill.
-    const int64_t available = stream->Size() - stream->Position();
-    if (hi > NrOfElem() && (hi - lo + 1) * RecordSize(T{}) > available) return false;
-    Resize(static_cast<int32_t>(hi));
-  }
-  if (NrOfElem() < hi) return false;
-  bool complete = true;
-  for (int64_t i = lo; i <= hi && complete; ++i) complete = ReadRecord(*stream, data_[i - 1]);
-  Changed();
-  return complete;
+  if (!adjustSize && NrOfElem() < hi) return false;
+  // A damaged record must not make us allocate beyond what the stream holds.
+  if ((hi - lo + 1) * RecordSize(T{}) > stream->Size() - stream->Position()) return false;
+  std::vector<T> values(static_cast<std::size_t>(hi - lo + 1));
+  for (T& v : values)
+    if (!ReadRecord(*stream, v)) return false;
+  Commit(*this, values, lo, hi, adjustSize);
+  return true;
 }
 
 template bool TVectorBase<double>::WriteTextFile(int32_t, int32_t, const std::string&, int32_t,

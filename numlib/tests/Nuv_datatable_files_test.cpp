@@ -115,7 +115,7 @@ TEST(TDataTableFiles, AscErrorsLeaveTheTable) {
       {"cut header", "c\r\n2\r\n", ascHeaderCut},
       {"fourth flag", "c\r\n2\r\n2\r\nTRUE TRUE TRUE TRUE\r\n", ascUnknownFlag},
       {"no columns", "c\r\n0\r\n2\r\nTRUE TRUE TRUE\r\n", ascTooLarge},
-      {"negative rows", "c\r\n2\r\n-2\r\nTRUE TRUE TRUE\r\n", ascTooLarge},
+      {"negative rows", "c\r\n2\r\n-2\r\nTRUE TRUE TRUE\r\n", ascBadRowCount},
       {"attribute too large", header + "300 \"r\" 1 2\r\n1 \"s\" 3 4\r\n", ascBadAttribute},
       {"attribute not a number", header + "x \"r\" 1 2\r\n1 \"s\" 3 4\r\n", ascBadAttribute},
       {"value missing", header + "1 \"r\" 1 2\r\n1 \"s\" 3\r\n", ascBadValue},
@@ -233,6 +233,12 @@ TEST(TDataTableFiles, CsvImport) {
        false,
        true,
        {"C-1/0/Interval", "two\nlines/0: 7/0"}},
+      {"blanks inside quotes kept, outside dropped",
+       "  \" a \" ,b , \" \"\n \"  r\"x ,1,2\n",
+       csvComma,
+       true,
+       true,
+       {"b/0/Interval  /0/Interval", "  rx/0: 1/0 2/0"}},
   };
   for (const TCase& c : cases) {
     WriteRawFile(name, c.text);
@@ -268,6 +274,8 @@ TEST(TDataTableFiles, CsvRoundTripKeepsEmptyCells) {
   t.SetIsEmpty(2, 1, true);
   t.SetElem(2, 1, 0);
   t.SetRowName(2, "second; row");
+  t.SetRowName(1, " padded ");
+  t.SetColName(3, "  ");
   TempDir dir;
   t.ExportAsCSV(dir.File("t.csv"), -1, csvSemicolon, true, true, false, true);
   ASSERT_EQ(back.ImportFromCSV(dir.File("t.csv"), csvSemicolon, true, true), 0);

@@ -424,8 +424,7 @@ TEST(TDataTableStats, StandardizeAndCenterColumns) {
   t.SetElem(1, 3, 100);  // empty: untouched and left out
   t.SetMScaleType(2, stOrdinal);
   TVector means(nullptr), sds(nullptr);
-  means.Resize(3);
-  sds.Resize(2);  // too short for column 3: that entry is skipped
+  means.Resize(3);  // sds is fresh, one element: it grows to the columns
   means.Fill(-1);
   TEventLog log(t);
   t.StandardizeNumCellColumns(&means, &sds);
@@ -440,6 +439,8 @@ TEST(TDataTableStats, StandardizeAndCenterColumns) {
   EXPECT_EQ(means.GetVal(2), -1) << "not written for an ordinal column";
   EXPECT_EQ(means.GetVal(3), 4);
   EXPECT_DOUBLE_EQ(sds.GetVal(1), sd);
+  EXPECT_EQ(sds.NrOfElem(), 3);
+  EXPECT_EQ(sds.GetVal(3), 0);
 
   TDataTable flat(nullptr);
   MakeTable(flat, {{2, 2, 2}});
@@ -459,10 +460,11 @@ TEST(TDataTableStats, StandardizeAndCenterRows) {
   TDataTable t(nullptr);
   MakeTable(t, {{1, 10}, {3, kNaN}, {5, 30}});
   t.SetMScaleType(3, stUnknown);  // transformed, but not part of the mean
-  TVector means(nullptr), sds(nullptr);
-  means.Resize(2);
-  sds.Resize(2);
+  TVector means(nullptr), sds(nullptr);  // one element each: they grow to the rows
+  sds.Resize(7);
   t.StandardizeNumCellRows(&means, &sds);
+  EXPECT_EQ(means.NrOfElem(), 2);
+  EXPECT_EQ(sds.NrOfElem(), 2);
   EXPECT_EQ(means.GetVal(1), 2);
   EXPECT_EQ(sds.GetVal(1), 1) << "two cells: variance 1";
   EXPECT_EQ(t.GetElem(1, 1), -1);

@@ -277,6 +277,32 @@ TEST(NumericHelpers, InterpolationAndAngles) {
   }
 }
 
+TEST(NumericHelpers, CanonicalAngleDegreesFoldsHugeAnglesExactly) {
+  // Python's math.fmod (tools/ref/canonical_angle.py): the fold is exact.
+  const struct {
+    double x, expected;
+  } cases[] = {
+      {1e+18, -80.0},
+      {-1e+18, 80.0},
+      {1.1805916207174113e+21, -56.0},
+      {-1.1805916207174113e+21, 56.0},
+      {1e+300, 0.0},
+      {-1e+300, -0.0},
+      {9007199254740994.0, 34.0},
+      {7000000000000000.0, 160.0},
+      {123456789012.375, 12.375},
+      {540.0, 180.0},
+      {-540.0, -180.0},
+      {360.0, 0.0},
+      {-360.0, 0.0},
+      {720.0, 0.0},
+      {1e-300, 1e-300},
+      {359.99999999999994, -5.684341886080802e-14},
+      {1.7976931348623157e+308, 128.0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CanonicalAngleDegrees(c.x), c.expected) << "x=" << c.x;
+}
+
 TEST(NumericHelpers, PolynomialOrderChecked) {
   const std::vector<double> c{1, 2, 3};
   EXPECT_EQ(Polynomial(c, 2, 2), 17);

@@ -6,10 +6,12 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ExpectThrow.h"
 #include "FileFixtures.h"
+#include "RelativeError.h"
 #include "TempDir.h"
 #include "nuv/Nuv_math2.h"
 #include "nuv/Nuv_statis.h"
@@ -20,6 +22,7 @@ namespace nuv {
 namespace {
 
 using testing::ReadRawFile;
+using testing::Rel;
 using testing::WriteRawFile;
 
 using testing::ExpectThrowMessage;
@@ -306,6 +309,171 @@ TEST(CurveFitFits, PolynomialEdgeCases) {
                                      "CalcPolyFit: coefficient array too short");
 }
 
+// The polynomial at x in extended precision.
+long double PolyAt(const double* c, int order, long double x) {
+  long double v = 0;
+  for (int j = order; j >= 0; --j) v = v * x + c[j];
+  return v;
+}
+
+// Points far from 0 or in tiny units, with their exact least-squares fits
+// (tools/ref/curvefit_far.py; numpy's polyfit and lstsq agree).
+// kYears
+const std::vector<std::pair<double, double>> kYears = {
+    {2000.0, -59.313992099116774}, {2001.0, -49.05134081197489},  {2002.0, -39.96423260401731},
+    {2003.0, -31.82451760508895},  {2004.0, -24.525964017105707}, {2005.0, -18.126763416004124},
+    {2006.0, -12.740865961893725}, {2007.0, -8.378051424064568},  {2008.0, -4.879773982907863},
+    {2009.0, -2.009764801996965},  {2010.0, 0.3839072166073574},  {2011.0, 2.284314404873574},
+    {2012.0, 3.5763972720174637},  {2013.0, 4.207913393000922},   {2014.0, 4.29263257647953},
+    {2015.0, 4.060901150696793},   {2016.0, 3.703026334889402},   {2017.0, 3.2494723828635474},
+    {2018.0, 2.5980156118344446},  {2019.0, 1.6628921082458057},  {2020.0, 0.5088123976687846},
+};
+// kCubic: numpy.polyfit order 3 about 0.0; r2; fitted at the ends
+const double kCubicCoeffs[] = {-82351775.52190422, 122307.65975443543, -60.54936486956319,
+                               0.009991732004390729};
+const double kCubicQual = 0.9999474551750286,
+             kCubicEnds[2] = {-59.45616029644024, 0.5751358792178093};
+// kCubicAbout1: numpy.polyfit order 3 about 1.0; r2; fitted at the ends
+const double kCubicAbout1Coeffs[] = {-82229528.40152292, 122186.59099989232, -60.519389673550016,
+                                     0.009991732004390729};
+const double kCubicAbout1Qual = 0.9999474551750286,
+             kCubicAbout1Ends[2] = {-59.45616029644024, 0.5751358792178093};
+// kNano
+const std::vector<std::pair<double, double>> kNano = {
+    {0.0, 3.01},
+    {1e-09, 1.507539022543433},
+    {2e-09, 1.0013673721820788},
+    {3.0000000000000004e-09, 1.4945227073977574},
+    {4e-09, 2.990373941336866},
+    {5e-09, 5.490963077949085},
+    {6.000000000000001e-09, 8.996000146850118},
+    {7.000000000000001e-09, 13.503005925437442},
+    {8e-09, 19.008532201077234},
+    {9.000000000000001e-09, 25.509858965815837},
+    {1e-08, 33.006333192030866},
+};
+// kNanoPar: numpy.polyfit order 2 about 0.0; r2; fitted at the ends
+const double kNanoParCoeffs[] = {3.0100072290357494, -2006293604.1397114, 5.006612084699002e+17};
+const double kNanoParQual = 0.9999998499917809,
+             kNanoParEnds[2] = {3.0100072290357494, 33.01319203462866};
+// kStamps
+const std::vector<std::pair<double, double>> kStamps = {
+    {1700000000.0, 3.0},
+    {1700000005.0, 3.1803517128711003},
+    {1700000010.0, 3.345660626387206},
+    {1700000015.0, 3.4904214699157903},
+    {1700000020.0, 3.6364774548259615},
+    {1700000025.0, 3.815137755822834},
+    {1700000030.0, 4.038261278591498},
+    {1700000035.0, 4.285171896642846},
+    {1700000040.0, 4.5197525649376455},
+    {1700000045.0, 4.724326469738619},
+    {1700000050.0, 4.919255636783388},
+    {1700000055.0, 5.1477619723019306},
+    {1700000060.0, 5.437025413121457},
+    {1700000065.0, 5.770767900463105},
+    {1700000070.0, 6.101103269748551},
+    {1700000075.0, 6.392299830890494},
+    {1700000080.0, 6.6574005670368},
+    {1700000085.0, 6.951460637318205},
+    {1700000090.0, 7.323395416412885},
+    {1700000095.0, 7.768755146409644},
+    {1700000100.0, 8.229294759940062},
+};
+const double kStampsRate = 0.009980919033316193, kStampsQual = 0.9994695634244645;
+// kMega
+const std::vector<std::pair<double, double>> kMega = {
+    {100000000.0, 2000000200000.0},    {100001000.0, 2000030108137.0818},
+    {100002000.0, 2000059917068.1348}, {100003000.0, 2000089802667.5872},
+    {100004000.0, 2000119870463.424},  {100005000.0, 2000150058611.6763},
+    {100006000.0, 2000180194751.3137}, {100007000.0, 2000210154471.24},
+    {100008000.0, 2000239975696.437},  {100009000.0, 2000269823824.2554},
+    {100010000.0, 2000299839660.3965}, {100011000.0, 2000330009960.1194},
+    {100012000.0, 2000360179600.955},  {100013000.0, 2000390194199.4734},
+    {100014000.0, 2000420042052.8435}, {100015000.0, 2000449864902.8083},
+    {100016000.0, 2000479827621.6223}, {100017000.0, 2000509966627.6846},
+    {100018000.0, 2000540156398.2712}, {100019000.0, 2000570224871.425},
+    {100020000.0, 2000600111639.8984},
+};
+const double kMegaPower = 1.500061715808667, kMegaFactor = 1.9977275998333048;
+// kBell
+const std::vector<std::pair<double, double>> kBell = {
+    {2000.0, 0.013781185640062909}, {2001.0, 0.04100128454952972}, {2002.0, 0.10854587593275059},
+    {2003.0, 0.2600178680414632},   {2004.0, 0.5482947542187582},  {2005.0, 1.056925458651513},
+    {2006.0, 1.7765574532800084},   {2007.0, 2.753215945604016},   {2008.0, 3.693047459809224},
+    {2009.0, 4.5954530148208885},   {2010.0, 4.9259072061729485},  {2011.0, 4.914377774798506},
+    {2012.0, 4.216119096188603},    {2013.0, 3.3670255129455193},  {2014.0, 2.3156140075295073},
+    {2015.0, 1.4779983818139037},   {2016.0, 0.816054369489047},   {2017.0, 0.4157084751806262},
+    {2018.0, 0.18450946101393487},  {2019.0, 0.07492932639553188}, {2020.0, 0.026760266873073677},
+};
+const double kBellPeak = 2010.2997902117875, kBellWidth = 2.9999308351697676,
+             kBellHeight = 5.000106083020251;
+// kHoerl
+const std::vector<std::pair<double, double>> kHoerl = {
+    {2000.0, 499.5805782549415},   {4000.0, 992.0793034773627},   {6000.0, 1609.5121354091502},
+    {8000.0, 2402.550277395696},   {10000.0, 3427.4723875710424}, {12000.0, 4755.186282592322},
+    {14000.0, 6474.110850176109},  {16000.0, 8690.317532892677},  {18000.0, 11530.315560417308},
+    {20000.0, 15152.192312875186}, {22000.0, 19764.673003744865}, {24000.0, 25644.722387618585},
+    {26000.0, 33142.66632706245},  {28000.0, 42676.3047411191},   {30000.0, 54734.75547189145},
+    {32000.0, 69918.18802136705},  {34000.0, 89015.90224308707},  {36000.0, 113085.25529201038},
+    {38000.0, 143479.13902157842}, {40000.0, 181814.3468245246},  {42000.0, 229956.8936469628},
+};
+const double kHoerlFactor = 2.0060936928997157, kHoerlBase = 1.0001000162873108,
+             kHoerlPower = 0.6996564989141866;
+
+TEST(CurveFitFits, PolynomialsFarFromZeroAndInTinyUnitsKeepTheirDigits) {
+  double c[4], q;
+  bool singular = true;
+  TCurveFit years(nullptr), nano(nullptr);
+  Enter(years, kYears);
+  Enter(nano, kNano);
+  ASSERT_TRUE(years.CalcPolyFit(3, c, q, singular));
+  EXPECT_FALSE(singular) << "the cut-off judges the data, not the powers of 2000";
+  for (int j = 0; j < 4; ++j) EXPECT_TRUE(Rel(c[j], kCubicCoeffs[j], 1e-10)) << "j=" << j;
+  EXPECT_NEAR(q, kCubicQual, 1e-12);
+  EXPECT_NEAR(static_cast<double>(PolyAt(c, 3, 2000)), kCubicEnds[0], 1e-6);
+  EXPECT_NEAR(static_cast<double>(PolyAt(c, 3, 2020)), kCubicEnds[1], 1e-6);
+  double xc = 1;
+  ASSERT_TRUE(years.CalcCenteredPolyFit(3, c, xc, q, singular));
+  EXPECT_FALSE(singular);
+  EXPECT_EQ(xc, 1);
+  for (int j = 0; j < 4; ++j)
+    EXPECT_TRUE(Rel(c[j], kCubicAbout1Coeffs[j], 1e-10)) << "about 1, j=" << j;
+  EXPECT_NEAR(q, kCubicAbout1Qual, 1e-12);
+  xc = 0;
+  ASSERT_TRUE(years.CalcCenteredPolyFit(3, c, xc, q, singular));
+  EXPECT_EQ(xc, 2010);
+  EXPECT_NEAR(static_cast<double>(PolyAt(c, 3, -10)), kCubicEnds[0], 1e-12);
+  EXPECT_NEAR(static_cast<double>(PolyAt(c, 3, 10)), kCubicEnds[1], 1e-12);
+  ASSERT_TRUE(nano.CalcPolyFit(2, c, q, singular));
+  EXPECT_FALSE(singular) << "nanometres";
+  for (int j = 0; j < 3; ++j) EXPECT_TRUE(Rel(c[j], kNanoParCoeffs[j], 1e-10)) << "j=" << j;
+  EXPECT_NEAR(q, kNanoParQual, 1e-12);
+}
+
+TEST(CurveFitFits, LinearisedFitsFarFromZeroKeepTheirDigits) {
+  double k, d, p1, p2, p3, q;
+  TCurveFit stamps(nullptr), mega(nullptr), bell(nullptr), hoerl(nullptr);
+  Enter(stamps, kStamps);
+  Enter(mega, kMega);
+  Enter(bell, kBell);
+  Enter(hoerl, kHoerl);
+  stamps.CalcExponentialFit(k, d, q);
+  EXPECT_TRUE(Rel(k, kStampsRate, 1e-11));
+  EXPECT_NEAR(q, kStampsQual, 1e-9);
+  mega.CalcPowerFit(k, d, q);
+  EXPECT_TRUE(Rel(k, kMegaPower, 1e-10));
+  EXPECT_TRUE(Rel(d, kMegaFactor, 1e-8));
+  bell.CalcGaussFit(p1, p2, p3, q);
+  EXPECT_TRUE(Rel(p1, kBellHeight, 1e-11));
+  EXPECT_NEAR(p2, kBellPeak, 1e-9);
+  EXPECT_TRUE(Rel(p3, kBellWidth, 1e-11));
+  hoerl.CalcHoerlFit(p1, p2, p3, q);
+  EXPECT_TRUE(Rel(p1, kHoerlFactor, 1e-9));
+  EXPECT_TRUE(Rel(p2, kHoerlBase, 1e-12));
+  EXPECT_TRUE(Rel(p3, kHoerlPower, 1e-9));
+}
+
 TEST(CurveFitFits, CircleExactPerturbedAndDegenerate) {
   TCurveFit cf(nullptr);
   Enter(cf, {{3, 1}, {1, 3}, {-1, 1}, {1, -1}});
@@ -530,7 +698,9 @@ TEST(CurveFitFiles, ImportRejectsBadTablesAndKeepsThePoints) {
       {"bad flags", "c\r\n2\r\n1\r\nFALSE maybe\r\n1 2\r\n", -3},
       {"header cut", "c\r\n2\r\n", -4},
       {"row attribute", "c\r\n2\r\n1\r\nTRUE FALSE FALSE\r\nnone 1 2\r\n", -5},
-      {"claim beyond the file", "c\r\n2\r\n2000000000\r\nFALSE FALSE FALSE\r\n1 2\r\n", -6}};
+      {"claim beyond the file", "c\r\n2\r\n2000000000\r\nFALSE FALSE FALSE\r\n1 2\r\n", -6},
+      {"negative row count", "c\r\n2\r\n-1\r\nFALSE FALSE FALSE\r\n1 2\r\n", -2},
+      {"negative column count", "c\r\n-2\r\n1\r\nFALSE FALSE FALSE\r\n1 2\r\n", -1}};
   for (const auto& c : cases) {
     WriteRawFile(name, c.text);
     TCurveFit cf(nullptr);

@@ -406,17 +406,15 @@ TEST(TMatrix, HistogramOverAWindowReadsZeroOutside) {
 
 TEST(TMatrix, CentringAndStandardisingLines) {
   TTestMatrix t({{1, 2}, {2, 4}, {3, 6}});
-  TVector means(nullptr), sds(nullptr);
-  means.Resize(1);  // too short for the second column: only the first is written
-  sds.Resize(2);
+  TVector means(nullptr), sds(nullptr);  // fresh vectors of one element
+  sds.Resize(5);
   t.m.StandardizeColumns(&means, &sds);
   EXPECT_EQ(t.Rows(), (TRows{{-1, -1}, {0, 0}, {1, 1}}));
-  EXPECT_EQ(Values(means), (std::vector<double>{2}));
+  EXPECT_EQ(Values(means), (std::vector<double>{2, 4})) << "sized to the columns";
   EXPECT_EQ(Values(sds), (std::vector<double>{1, 2}));
   EXPECT_EQ(t.changes, 1);
 
   SetRows(t.m, {{1, 3}, {5, 5}});
-  means.Resize(2);
   t.m.MeanCenterRows(&means);
   EXPECT_EQ(t.Rows(), (TRows{{-1, 1}, {0, 0}}));
   EXPECT_EQ(Values(means), (std::vector<double>{2, 5}));
@@ -427,7 +425,10 @@ TEST(TMatrix, CentringAndStandardisingLines) {
   t.m.StandardizeColumns(nullptr, &sds);
   EXPECT_EQ(t.Rows(), (TRows{{-1, 0, 0}, {0, 0, 0}, {1, 0, 0}})) << "constant columns centred only";
   t.m.MeanCenterColumns(&means);
-  EXPECT_EQ(Values(means), (std::vector<double>{0, 0}));
+  EXPECT_EQ(Values(means), (std::vector<double>{0, 0, 0}));
+  TVector rowMeans(nullptr);
+  t.m.MeanCenterRows(&rowMeans);
+  EXPECT_EQ(rowMeans.NrOfElem(), 3) << "sized to the rows";
 }
 
 // ---------------------------------------------------------------------------

@@ -214,6 +214,43 @@ TEST(StatisT, IntegralAndDensityAgainstMpmath) {
   }
 }
 
+TEST(StatisT, FarTailsKeepTheirPrecisionToUnderflow) {
+  // mpmath (tools/ref/t_far_tails.py): beyond 1.3e154 x² leaves the double
+  // range, yet the tails and densities are representable far beyond.
+  const struct {
+    double x, df, tail, pdf;
+  } cases[] = {
+      {10000000000.0, 1.0, 3.1830988618379065e-11, 3.1830988618379067e-21},
+      {1e+150, 1.0, 3.183098861837907e-151, 3.183098861837907e-301},
+      {1e+154, 1.0, 3.1830988618379068e-155, 3.183098861837906e-309},
+      {2e+154, 1.0, 1.5915494309189534e-155, 7.95774715459477e-310},
+      {1e+160, 1.0, 3.1830988618379067e-161, 3.18e-321},
+      {1e+200, 0.5, 3.207009754142229e-101, 1.6035048770711147e-301},
+      {1e+300, 1.0, 3.1830988618379065e-301, 0.0},
+      {1.7e+308, 0.5, 2.459664200319103e-155, 0.0},
+      {1e+120, 2.5, 7.193397190831723e-301, 0.0},
+      {1e+101, 3.0, 1.1026577908435841e-303, 0.0},
+      {2e+61, 5.0, 2.965677264238238e-306, 0.0},
+      {10000000000.0, 30.0, 1.0364534652562067e-279, 3.10936039576862e-288},
+      {1e+300, 0.1, 4.1738031371732015e-31, 0.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("x=" + std::to_string(c.x) + " df=" + std::to_string(c.df));
+    EXPECT_TRUE(Rel(tDistriUpperTail(c.x, c.df), c.tail, 1e-13));
+    EXPECT_TRUE(Rel(tDistriIntegral(-c.x, c.df), c.tail, 1e-13));
+    EXPECT_DOUBLE_EQ(tDistriIntegral(c.x, c.df), 1 - c.tail);
+    for (double x : {c.x, -c.x}) {
+      if (c.pdf >= 1e-300)
+        EXPECT_TRUE(Rel(tDistriDensity(x, c.df), c.pdf, 1e-13));
+      else  // subnormal or zero: to the spacing of the subnormals
+        EXPECT_NEAR(tDistriDensity(x, c.df), c.pdf, 1e-323);
+    }
+  }
+  EXPECT_EQ(tDistriUpperTail(kInf, 1), 0);
+  EXPECT_EQ(tDistriUpperTail(-kInf, 1), 1);
+  EXPECT_EQ(tDistriDensity(kInf, 1), 0);
+}
+
 TEST(StatisT, ClosedFormsForOneAndTwoDegrees) {
   for (double x : {-1e12, -300.0, -7.0, -1.0, -0.01, 0.0, 0.3, 2.0, 50.0}) {
     const double cauchy =
@@ -331,6 +368,26 @@ TEST(StatisF, IntegralUpperTailAndDensityAgainstMpmath) {
     EXPECT_TRUE(Rel(FDistriUpperTail(c.x, c.df1, c.df2), c.sf, 1e-12)) << what;
     EXPECT_TRUE(Rel(FDistriDensity(c.x, c.df1, c.df2), c.pdf, 1e-12)) << what;
   }
+}
+
+TEST(StatisF, FarUpperTailsWhereTheBetaArgumentLeavesTheDoubleRange) {
+  // mpmath (tools/ref/t_far_tails.py).
+  const struct {
+    double x, df1, df2, sf;
+  } cases[] = {
+      {1e+300, 1.0, 1.0, 6.366197723675813e-151},  {1.7e+308, 100.0, 1.0, 6.1042158565028274e-155},
+      {1.7e+308, 4.0, 0.5, 6.509165080308402e-78}, {1e+307, 1000.0, 2.0, 1.0000000000000001e-307},
+      {1e+305, 10.0, 0.2, 2.6160695649334297e-31},
+  };
+  for (const auto& c : cases) {
+    const std::string what =
+        "x=" + std::to_string(c.x) + " df=" + std::to_string(c.df1) + "," + std::to_string(c.df2);
+    EXPECT_TRUE(Rel(FDistriUpperTail(c.x, c.df1, c.df2), c.sf, 1e-13)) << what;
+    EXPECT_DOUBLE_EQ(FDistriIntegral(c.x, c.df1, c.df2), 1 - c.sf) << what;
+  }
+  EXPECT_EQ(FDistriUpperTail(kInf, 3, 4), 0);
+  EXPECT_EQ(FDistriIntegral(kInf, 3, 4), 1);
+  EXPECT_EQ(FDistriDensity(kInf, 3, 4), 0);
 }
 
 TEST(StatisF, IdentitiesWithTAndBetweenTails) {

@@ -108,7 +108,10 @@ TEST(TVectorFiles, IntegerLoadRoundsAndRejectsWhatNoIntegerHolds) {
   WriteRawFile(file, "1 4\n2.5\n-3.5\n1e10\n7\n");
   TIntVector iv(nullptr);
   EXPECT_FALSE(iv.LoadFromFile(file, true)) << "1e10 is out of range";
-  EXPECT_EQ(Values(iv), (std::vector<int32_t>{2, -4, 0, 7}));
+  EXPECT_EQ(Values(iv), (std::vector<int32_t>{0})) << "a failed load changes nothing";
+  WriteRawFile(file, "1 4\n2.5\n-3.5\n-1e9\n7\n");
+  ASSERT_TRUE(iv.LoadFromFile(file, true));
+  EXPECT_EQ(Values(iv), (std::vector<int32_t>{2, -4, -1000000000, 7}));
 }
 
 TEST(TVectorFiles, DamagedFilesFailWithoutHarm) {
@@ -118,7 +121,7 @@ TEST(TVectorFiles, DamagedFilesFailWithoutHarm) {
     const char* what;
     std::string text;
     bool ok;
-    std::vector<double> values;  // after loading with adjustSize into {8, 8, 8}
+    std::vector<double> values;  // after loading into {8, 8, 8}, with or without adjustSize
   } cases[] = {
       {"complete", "2 3\n1 2\n", true, {8, 1, 2}},
       {"numbers on one line, any blanks", "1 3 4\t5\r\n6", true, {4, 5, 6}},
@@ -132,15 +135,23 @@ TEST(TVectorFiles, DamagedFilesFailWithoutHarm) {
       {"negative", "-5 2\n1\n2\n3\n", false, {8, 8, 8}},
       {"hi beyond int32", "1 3000000000\n1\n", false, {8, 8, 8}},
       {"count beyond the file", "1 1000000\n1\n2\n", false, {8, 8, 8}},
-      {"truncated", "1 3\n1\n2\n", false, {1, 2, 8}},
-      {"bad number", "1 3\n1\nx\n3\n", false, {1, 8, 3}},
+      {"truncated", "1 3\n1\n2\n", false, {8, 8, 8}},
+      {"truncated, growing", "1 5\n1\n2\n3\n4", false, {8, 8, 8}},
+      {"bad number", "1 3\n1\nx\n3\n", false, {8, 8, 8}},
   };
   for (const auto& c : cases) {
     WriteRawFile(file, c.text);
-    TVector v(nullptr);
-    SetValues(v, std::vector<double>{8, 8, 8});
-    EXPECT_EQ(v.LoadFromFile(file, true), c.ok) << c.what;
-    EXPECT_EQ(Values(v), c.values) << c.what;
+    for (bool adjust : {true, false}) {
+      TVector v(nullptr);
+      SetValues(v, std::vector<double>{8, 8, 8});
+      int changes = 0;
+      v.OnChange = [&](TObject*) { ++changes; };
+      EXPECT_EQ(v.LoadFromFile(file, adjust), c.ok) << c.what;
+      EXPECT_EQ(Values(v), c.values) << c.what;
+      if (!c.ok) {
+        EXPECT_EQ(changes, 0) << c.what << " adjust " << adjust;
+      }
+    }
   }
   TVector v(nullptr);
   EXPECT_FALSE(v.LoadFromFile(dir.File("none.txt"), true));
@@ -254,15 +265,21 @@ TEST(VectorStreams, DamagedRecordsFail) {
       {"NaN index", {nan, 2, 1, 2}, {8, 8}},
       {"index beyond int32", {1, 1e300L, 1}, {8, 8}},
       {"more values than the stream holds", {1, 1000000, 1, 2}, {8, 8}},
-      {"truncated within size", {1, 2, 5}, {5, 8}},
+      {"truncated within size", {1, 2, 5}, {8, 8}},
+      {"truncated, growing", {1, 3, 5, 6}, {8, 8}},
+      {"truncated, shrinking", {1, 1}, {8, 8}},
   };
-  for (const auto& c : cases) {
-    TVector v(nullptr);
-    SetValues(v, std::vector<double>{8, 8});
-    auto s = record(c.numbers);
-    EXPECT_FALSE(v.LoadFromStream(s.get(), true)) << c.what;
-    EXPECT_EQ(Values(v), c.values) << c.what;
-  }
+  for (const auto& c : cases)
+    for (bool adjust : {true, false}) {
+      TVector v(nullptr);
+      SetValues(v, std::vector<double>{8, 8});
+      int changes = 0;
+      v.OnChange = [&](TObject*) { ++changes; };
+      auto s = record(c.numbers);
+      EXPECT_FALSE(v.LoadFromStream(s.get(), adjust)) << c.what;
+      EXPECT_EQ(Values(v), c.values) << c.what;
+      EXPECT_EQ(changes, 0) << c.what;
+    }
   TVector v(nullptr);
   EXPECT_FALSE(v.LoadFromStream(nullptr, true));
   auto s = record({1.4L, 2.6L, 10, 20, 30});

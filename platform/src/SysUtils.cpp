@@ -1,5 +1,6 @@
 #include "nuv/platform/SysUtils.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -105,13 +106,13 @@ void RoundImage(TDecimalImage& im, int keep) {
 
 int ClampInt(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-// Copies text right-justified into a field of `width`.
+// Copies text right-justified into a field of `width`, as much of it as
+// fits in cap, and returns the length of the whole field.
 std::size_t Justify(char* buf, std::size_t cap, const char* text, std::size_t len, int width) {
-  std::size_t pad = width > 0 && static_cast<std::size_t>(width) > len ? width - len : 0;
-  if (pad + len > cap) pad = cap > len ? cap - len : 0;
-  if (len > cap) len = cap;
-  std::memset(buf, ' ', pad);
-  std::memmove(buf + pad, text, len);
+  const std::size_t pad = width > 0 && static_cast<std::size_t>(width) > len ? width - len : 0;
+  const std::size_t padWritten = std::min(pad, cap);
+  std::memset(buf, ' ', padWritten);
+  std::memmove(buf + padWritten, text, std::min(len, cap - padWritten));
   return pad + len;
 }
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <string>
 
 #include "nuv/platform/SysUtils.h"
 
@@ -67,12 +70,35 @@ TEST(FormatScientific, WidthGivesTheDecimals) {
         << "x=" << static_cast<double>(c.x) << " w=" << c.width;
 }
 
-TEST(FormatTo, WritesIntoTheCallersBuffer) {
-  char buf[32];
-  const std::size_t n = FormatFixedTo(buf, sizeof buf, 3.14159, 8, 3);
-  EXPECT_EQ(std::string(buf, n), "   3.142");
-  const std::size_t m = FormatFixedTo(buf, 4, 3.14159, 8, 3);
-  EXPECT_EQ(m, 4u) << "a short buffer receives a cut text, never an overrun";
+TEST(FormatTo, ShortBufferGetsThePrefixAndTheNeededLength) {
+  // Like snprintf: the result is the whole text's length, the buffer holds
+  // what fits, and nothing is written beyond cap.
+  const struct {
+    bool scientific;
+    long double x;
+    int32_t width, decimals;
+    std::size_t cap;
+    const char* whole;
+  } cases[] = {
+      {false, 3.14159, 8, 3, 32, "   3.142"},
+      {false, 3.14159, 8, 3, 4, "   3.142"},
+      {false, 123456.789, 1, 3, 4, "123456.789"},
+      {false, -2.5, 0, 1, 0, "-2.5"},
+      {true, 1.5, 10, 0, 5, " 1.5E+0000"},
+      {true, 1.5, 10, 0, 10, " 1.5E+0000"},
+      {false, NAN, 6, 0, 2, "   NAN"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.whole) + " cap " + std::to_string(c.cap));
+    char buf[40];
+    std::memset(buf, '#', sizeof buf);
+    const std::size_t n = c.scientific ? FormatScientificTo(buf, c.cap, c.x, c.width)
+                                       : FormatFixedTo(buf, c.cap, c.x, c.width, c.decimals);
+    EXPECT_EQ(n, std::strlen(c.whole));
+    const std::size_t written = std::min(n, c.cap);
+    EXPECT_EQ(std::string(buf, written), std::string(c.whole, written));
+    EXPECT_EQ(buf[written], '#');
+  }
 }
 
 TEST(ShortestDecimalImage, DigitsAndExponent) {

@@ -33,9 +33,9 @@ constexpr const char* kGeoDescription =
     "Output (--to): utm (zone and band, easting, northing), geo (latitude,\n"
     "longitude, height when known), geocentric (X Y Z). Metres get\n"
     "--precision decimals, degrees 5 more. --ellipsoid names the ellipsoid\n"
-    "(WGS84, GRS80, Int24, ... or its full name). --datum FROM --to-datum TO\n"
-    "(datum numbers 1..271) shifts the position between datums, each on its\n"
-    "own ellipsoid. A line that cannot be converted gives an empty output\n"
+    "(WGS84, GRS80, Int24, ... or its full name; --list-ellipsoids). --datum\n"
+    "FROM --to-datum TO (numbers or names of --list-datums) shifts the position\n"
+    "between datums, each on its own ellipsoid. A line that cannot be converted gives an empty output\n"
     "line and a message naming its number; the run goes on and ends with\n"
     "exit code 1.";
 
@@ -43,7 +43,8 @@ enum TSystem { sysAuto, sysGeo, sysUTM, sysGeocentric };
 
 struct TGeoArgs {
   std::string From = "auto", To = "utm", Ellipsoid = "WGS84";
-  int32_t Datum = 0, ToDatum = 0;
+  bool EllipsoidGiven = false, ListDatums = false, ListEllipsoids = false;
+  std::string Datum, ToDatum;
   int32_t Precision = 3;
   std::vector<std::string> Coords;
   TOutputMode Output;
@@ -199,17 +200,49 @@ bool ParseZone(const std::string& s, TPosition& p, std::size_t& end) {
   return true;
 }
 
+// A datum by number, or by a name that only one datum has.
+int32_t DatumOf(const std::string& text) {
+  if (text.empty()) return 0;
+  int32_t number = 0, code = 0;
+  Val(text, number, code);
+  if (code == 0) {
+    if (number >= 1 && number <= DatumCount) return number;
+    throw TUsageError("geo: datum numbers run from 1 to " + std::to_string(DatumCount));
+  }
+  std::vector<int32_t> found;
+  for (int32_t d = 1; d <= DatumCount; ++d)
+    if (SameText(DatumRecord(d).Name.View(), Ansi(text))) found.push_back(d);
+  if (found.size() == 1) return found[0];
+  if (found.empty()) throw TUsageError("geo: no datum '" + text + "' (see --list-datums)");
+  std::string numbers;
+  for (int32_t d : found) numbers += ' ' + std::to_string(d);
+  throw TUsageError("geo: several datums are called '" + text + "'; give a number:" + numbers);
+}
+
+void ListDatums() {
+  for (int32_t d = 1; d <= DatumCount; ++d) {
+    const TDatumRecord& r = DatumRecord(d);
+    std::cout << d << '\t' << Utf8(r.Name.View()) << '\t' << Utf8(r.Region.View()) << '\t'
+              << GeoEllipsoidId[r.Ellipsoid].substr(3) << '\n';
+  }
+}
+
+void ListEllipsoids() {
+  for (int32_t i = 0; i < GeoEllipsoidCount; ++i)
+    std::cout << GeoEllipsoidId[i].substr(3) << '\t' << Utf8(GeoEllipsoidName[i]) << '\n';
+}
+
 class TConverter {
  public:
   explicit TConverter(const TGeoArgs& a)
       : from_(SystemOf(a.From, true)), to_(SystemOf(a.To, false)), precision_(a.Precision),
-        datum_(a.Datum), to_datum_(a.ToDatum) {
-    if ((a.Datum == 0) != (a.ToDatum == 0))
+        datum_(DatumOf(a.Datum)), to_datum_(DatumOf(a.ToDatum)) {
+    if ((datum_ == 0) != (to_datum_ == 0))
       throw TUsageError("geo: --datum and --to-datum go together");
-    for (int32_t d : {a.Datum, a.ToDatum})
-      if (d != 0 && !(d >= 1 && d <= DatumCount))
-        throw TUsageError("geo: datum numbers run from 1 to " + std::to_string(DatumCount));
-    ellipsoid_ = target_ellipsoid_ = EllipsoidOf(a.Ellipsoid);
+    if (datum_ != 0 && a.EllipsoidGiven)
+      throw TUsageError("geo: a datum brings its own ellipsoid; leave out --ellipsoid");
+    ellipsoid_ = datum_ != 0 ? DatumRecord(datum_).Ellipsoid : EllipsoidOf(a.Ellipsoid);
+    target_ellipsoid_ = datum_ != 0 ? DatumRecord(to_datum_).Ellipsoid : ellipsoid_;
   }
 
   // The converted text of one input line, or false with the reason.
@@ -339,6 +372,11 @@ class TLineReader {
 };
 
 void Run(const TGeoArgs& a) {
+  if (a.ListDatums || a.ListEllipsoids) {
+    if (a.ListDatums) ListDatums();
+    if (a.ListEllipsoids) ListEllipsoids();
+    return;
+  }
   TConverter conv(a);
   std::string out, why;
   if (!a.Coords.empty()) {
@@ -396,15 +434,20 @@ void AddGeoCommand(CLI::App& app) {
   cmd->footer(kGeoDescription);
   cmd->add_option("--from", a->From, "input: auto, geo, utm or geocentric")->capture_default_str();
   cmd->add_option("--to", a->To, "output: utm, geo or geocentric")->capture_default_str();
-  cmd->add_option("--ellipsoid", a->Ellipsoid, "reference ellipsoid")->capture_default_str();
-  cmd->add_option("--datum", a->Datum, "datum number of the input");
-  cmd->add_option("--to-datum", a->ToDatum, "datum number of the output");
+  auto* ellipsoid = cmd->add_option("--ellipsoid", a->Ellipsoid, "reference ellipsoid")->capture_default_str();
+  cmd->add_option("--datum", a->Datum, "datum of the input (number or name)");
+  cmd->add_option("--to-datum", a->ToDatum, "datum of the output (number or name)");
+  cmd->add_flag("--list-datums", a->ListDatums, "list the datums: number, name, region, ellipsoid");
+  cmd->add_flag("--list-ellipsoids", a->ListEllipsoids, "list the ellipsoids");
   cmd->add_option("--precision", a->Precision, "decimals of metres (degrees get 5 more)")
       ->check(CLI::Range(0, 9))
       ->capture_default_str();
   cmd->add_option("COORDS", a->Coords, "one position; without it, one per line of standard input");
   AddJsonFlag(*cmd, a->Output);
-  cmd->callback([a] { Run(*a); });
+  cmd->callback([a, ellipsoid] {
+    a->EllipsoidGiven = ellipsoid->count() > 0;
+    Run(*a);
+  });
 }
 
 }  // namespace nuv::tool

@@ -154,6 +154,8 @@ extern const TRangeArray<TRangeArray<ShortString<10>, 1, 12>, lgUnknown, lgSpani
 extern const TRangeArray<TRangeArray<ShortString<3>, 1, 7>, lgUnknown, lgSpanish> WeekDayShort;
 extern const TRangeArray<TRangeArray<ShortString<10>, 1, 7>, lgUnknown, lgSpanish> WeekDayLong;
 extern const TRangeArray<TRangeArray<ShortString<6>, 0, 12>, lgUnknown, lgSpanish> NumWords;
+// LanguageID[Described][Text]: the name of language Described written in
+// language Text (LanguageID[lgFrench][lgGerman] is "französisch").
 extern const TRangeArray<TRangeArray<ShortString<15>, lgUnknown, lgSpanish>, lgUnknown, lgSpanish> LanguageID;
 extern const TRangeArray<ShortString<2>, lgUnknown, lgSpanish> ISO639_2Char;
 extern const TRangeArray<ShortString<3>, lgUnknown, lgSpanish> ISO639_3Char;

@@ -73,6 +73,10 @@ int32_t ScanStreamDecimal(TStream& Stream);
 // both, others none) and, when AllowExp, an exponent "E" or "e". The byte
 // that ends the number is left to the next reader. A malformed number gives
 // 0; the result is clamped to ± the largest double.
+// The value is the text rounded to extended precision; storing it in a
+// double rounds a second time and can miss the nearest double by one unit.
+// To read a double, take the number's text and convert it once with Val
+// (double overload, nuv/platform/SysUtils.h) or ScanFPNum of Nuv_math1.
 long double ScanStreamFPNum(TStream& Stream, bool AllowExp, int32_t DecPSep);
 
 // ---------------------------------------------------------------------------
@@ -108,13 +112,13 @@ int32_t SearchAndReplace(TMemoryStream& Stream, std::string_view Search, std::st
 
 // Result codes of ReadHeaderOfASC.
 inline constexpr int16_t ascOk = 0;
-inline constexpr int16_t ascBadColumnCount = -1;  // line 2 does not start with an integer
-inline constexpr int16_t ascBadRowCount = -2;     // line 3 does not start with an integer
+inline constexpr int16_t ascBadColumnCount = -1;  // line 2 does not start with a count >= 0
+inline constexpr int16_t ascBadRowCount = -2;     // line 3 does not start with a count >= 0
 inline constexpr int16_t ascBadFlags = -3;        // a flag word is not TRUE or FALSE
 inline constexpr int16_t ascHeaderCut = -4;       // fewer than four header lines
 
 // Reads the four header lines of an ASC table: the comment, the column and
-// row counts (each the first word of its line) and the flags row
+// row counts (each the first word of its line, an integer >= 0) and the flags row
 // attributes, column names, row names and a fourth flag (the words TRUE or
 // FALSE, separated by blanks or tabs; a fourth word other than TRUE leaves
 // Flag4 false). Lines may end with CR LF, LF or CR. Returns 0 or one of the

@@ -43,6 +43,9 @@ inline constexpr long double uc_MaxDouble = 1.7E308L;
 inline constexpr long double uc_MinExtended = std::numeric_limits<long double>::denorm_min();
 inline constexpr long double uc_MaxExtended = 1.1E4932L;
 
+// The natural logarithms of those limits, except uc_lnMinExtended: it is
+// the library's fixed literal, about 0.0125 below ln uc_MinExtended
+// (-11398.8054), and is not to be taken for that logarithm.
 inline constexpr long double uc_lnMinDouble = -744.4281322176367L;
 inline constexpr long double uc_lnMaxDouble = 709.7268368932282L;
 inline constexpr long double uc_lnMinExtended = -11398.817861568059L;

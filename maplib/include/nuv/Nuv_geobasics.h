@@ -280,6 +280,11 @@ struct TDatumRecord {
 
 inline constexpr int32_t DatumCount = 271;
 
+// The record of datum number DatumNr (1..DatumCount), read-only, for
+// example to offer the datums in a list; an empty record (no name or
+// region, gelWGS84, all parameters 0) for other numbers.
+const TDatumRecord& DatumRecord(int32_t DatumNr);
+
 // ---------------------------------------------------------------------------
 // Ellipsoid helpers. An ellipsoid outside the enumeration raises
 // ENUVGeoBasicsError "invalid ellipsoid" in every function taking one.
@@ -351,9 +356,10 @@ void LatLongToTM(double Phi, double Lambda, double Lambda0, TGeoEllipsoid Ellips
 void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid Ellipsoid,
                  double& Phi, double& Lambda);
 
-// UTM easting and northing of a position, in the zone GeoToUTMZone gives
-// (zone 0 and central meridian 0 outside the UTM range). Southern
-// northings carry the false northing of 10000000 m.
+// UTM easting and northing of a position, in the zone GeoToUTMZone gives;
+// longitude 180 counts as -180 (zone 1). Southern northings carry the false
+// northing of 10000000 m. Outside the UTM range (latitudes -80..84,
+// longitudes -180..180, NaN) Zone is 0 and Easting and Northing are NaN.
 void LatLongToUTM(double Lat, double Long, TGeoEllipsoid Ellipsoid, int32_t& Zone,
                   double& Easting, double& Northing);
 // Inverse of LatLongToUTM for the given zone and hemisphere.
@@ -362,7 +368,8 @@ void UTMToLatLong(double Easting, double Northing, int32_t Zone, bool SouthHemi,
 
 // Universal Polar Stereographic grid coordinates (scale 0.994, false
 // easting and northing 2000000 m) of a position; the pole of the
-// hemisphere of Lat is used.
+// hemisphere of Lat is used. A latitude outside -90..90 (or NaN) gives NaN
+// for X and Y.
 void LatLongToUPS(double Lat, double Long, TGeoEllipsoid Ellipsoid, double& X, double& Y);
 // Inverse of LatLongToUPS for the given hemisphere.
 void UPSToLatLong(double X, double Y, bool SouthHemi, TGeoEllipsoid Ellipsoid,

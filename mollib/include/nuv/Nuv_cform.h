@@ -127,7 +127,8 @@ class TMolForm : public TGraphicControl {
   explicit TMolForm(TComponent* AOwner);
 
   // Reading gives AsString(1), which reads back to the same entries;
-  // writing clears the entries and reads the text with ScanMolFormula.
+  // writing clears the entries and reads the text with ScanMolFormula; a
+  // text with nested groups leaves the formula unchanged.
   std::string MolFormula() const { return AsString(1); }
   void SetMolFormula(std::string_view Value);
 
@@ -182,7 +183,8 @@ class TMolForm : public TGraphicControl {
                                int32_t& AtNum);
   // Appends the parts of S, groups included. False when it stopped before
   // the end of S: at a part it could not read, at a count beyond
-  // MaxAtomCount or when the 20 entries are full.
+  // MaxAtomCount or when the 20 entries are full. Groups do not nest: a
+  // "(" inside a group gives false before anything is appended.
   bool ScanMolFormula(std::string_view S);
   // As above; StopPos receives the 1-based position at which reading
   // stopped (length + 1 when the whole text was read), so that a caller

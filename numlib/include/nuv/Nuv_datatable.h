@@ -318,13 +318,15 @@ class TDataTable : public TComponent {
   // Per stInterval/stRatio column: mean and variance of its Num cells; the
   // column's number cells become (x - mean)/√variance (only when the
   // variance is positive) resp. x - mean. Means and StdDevs, when given,
-  // receive the values at the column's index. Standardising fires OnChange
-  // when some column had a positive variance, centring always.
+  // are resized to the number of columns and receive the values at the
+  // column's index (other entries keep theirs). Standardising fires
+  // OnChange when some column had a positive variance, centring always.
   void StandardizeNumCellColumns(TVector* Means, TVector* StdDevs);
   void MeanCenterNumCellColumns(TVector* Means);
   // Per row, over its Num cells; the transformation reaches the number
-  // cells of every column. Raises ENUVDataTableError (without the
-  // component's name) when a column is nominal or ordinal.
+  // cells of every column. Means and StdDevs are resized to the number of
+  // rows. Raises ENUVDataTableError (without the component's name) when a
+  // column is nominal or ordinal.
   void StandardizeNumCellRows(TVector* Means, TVector* StdDevs);
   void MeanCenterNumCellRows(TVector* Means);
   // True when the raw values of the column take exactly two values, Val1

@@ -56,7 +56,8 @@ double InterpolZofXYRect(double z00, double z01, double z10, double z11, double 
 // Angle of (dx, dy) against the positive x axis in radians, in [0, 2pi];
 // (0, 0) gives 3pi/2.
 double AngleToXAxis(double dx, double dy);
-// Folds an angle into [-pi, pi] resp. [-180, 180].
+// Folds an angle into [-pi, pi] resp. [-180, 180] by an exact remainder
+// (so 1e18 degrees gives -80), against 2pi in extended precision.
 double CanonicalAngleRadians(double angle);
 double CanonicalAngleDegrees(double angle);
 // Sum of Coeffs[i] * x^i for i = 0..Order. Order < 0 or beyond the last

@@ -108,9 +108,12 @@ class TCurveFit : public TComponent {
   // y = k0 + k1·x + k2·x².
   void CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const;
   // y = Σ Coeffs[j]·x^j, j = 0..Order, by singular value decomposition.
-  // Coeffs needs Order + 1 elements (else ENUVMath2Error); Singular tells
-  // that a direction of the design was dropped. False when the
-  // decomposition fails or there are no points.
+  // The powers are taken of x mapped onto [-1, 1] and the design's columns
+  // scaled, so that points far from 0 or in any units fit as well as near
+  // 1; Coeffs are for the caller's x. Coeffs needs Order + 1 elements (else ENUVMath2Error);
+  // Singular tells that a direction of the design was dropped (singular
+  // value below 1e-14 of the largest). False when the decomposition fails
+  // or there are no points.
   bool CalcPolyFit(uint8_t Order, std::span<double> Coeffs, double& FitQual, bool& Singular) const;
   // y = Σ Coeffs[j]·(x - XCenter)^j; an XCenter of 0 is replaced by the mean
   // of x.
@@ -119,8 +122,8 @@ class TCurveFit : public TComponent {
   // Least-squares circle (Kåsa). Collinear or coincident points raise
   // "CalcCircleFit: radius is infinite".
   void CalcCircleFit(double& Radius, double& CenterX, double& CenterY) const;
-  // Linearised fits from the running sums (least squares of the
-  // transformed values). A transformation that some point rules out raises
+  // Linearised fits: least squares of the transformed values, taken about
+  // their means. A transformation that some point rules out raises
   // ENUVMath2Error "<Fit>: x values must be positive" and the like.
   // y = p1·exp(-(x - p2)²/(2·p3²)) (ln y quadratic in x).
   void CalcGaussFit(double& p1, double& p2, double& p3, double& FitQual) const;
@@ -163,10 +166,6 @@ class TCurveFit : public TComponent {
   void CountRankPairs();
   std::span<const double> XData() const;
   std::span<const double> YData() const;
-  // Line through (u, v) from their sums: slope, intercept, r².
-  static void LinearFromSums(long double n, long double Su, long double Sv, long double Suu,
-                             long double Suv, long double Svv, double& slope, double& intercept,
-                             double& r2);
   const TSpline& Spline();
 
   std::unique_ptr<TMatrix> data_;

@@ -220,7 +220,8 @@ class TMatrix : public TComponent {
 
   // Per column (row) k: subtract the mean m of MeanVar; the standardising
   // forms then divide by √variance when it is positive. m goes to
-  // means[k], √variance to stddevs[k] when the vectors are given.
+  // means[k], √variance to stddevs[k] when the vectors are given; they are
+  // resized to the number of columns (rows).
   void MeanCenterColumns(TVector* means);
   void MeanCenterRows(TVector* means);
   void StandardizeColumns(TVector* means, TVector* stddevs);

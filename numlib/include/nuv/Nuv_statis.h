@@ -6,8 +6,10 @@
 // hypergeometric probabilities and kernel density estimates.
 //
 // Everything is a stateless free function. Errors are ENUVStatisError with a
-// bare text naming the function. The table functions answer arguments
-// outside their range with -1 or 0 as documented, without raising.
+// bare text naming the function, except two platform exceptions: BinomCoeff
+// raises EOverflow and IncompleteBeta raises EInvalidOp (see there). The
+// table functions answer arguments outside their range with -1 or 0 as
+// documented, without raising.
 //
 // Accuracy. The t, chi-squared and F functions, the incomplete gamma and beta
 // functions, Erf and the normal integral and quantile are computed to close

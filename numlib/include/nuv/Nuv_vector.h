@@ -140,11 +140,10 @@ class TVectorBase : public TComponent {
   std::string CRCofData() const;
 
   // Text file as StoreOnFile writes it: "lo hi", then one number per
-  // element. adjustSize resizes the vector to hi first. False when the file
-  // cannot be opened, the header is not two integers 1 <= lo <= hi, the
-  // file is too short for hi - lo + 1 numbers, the vector is shorter than
-  // hi, or a number is missing or unreadable (readable ones are stored;
-  // integers are rounded).
+  // element (integers are rounded). adjustSize resizes the vector to hi.
+  // False when the file cannot be opened, the header is not two integers
+  // 1 <= lo <= hi, the vector is shorter than hi without adjustSize, or a
+  // number is missing or unreadable; the vector is then left as it was.
   bool LoadFromFile(const std::string& fileName, bool adjustSize);
 
   // Binary record of the range (MakeValidElemRange): lo, hi and the
@@ -153,12 +152,10 @@ class TVectorBase : public TComponent {
   // the memory stream when the pointer is empty.
   void SaveToStream(std::unique_ptr<TMemoryStream>& stream, int32_t lo, int32_t hi) const;
   void SaveToStream(TStream& stream, int32_t lo, int32_t hi) const;
-  // Reads such a record from the stream's position. False for a missing
-  // stream, an unreadable lo/hi or one that is not 1 <= lo <= hi, a vector
-  // shorter than hi, and a value that cannot be read (the others are
-  // stored). adjustSize resizes the vector to hi first, unless it would
-  // grow beyond what the rest of the stream can fill (then false, nothing
-  // changed).
+  // Reads such a record from the stream's position; adjustSize resizes the
+  // vector to hi. False for a missing stream, an unreadable lo/hi or one
+  // that is not 1 <= lo <= hi, a vector shorter than hi without
+  // adjustSize, and a record cut short; the vector is then left as it was.
   bool LoadFromStream(TStream* stream, bool adjustSize);
 
  protected:

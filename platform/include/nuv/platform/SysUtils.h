@@ -129,8 +129,10 @@ std::string FormatFixed(long double x, int32_t width, int32_t decimals);
 std::string FormatScientific(long double x, int32_t width);
 
 // Allocation-free forms for writers of long number columns: write into buf
-// (capacity cap, at least kMaxNumberTextLength is always enough) and return
-// the text's length.
+// (capacity cap; kMaxNumberTextLength is always enough) and return the
+// length of the whole text, which is never above kMaxNumberTextLength. As
+// with snprintf, a result above cap means that only the first cap
+// characters were written. No terminating zero is written.
 std::size_t FormatFixedTo(char* buf, std::size_t cap, long double x, int32_t width,
                           int32_t decimals);
 std::size_t FormatScientificTo(char* buf, std::size_t cap, long double x, int32_t width);
