@@ -105,6 +105,25 @@ TEST_F(MolFormTest, NestedGroupsLeaveTheFormulaUnchanged) {
   }
 }
 
+// Where reading stopped, so that a caller can point at the fault.
+TEST_F(MolFormTest, ScanMolFormulaReportsWhereItStopped) {
+  const struct {
+    const char* text;
+    bool complete;
+    int32_t stop;
+  } cases[] = {
+      {"C6 H12 O6", true, 10},   {"", true, 1},           {"C6 Xx O6", false, 4},
+      {"C2 (H2 O)3 Qq", false, 12}, {"K4(Fe(C N)6)", false, 6}, {"C70000", false, 1},
+  };
+  for (const auto& c : cases) {
+    TMolForm f(nullptr);
+    f.Clear();
+    int32_t stop = 0;
+    EXPECT_EQ(f.ScanMolFormula(c.text, stop), c.complete) << c.text;
+    EXPECT_EQ(stop, c.stop) << c.text;
+  }
+}
+
 TEST_F(MolFormTest, KeepsAtMostTwentyEntries) {
   std::string text;
   for (int i = 0; i < 25; ++i) text += "C H ";

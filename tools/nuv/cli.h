@@ -98,6 +98,7 @@ void AddDistCommand(CLI::App& app);
 void AddGeoCommand(CLI::App& app);
 void AddFormulaCommand(CLI::App& app);
 void AddDemoCommand(CLI::App& app);
+void AddChecksumCommand(CLI::App& app);
 void AddUnitsCommand(CLI::App& app);
 
 }  // namespace nuv::tool

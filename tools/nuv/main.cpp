@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
   nuv::tool::AddDistCommand(app);
   nuv::tool::AddGeoCommand(app);
   nuv::tool::AddFormulaCommand(app);
+  nuv::tool::AddChecksumCommand(app);
   nuv::tool::AddUnitsCommand(app);
   nuv::tool::AddDemoCommand(app);
   app.add_subcommand("version", "print the library version")->callback([] {

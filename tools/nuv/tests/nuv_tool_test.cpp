@@ -88,13 +88,29 @@ TEST(NuvTool, HelpVersionAndUsageErrors) {
   const TRun v = Nuv({"--version"});
   EXPECT_EQ(v.Code, 0);
   EXPECT_EQ(v.Out.rfind("nuv ", 0), 0u) << v.Out;
-  for (const std::string command : {"stats", "fit", "dist", "geo", "formula", "demo", "units"})
+  for (const std::string command : {"stats", "fit", "dist", "geo", "formula", "checksum", "demo", "units"})
     EXPECT_EQ(Nuv({command, "--help"}).Code, 0) << command;
   EXPECT_NE(Nuv({"formula", "--help"}).Out.find("'CO2' is cobalt"), std::string::npos);
   const TRun none = Nuv({});
   EXPECT_EQ(none.Code, 2);
   EXPECT_FALSE(none.Err.empty());
   EXPECT_EQ(Nuv({"frobnicate"}).Code, 2);
+}
+
+// CRC-32 and SHA-1 as python3's zlib.crc32 and hashlib.sha1 give them.
+TEST(NuvTool, ChecksumsOfFiles) {
+  TempDir dir;
+  const std::string fox = dir.File("fox.txt"), empty = dir.File("empty");
+  WriteRawFile(fox, "The quick brown fox jumps over the lazy dog");
+  WriteRawFile(empty, "");
+  const TRun r = Nuv({"checksum", fox, empty});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  EXPECT_EQ(r.Out, "414FA339  2FD4E1C67A2D28FCED849EE1BB76E7391B93EB12  " + fox + "\n" +
+                       "00000000  DA39A3EE5E6B4B0D3255BFEF95601890AFD80709  " + empty + "\n");
+  const TRun missing = Nuv({"checksum", fox, dir.File("gone")});
+  EXPECT_EQ(missing.Code, 1);
+  EXPECT_NE(missing.Err.find("gone: not a readable file"), std::string::npos) << missing.Err;
+  EXPECT_NE(missing.Out.find("414FA339"), std::string::npos) << "the readable file is still done";
 }
 
 TEST(NuvTool, StatsAgainstNumpy) {
@@ -337,6 +353,30 @@ TEST(NuvTool, GeoAgainstGeographicLib) {
   EXPECT_NEAR(std::stod(Words(round.Out)[2]), 500, 1e-3) << round.Out;
 }
 
+// Datums by number or by name; the shift there and back returns to the
+// start within the few millimetres of the negated-parameter inverse.
+TEST(NuvTool, GeoDatumShifts) {
+  const TRun list = Nuv({"geo", "--list-datums"});
+  EXPECT_EQ(std::count(list.Out.begin(), list.Out.end(), '\n'), 271);
+  EXPECT_NE(list.Out.find("269\tWORLD GEODETIC SYSTEM 1984\tWorld\tWGS84"), std::string::npos);
+  const TRun there = Nuv({"geo", "--datum", "101", "--to-datum", "WORLD GEODETIC SYSTEM 1984", "--to", "geo",
+                          "--precision", "4", "48.2", "16.4", "200"});
+  ASSERT_EQ(there.Code, 0) << there.Err;
+  const auto w = Words(there.Out);
+  ASSERT_EQ(w.size(), 3u);
+  EXPECT_GT(std::fabs(std::stod(w[0]) - 48.2) + std::fabs(std::stod(w[1]) - 16.4), 1e-4) << "no shift";
+  const TRun back = Nuv({"geo", "--datum", "269", "--to-datum", "101", "--to", "geo", "--precision", "4",
+                         w[0], w[1], w[2]});
+  const auto b = Words(back.Out);
+  ASSERT_EQ(b.size(), 3u) << back.Err;
+  EXPECT_NEAR(std::stod(b[0]), 48.2, 1e-7);
+  EXPECT_NEAR(std::stod(b[1]), 16.4, 1e-7);
+  EXPECT_NEAR(std::stod(b[2]), 200, 0.01);
+  EXPECT_EQ(Nuv({"geo", "--datum", "ADINDAN", "--to-datum", "269", "1", "2"}).Code, 2) << "ambiguous name";
+  EXPECT_EQ(Nuv({"geo", "--datum", "3", "--to-datum", "269", "--ellipsoid", "GRS80", "1", "2"}).Code, 2);
+  EXPECT_EQ(Nuv({"geo", "--datum", "0", "--to-datum", "269", "1", "2"}).Code, 2);
+}
+
 TEST(NuvTool, GeoBatchGoesOnAfterBadLines) {
   const TRun r = Nuv({"geo"}, "52.52 13.405\nfoo\n91 0\n0 nan\n-33.9 18.4\n10 200\n");
   EXPECT_EQ(r.Code, 1);
@@ -370,6 +410,9 @@ TEST(NuvTool, FormulaMassesAgainstRDKit) {
   EXPECT_NE(bad.Err.find("reading stopped at character 7"), std::string::npos) << bad.Err;
   EXPECT_TRUE(bad.Out.empty());
   EXPECT_EQ(Nuv({"formula"}).Code, 2);
+  const TRun nested = Nuv({"formula", "K4(Fe(C N)6)"});
+  EXPECT_EQ(nested.Code, 1) << "groups do not nest";
+  EXPECT_NE(nested.Err.find("character 6"), std::string::npos) << nested.Err;
 }
 
 TEST(NuvTool, FormulaSearch) {
