@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <new>
 #include <string>
 
@@ -8,6 +9,28 @@
 #include "nuv/platform/Random.h"
 
 namespace nuv {
+
+namespace {
+
+// The runtime's generator (nuv::Random) stepped on a copy of its state in a
+// register, then stored back: the same numbers without a call into the
+// platform library, whose store and reload of RandSeed per draw would
+// cost more than the rest of the sampling. The tests hold it to Random().
+class TRuntimeDraws {
+ public:
+  TRuntimeDraws() : seed_(RandSeed) {}
+  void Store() const { RandSeed = seed_; }
+  // In [0, 1).
+  double Next() {
+    seed_ = seed_ * 0x08088405u + 1u;
+    return seed_ * (1.0 / 4294967296.0);
+  }
+
+ private:
+  uint32_t seed_;
+};
+
+}  // namespace
 
 TRandGen::TRandGen(TComponent* AOwner) : TComponent(AOwner) {
   try {
@@ -57,17 +80,19 @@ int32_t TRandGen::IndexOfLambda(double x) const {
 double TRandGen::GetRandNum() {
   const double* p = table_.data();
   const double cells = resolution_;
+  TRuntimeDraws draws;
   double t = 0;
   for (int32_t attempt = 0; attempt < kMaxAttempts; ++attempt) {
     // One uniform number gives both the cell and the position in it: the
     // product is exact, so the cell is uniform and the candidate keeps all
     // 32 bits of the draw.
-    t = Random() * cells;
+    t = draws.Next() * cells;
     const auto k = static_cast<int32_t>(t);
     const double f = t - k;
     // Values of 1 and more always pass, as u < 1.
-    if (p[k] + f * (p[k + 1] - p[k]) > Random()) break;
+    if (p[k] + f * (p[k + 1] - p[k]) > draws.Next()) break;
   }
+  draws.Store();
   return low_ + t * (high_ - low_) / resolution_;
 }
 

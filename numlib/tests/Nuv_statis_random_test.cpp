@@ -439,6 +439,7 @@ double NextCandidate(int32_t resolution) {
 }
 
 TEST(RandGen, AUniformTableAcceptsTheFirstCandidateAndZerosGiveUpWithTheLast) {
+  // Following RandSeed also holds the draws to the runtime's generator.
   TRandGen g(nullptr);
   Configure(g, -1, 4, 20);
   RandSeed = 31;
