@@ -9,7 +9,7 @@ uint32_t RandSeed = 0;
 namespace {
 
 uint32_t NextSeed() {
-  RandSeed = RandSeed * 0x08088405u + 1u;
+  RandSeed = NextRandSeed(RandSeed);
   return RandSeed;
 }
 
@@ -26,6 +26,6 @@ int32_t Random(int32_t Range) {
   return static_cast<int32_t>((static_cast<uint64_t>(NextSeed()) * static_cast<uint64_t>(Range)) >> 32);
 }
 
-double Random() { return NextSeed() * (1.0 / 4294967296.0); }
+double Random() { return RandSeedToDouble(NextSeed()); }
 
 }  // namespace nuv

@@ -234,3 +234,6 @@ double CalcFishQ(double Mean1, double Mean2, double StdDev1, double StdDev2);
 bool LoadPLSModelComment(const std::string& FileName, std::string& Comment);
 
 }  // namespace nuv
+
+// The components of the unit: TRandGen and TCrossValidator.
+#include "nuv/Nuv_statis_random.h"

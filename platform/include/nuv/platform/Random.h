@@ -17,4 +17,10 @@ int32_t Random(int32_t Range);
 // A uniform double in [0, 1).
 double Random();
 
+// The generator's step, for callers that draw many numbers on a local copy
+// of RandSeed and store it back: the same sequence as Random().
+constexpr uint32_t NextRandSeed(uint32_t Seed) { return Seed * 0x08088405u + 1u; }
+// The double that Random() gives for a state.
+constexpr double RandSeedToDouble(uint32_t Seed) { return Seed * (1.0 / 4294967296.0); }
+
 }  // namespace nuv
