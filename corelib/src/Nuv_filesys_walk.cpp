@@ -28,6 +28,21 @@ TEntryKind KindOf(int dirFd, const char* name, unsigned char type, bool& isLink)
   return TEntryKind::File;
 }
 
+// The Windows-1252 name and its sort key; most names are ASCII, for which
+// both come without a code-page lookup.
+void SetNames(TDirEntry& entry) {
+  const std::string& os = entry.OsName;
+  if (std::all_of(os.begin(), os.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    entry.Name = os;
+    entry.Key = os;
+    for (char& c : entry.Key)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  } else {
+    entry.Name = AnsiFileName(os);
+    entry.Key = AnsiUpperCase(entry.Name);
+  }
+}
+
 }  // namespace
 
 bool ListDirectory(const std::string& osDir, std::vector<TDirEntry>& entries) {
@@ -35,19 +50,25 @@ bool ListDirectory(const std::string& osDir, std::vector<TDirEntry>& entries) {
   DIR* d = ::opendir(osDir.empty() ? "." : osDir.c_str());
   if (!d) return false;
   const int dirFd = ::dirfd(d);
+  std::vector<TDirEntry> found;
   while (const dirent* e = ::readdir(d)) {
     const std::string_view osName = e->d_name;
     if (osName == "." || osName == "..") continue;
-    TDirEntry& entry = entries.emplace_back();
+    TDirEntry& entry = found.emplace_back();
     entry.OsName = osName;
-    entry.Name = AnsiFileName(osName);
-    entry.Key = AnsiUpperCase(entry.Name);
+    SetNames(entry);
     entry.Kind = KindOf(dirFd, e->d_name, e->d_type, entry.IsLink);
   }
   ::closedir(d);
-  std::sort(entries.begin(), entries.end(), [](const TDirEntry& a, const TDirEntry& b) {
-    return a.Key != b.Key ? a.Key < b.Key : a.OsName < b.OsName;
+  // Sorting positions moves four bytes where an entry holds three strings.
+  std::vector<uint32_t> order(found.size());
+  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    const TDirEntry &x = found[a], &y = found[b];
+    return x.Key != y.Key ? x.Key < y.Key : x.OsName < y.OsName;
   });
+  entries.reserve(found.size());
+  for (const uint32_t i : order) entries.push_back(std::move(found[i]));
   return true;
 }
 
