@@ -50,29 +50,32 @@ class TFd {
   int fd_;
 };
 
-// Copies byte ranges between two open files at equal offsets, leaving the
-// source's holes unwritten.
+// Copies byte ranges between two open files at equal offsets. Below the
+// size the source had at the start its holes stay unwritten; beyond it
+// (files that grow, or report no size, as those of /proc do) data is read
+// until the end.
 class TRangeCopier {
  public:
-  TRangeCopier(int src, int dst) : src_(src), dst_(dst) {}
+  TRangeCopier(int src, int dst, int64_t size) : src_(src), dst_(dst), size_(size) {}
 
   // Copies [from, to); Reached is where the data ended (before `to` when
-  // the source turned out shorter). fcOk, fcReadError or fcWriteError.
+  // the source ended). fcOk, fcReadError or fcWriteError.
   int32_t Copy(int64_t from, int64_t to, int64_t& Reached) {
     Reached = from;
-    while (Reached < to) {
+    const int64_t sparseEnd = std::min(to, size_);
+    while (Reached < sparseEnd) {
       int64_t dataEnd;
-      if (!NextData(Reached, to, dataEnd)) {
-        Reached = to;
+      if (!NextData(Reached, sparseEnd, dataEnd)) {
+        Reached = sparseEnd;
         break;
       }
       const int32_t rc = CopyData(Reached, dataEnd);
       if (rc != fcOk || short_) return rc;
     }
-    return fcOk;
+    return Reached < to ? CopyData(Reached, to) : fcOk;
   }
 
-  // The source ended before the size it had when the copy began.
+  // The source ended within the last range.
   bool Short() const { return short_; }
 
  private:
@@ -148,6 +151,7 @@ class TRangeCopier {
   static constexpr int64_t kBufferSize = kBlockSize * kBlocksPerChunk;
 
   int src_, dst_;
+  int64_t size_;
   bool kernelCopy_ = true;
   bool holes_ = true;
   bool short_ = false;
@@ -155,15 +159,16 @@ class TRangeCopier {
   std::unique_ptr<char[]> buffer_;
 };
 
-// The blocks of the file with their callbacks and the cancellation checks;
-// Done receives the bytes copied.
+// The blocks of the file with their callbacks and the cancellation checks,
+// until a block comes out short; Done receives the bytes copied. The
+// blocks the size promises go in large pieces, any beyond it one by one.
 int32_t CopyBlocks(int src, int dst, int64_t size, const TFileCopyCallback& Callback,
                    int64_t& Done) {
-  TRangeCopier copier(src, dst);
-  const int64_t blocks = size / kBlockSize + 1;
+  TRangeCopier copier(src, dst, size);
+  const int64_t planned = size / kBlockSize + 1;
   Done = 0;
-  for (int64_t block = 0; block < blocks;) {
-    const int64_t last = std::min(blocks, block + kBlocksPerChunk);
+  for (int64_t block = 0;;) {
+    const int64_t last = block < planned ? std::min(planned, block + kBlocksPerChunk) : block + 1;
     int64_t end = block;
     bool cancelled = false;
     while (end < last && !cancelled) {
@@ -171,13 +176,12 @@ int32_t CopyBlocks(int src, int dst, int64_t size, const TFileCopyCallback& Call
       ++end;
       cancelled = g_abortCopying.load(std::memory_order_relaxed);
     }
-    const int32_t rc = copier.Copy(block * kBlockSize, std::min(size, end * kBlockSize), Done);
+    const int32_t rc = copier.Copy(block * kBlockSize, end * kBlockSize, Done);
     if (rc != fcOk) return rc;
     if (cancelled) return fcCancelled;
-    if (copier.Short()) break;
+    if (copier.Short()) return fcOk;
     block = end;
   }
-  return fcOk;
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) {

@@ -156,6 +156,22 @@ TEST(FileCopyFeedBk, BadSourcesAndDestinations) {
   EXPECT_TRUE(Leftovers(dir.Path(), {"a.txt", "keep.txt", "fifo", "sub"}).empty());
 }
 
+TEST(FileCopyFeedBk, FilesThatSayTheyAreEmptyAndFilesThatCannotBeRead) {
+  TempDir dir;
+  const std::string dest = dir.File("status.txt");
+  TCalls calls;
+  ASSERT_EQ(FileCopyFeedBk("/proc/self/status", dest, false,
+                           [&](int32_t done, int32_t total) { calls.emplace_back(done, total); }),
+            fcOk);
+  const std::string copied = ReadRawFile(dest);
+  EXPECT_EQ(copied.rfind("Name:", 0), 0u) << "read to its end, not to its size of 0";
+  ASSERT_GE(calls.size(), 3u);
+  EXPECT_EQ(calls.back(), (std::pair<int32_t, int32_t>(static_cast<int32_t>(copied.size()), 0)));
+  // Reading fails for everybody, root included.
+  EXPECT_EQ(FileCopyFeedBk("/proc/self/clear_refs", dir.File("x"), false, nullptr), fcReadError);
+  EXPECT_TRUE(Leftovers(dir.Path(), {"status.txt"}).empty()) << "no partial file";
+}
+
 TEST(FileCopyFeedBk, CancellationHasItsOwnCodeAndLeavesNoPartialFile) {
   TempDir dir;
   const std::string src = dir.File("big.bin"), fresh = dir.File("fresh.bin"), old = dir.File("old.bin");

@@ -145,9 +145,10 @@ inline constexpr int32_t fcDestInsideSource = -6;  // tree copy into its own sub
 
 // Copies Source to Dest (into it, under the source's name, when Dest is a
 // directory). The callback gets (0, size) once the source is open, then
-// (bytes done, size) before each 8192-byte block (a file of n bytes has
-// n div 8192 + 1 blocks, the last one short), and a last call with (bytes
-// done, size) whatever the outcome. The copy is written beside Dest under
+// (bytes done, size) before each 8192-byte block until one comes out short
+// (a file of n bytes has n div 8192 + 1 blocks; one that holds more than its
+// size says, as those of /proc, is read to its end), and a last call with
+// (bytes done, size) whatever the outcome. The copy is written beside Dest under
 // a temporary name and renamed over it only on success, so a failed or
 // cancelled copy leaves an existing Dest as it was. The copy gets the
 // source's modification time; with ClearReadOnly the source's permissions
