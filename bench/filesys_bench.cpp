@@ -74,47 +74,31 @@ void WriteTree(const std::string& root) {
   }
 }
 
-int64_t WriteText(const std::string& name) {
+void WriteText(const std::string& name) {
   std::ofstream out(name, std::ios::binary);
   std::mt19937 rng(5);
   std::string line;
-  int64_t bytes = 0, lines = 0;
-  while (bytes < kTextBytes) {
+  for (int64_t bytes = 0; bytes < kTextBytes; bytes += static_cast<int64_t>(line.size())) {
     line.assign(20 + rng() % 100, 'x');
     line += '\n';
     out << line;
-    bytes += static_cast<int64_t>(line.size());
-    ++lines;
   }
-  return lines;
 }
 
-const std::string& Source() {
-  static const std::string name = [] {
-    const std::string n = Work().File("source.bin");
-    WriteBigFile(n);
-    return n;
+// A file or tree of the work directory, written on first use.
+template <void (*Write)(const std::string&)>
+const std::string& Fixture(const char* name) {
+  static const std::string path = [name] {
+    std::string p = Work().File(name);
+    Write(p);
+    return p;
   }();
-  return name;
+  return path;
 }
 
-const std::string& Tree() {
-  static const std::string name = [] {
-    const std::string n = Work().File("tree");
-    WriteTree(n);
-    return n;
-  }();
-  return name;
-}
-
-const std::string& Text() {
-  static const std::string name = [] {
-    const std::string n = Work().File("text.txt");
-    WriteText(n);
-    return n;
-  }();
-  return name;
-}
+const std::string& Source() { return Fixture<WriteBigFile>("source.bin"); }
+const std::string& Tree() { return Fixture<WriteTree>("tree"); }
+const std::string& Text() { return Fixture<WriteText>("text.txt"); }
 
 // Runs a tool with its output discarded; false unless it exits with 0.
 bool Run(std::vector<std::string> args) {
