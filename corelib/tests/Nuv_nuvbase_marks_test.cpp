@@ -186,10 +186,11 @@ TEST(Marks, FilledShapesTakeThePenColourAndTheBrushIsPutBack) {
     EXPECT_EQ(c.Pen()->Color(), clBlue);
     for (const TCanvasCall& call : c.Calls()) {
       if (call.Op == "Rectangle" || call.Op == "Ellipse" || call.Op == "Polygon") {
-        if (leavesSolid.count(code))
+        if (leavesSolid.count(code)) {
           EXPECT_EQ(call.BrushStyle, bsClear) << call.ToString();
-        else
+        } else {
           EXPECT_EQ(call.BrushColor, clBlue) << call.ToString();
+        }
       }
       if (call.Op == "SetPixels") EXPECT_EQ(call.Args[2], clBlue);
     }
