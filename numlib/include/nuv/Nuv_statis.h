@@ -3,10 +3,12 @@
 // densities, integrals and quantiles, outlier tests (Dean-Dixon, Grubbs),
 // normality tests (Kolmogorov-Smirnov, Lilliefors, Shapiro-Wilk), critical
 // values of the Wilcoxon signed-rank test, Fisher's z-transformation,
-// hypergeometric probabilities and kernel density estimates.
+// hypergeometric probabilities and kernel density estimates; and, in the
+// part Nuv_statis_random.h, random numbers from tabulated distributions
+// (TRandGen) and cross-validation of models (TCrossValidator).
 //
-// Everything is a stateless free function. Errors are ENUVStatisError with a
-// bare text naming the function, except two platform exceptions: BinomCoeff
+// The distributions and tests are stateless free functions. Their errors are
+// ENUVStatisError with a bare text naming the function, except two platform exceptions: BinomCoeff
 // raises EOverflow and IncompleteBeta raises EInvalidOp (see there). The
 // table functions answer arguments outside their range with -1 or 0 as
 // documented, without raising.
