@@ -77,6 +77,29 @@ TEST(CanvasLine, FarAwayEndPointsAreClippedWithoutCost) {
   EXPECT_EQ(cv->Pixels(3, 3), clBlue);
 }
 
+// Rows and columns take a direct path; every end on, inside and outside the
+// edges gives the pixels from the start up to the end, each once (XOR).
+TEST(CanvasLine, RowsAndColumnsPaintFromStartToEndAtEveryEdge) {
+  for (int32_t from = -3; from <= 12; ++from)
+    for (int32_t to = -3; to <= 12; ++to)
+      for (const bool row : {true, false}) {
+        auto b = MakeBitmap(10, 10, clBlack);
+        TCanvas* cv = b->Canvas();
+        cv->Pen()->SetColor(clWhite);
+        cv->Pen()->SetMode(pmXor);
+        row ? cv->MoveTo(from, 4) : cv->MoveTo(4, from);
+        row ? cv->LineTo(to, 4) : cv->LineTo(4, to);
+        int32_t expected = 0;
+        for (int32_t v = 0; v < 10; ++v) {
+          const bool on = from <= to ? v >= from && v < to : v <= from && v > to;
+          expected += on;
+          EXPECT_EQ(row ? cv->Pixels(v, 4) : cv->Pixels(4, v), on ? clWhite : clBlack)
+              << (row ? "row " : "column ") << from << " to " << to << " at " << v;
+        }
+        EXPECT_EQ(CountColor(*b, clWhite), expected) << from << " to " << to;
+      }
+}
+
 struct BoxCase {
   int32_t x1, y1, x2, y2;
 };

@@ -181,6 +181,30 @@ void LinePixels(TPoint a, TPoint b, const TRect& clip, const TDash* dash, int64_
   phase += n;
 }
 
+bool AxisLine(const TTarget& target, TPoint a, TPoint b, const TRect& clip, const TInk& ink) {
+  if (a.X != b.X && a.Y != b.Y) return false;
+  if (!ink.Rop) return true;
+  const bool row = a.Y == b.Y;
+  // The pixels run from a towards b, b itself left out.
+  const int64_t from = row ? a.X : a.Y, to = row ? b.X : b.Y;
+  int64_t lo = from <= to ? from : to + 1, hi = from <= to ? to : from + 1;
+  const int64_t across = row ? a.Y : a.X;
+  if (row) {
+    if (across < clip.Top || across >= clip.Bottom) return true;
+    target.Span(across, std::max<int64_t>(lo, clip.Left), std::min<int64_t>(hi, clip.Right), ink);
+    return true;
+  }
+  if (across < std::max<int64_t>(clip.Left, 0) || across >= std::min<int64_t>(clip.Right, target.Width()))
+    return true;
+  lo = std::max<int64_t>({lo, clip.Top, 0});
+  hi = std::min<int64_t>({hi, clip.Bottom, target.Height()});
+  for (int64_t y = lo; y < hi; ++y) {
+    uint32_t& p = target.Row(static_cast<int32_t>(y))[across];
+    p = ink.Rop(p, ink.Color);
+  }
+  return true;
+}
+
 void EllipsePixels(const TRect& box, std::vector<TPoint>& out) {
   // Midpoint ellipse inscribed in the inclusive pixel rectangle, drawn in
   // four mirrored quadrants so that even and odd sizes stay symmetric.

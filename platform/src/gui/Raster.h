@@ -81,6 +81,11 @@ struct TPixel {
 void LinePixels(TPoint a, TPoint b, const TRect& clip, const TDash* dash, int64_t& phase,
                 std::vector<TPixel>& out);
 
+// The solid line from a to b without b when it runs along a row or a
+// column, written straight into the rows (the same pixels LinePixels
+// gives); false, with nothing written, for any other line.
+bool AxisLine(const TTarget& target, TPoint a, TPoint b, const TRect& clip, const TInk& ink);
+
 // Largest ellipse box side the rasteriser takes; larger boxes are drawn by
 // Qt's path filler.
 inline constexpr int64_t kMaxEllipseSide = 1 << 16;

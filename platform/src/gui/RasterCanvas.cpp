@@ -133,11 +133,14 @@ void TRasterCanvas::DoLine(TPoint from, TPoint to) {
     path.lineTo(Centre(to));
     return StrokeWide(path, false);
   }
-  outline_.clear();
-  int64_t phase = 0;
-  raster::LinePixels(from, to, DoClipRect(), raster::DashOf(Pen()->Style()), phase, outline_);
+  const raster::TDash* dash = raster::DashOf(Pen()->Style());
   const raster::TTarget target = Surface();
   const TInk pen = PenInk(), gap = GapInk();
+  // Frames and grids are mostly rows and columns: no pixel list for those.
+  if (!dash && raster::AxisLine(target, from, to, DoClipRect(), pen)) return;
+  outline_.clear();
+  int64_t phase = 0;
+  raster::LinePixels(from, to, DoClipRect(), dash, phase, outline_);
   for (const raster::TPixel& p : outline_) target.Plot(p.X, p.Y, p.Gap ? gap : pen);
 }
 
