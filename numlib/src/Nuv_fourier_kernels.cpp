@@ -45,6 +45,18 @@ void Radix2First(double* x, int64_t len) {
   }
 }
 
+// The second stage of a radix-4 group: a0, a2 = y0 ± v and a1, a3 = y1 ± q,
+// v and q being the twiddled y2 and y3.
+inline void Combine(double* a0, double* a1, double* a2, double* a3, const double (&y0)[2],
+                    const double (&y1)[2], const double (&v)[2], const double (&q)[2]) {
+  for (int c = 0; c < 2; ++c) {
+    a0[c] = y0[c] + v[c];
+    a2[c] = y0[c] - v[c];
+    a1[c] = y1[c] + q[c];
+    a3[c] = y1[c] - q[c];
+  }
+}
+
 // The first two stages fused when log2 n is even: twiddles 1 and ±i.
 template <bool Inverse>
 void Radix4First(double* x, int64_t len) {
@@ -55,15 +67,8 @@ void Radix4First(double* x, int64_t len) {
     const double y2r = p[4] + p[6], y2i = p[5] + p[7];
     const double y3r = p[4] - p[6], y3i = p[5] - p[7];
     // q = ±i·y3
-    const double qr = Inverse ? y3i : -y3i, qi = Inverse ? -y3r : y3r;
-    p[0] = y0r + y2r;
-    p[1] = y0i + y2i;
-    p[4] = y0r - y2r;
-    p[5] = y0i - y2i;
-    p[2] = y1r + qr;
-    p[3] = y1i + qi;
-    p[6] = y1r - qr;
-    p[7] = y1i - qi;
+    const double q[2] = {Inverse ? y3i : -y3i, Inverse ? -y3r : y3r};
+    Combine(p, p + 2, p + 4, p + 6, {y0r, y0i}, {y1r, y1i}, {y2r, y2i}, q);
   }
 }
 
@@ -89,15 +94,7 @@ void Radix4Portable(double* x, int64_t len, int64_t h, const double* twiddles) {
       const double y2r = a2[0] + ur, y2i = a2[1] + ui, y3r = a2[0] - ur, y3i = a2[1] - ui;
       const double vr = w2r * y2r - w2i * y2i, vi = w2r * y2i + w2i * y2r;
       const double sr = w2r * y3r - w2i * y3i, si = w2r * y3i + w2i * y3r;
-      const double qr = -sign * si, qi = sign * sr;
-      a0[0] = y0r + vr;
-      a0[1] = y0i + vi;
-      a2[0] = y0r - vr;
-      a2[1] = y0i - vi;
-      a1[0] = y1r + qr;
-      a1[1] = y1i + qi;
-      a3[0] = y1r - qr;
-      a3[1] = y1i - qi;
+      Combine(a0, a1, a2, a3, {y0r, y0i}, {y1r, y1i}, {vr, vi}, {-sign * si, sign * sr});
     }
   }
 }
