@@ -23,6 +23,13 @@ void AddJsonFlag(CLI::App& command, TOutputMode& mode) {
   command.add_flag("--json", mode.Json, "print the result as one JSON document");
 }
 
+void AddOutputOptions(CLI::App& command, TOutputMode& mode) {
+  AddJsonFlag(command, mode);
+  command.add_option("--digits", mode.Digits, "significant digits of the text output")
+      ->check(CLI::Range(1, 17))
+      ->capture_default_str();
+}
+
 void PrintJson(const ordered_json& doc) { std::cout << doc.dump(2) << '\n'; }
 
 std::string Utf8(std::string_view ansi) { return AnsiToUtf8(ansi); }
@@ -101,7 +108,8 @@ void ReadTable(const std::string& fileName, TDataTable& table) {
   if (code == csvBadNumber)
     throw TJobError(fileName + ": a field is not a number (every column but the header line " +
                     "must hold numbers)");
-  if (code != 0) throw TJobError(fileName + ": cannot be read (result code " + std::to_string(code) + ")");
+  if (code != 0)
+    throw TJobError(fileName + ": cannot be read (result code " + std::to_string(code) + ")");
 }
 
 int32_t ColumnOf(const TDataTable& table, const std::string& column) {
@@ -156,9 +164,7 @@ TLongJob::TLongJob(std::string label) : state_(std::make_unique<TState>()) {
   state_->Previous = MathFeedBackProc;
   TState* s = state_.get();
   const int32_t start = ProcStat;
-  MathFeedBackProc = [s, start](int32_t stat) {
-    s->Line(std::to_string(stat - start) + " steps");
-  };
+  MathFeedBackProc = [s, start](int32_t stat) { s->Line(std::to_string(stat - start) + " steps"); };
 }
 
 TLongJob::~TLongJob() {

@@ -3,12 +3,11 @@
 // the progress line with Ctrl-C handling for long jobs.
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <CLI/CLI.hpp>
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -39,13 +38,17 @@ class TUsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Set by a command's --json flag.
+// Set by a command's --json flag and, for commands that print numbers in
+// text, its --digits option (mode.Digits holds the default).
 struct TOutputMode {
   bool Json = false;
+  int32_t Digits = 0;
 };
 
 // Adds --json to a command.
 void AddJsonFlag(CLI::App& command, TOutputMode& mode);
+// Adds --json and --digits.
+void AddOutputOptions(CLI::App& command, TOutputMode& mode);
 // Prints the document on stdout, indented, with a final line feed.
 void PrintJson(const ordered_json& doc);
 

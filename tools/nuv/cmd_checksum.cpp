@@ -46,7 +46,8 @@ void Run(const TChecksumArgs& a) {
       std::cout << crc << "  " << sha1 << "  " << file << '\n';
   }
   if (a.Output.Json) PrintJson({{"files", files}});
-  if (failed > 0) throw TJobError("checksum: " + std::to_string(failed) + " files could not be read");
+  if (failed > 0)
+    throw TJobError("checksum: " + std::to_string(failed) + " files could not be read");
 }
 
 }  // namespace

@@ -31,8 +31,7 @@ struct TDistArgs {
   std::vector<double> Df;
   int32_t N = -1;
   double Prob = -1;
-  int32_t Digits = 10;
-  TOutputMode Output;
+  TOutputMode Output{false, 10};
 };
 
 struct TDistribution {
@@ -94,7 +93,8 @@ TDistribution Select(const TDistArgs& a) {
   if (a.Name == "t" || a.Name == "chi2") {
     RequireDf(a, 1);
     const double df = a.Df[0];
-    const std::string title = (a.Name == "t" ? "t (df = " : "chi-squared (df = ") + Number(df, 10) + ")";
+    const std::string title =
+        (a.Name == "t" ? "t (df = " : "chi-squared (df = ") + Number(df, 10) + ")";
     if (a.Name == "t")
       return {title, [df](double x) { return tDistriDensity(x, df); },
               [df](double x) { return tDistriIntegral(x, df); },
@@ -138,14 +138,18 @@ void Run(const TDistArgs& a) {
     const double density = d.Density(x), lower = d.Integral(x), upper = d.UpperTail(x);
     values.push_back({{"x", x}, {"density", density}, {"integral", lower}, {"upper_tail", upper}});
     if (!a.Output.Json)
-      std::cout << "  x = " << Number(x, a.Digits) << ": " << (a.Name == "binomial" ? "P(X = x) " : "density ")
-                << Number(density, a.Digits) << ", P(X <= x) " << Number(lower, a.Digits) << ", P(X > x) "
-                << Number(upper, a.Digits) << '\n';
+      std::cout << "  x = " << Number(x, a.Output.Digits) << ": "
+                << (a.Name == "binomial" ? "P(X = x) " : "density ")
+                << Number(density, a.Output.Digits) << ", P(X <= x) "
+                << Number(lower, a.Output.Digits) << ", P(X > x) " << Number(upper, a.Output.Digits)
+                << '\n';
   }
   for (double p : a.P) {
     const double q = d.Quantile(p);
     values.push_back({{"p", p}, {"quantile", q}});
-    if (!a.Output.Json) std::cout << "  p = " << Number(p, a.Digits) << ": quantile " << Number(q, a.Digits) << '\n';
+    if (!a.Output.Json)
+      std::cout << "  p = " << Number(p, a.Output.Digits) << ": quantile "
+                << Number(q, a.Output.Digits) << '\n';
   }
   if (a.Output.Json) PrintJson({{"distribution", d.Title}, {"values", values}});
 }
@@ -158,14 +162,12 @@ void AddDistCommand(CLI::App& app) {
   cmd->footer(kDistDescription);
   cmd->add_option("NAME", a->Name, "normal, t, chi2, f or binomial")->required();
   cmd->add_option("--x", a->X, "values at which to evaluate (repeatable)")->check(Finite());
-  cmd->add_option("--p", a->P, "probabilities whose quantiles to compute (repeatable)")->check(Finite());
+  cmd->add_option("--p", a->P, "probabilities whose quantiles to compute (repeatable)")
+      ->check(Finite());
   cmd->add_option("--df", a->Df, "degrees of freedom (one; two for f)")->check(Finite());
   cmd->add_option("--n", a->N, "binomial: number of trials")->check(CLI::NonNegativeNumber);
   cmd->add_option("--prob", a->Prob, "binomial: probability of success")->check(Finite());
-  cmd->add_option("--digits", a->Digits, "significant digits of the text output")
-      ->check(CLI::Range(1, 17))
-      ->capture_default_str();
-  AddJsonFlag(*cmd, a->Output);
+  AddOutputOptions(*cmd, a->Output);
   cmd->callback([a] { Run(*a); });
 }
 

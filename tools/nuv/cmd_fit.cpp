@@ -37,8 +37,7 @@ struct TFitArgs {
   int32_t Poly = 0;
   double Smooth = -1;
   std::vector<double> At;
-  int32_t Digits = 8;
-  TOutputMode Output;
+  TOutputMode Output{false, 8};
 };
 
 // The curve sampled across the x range of the points.
@@ -80,8 +79,8 @@ TFitResult FitLine(const TCurveFit& fit, int32_t digits) {
   double k = 0, d = 0, r2 = 0;
   fit.CalcLinFit(k, d, r2);
   return {{{"model", "line"}, {"slope", k}, {"intercept", d}, {"r2", r2}},
-          "y = k*x + d\n  k (slope)     " + Number(k, digits) + "\n  d (intercept) " + Number(d, digits) +
-              "\n  R^2           " + Number(r2, digits) + '\n',
+          "y = k*x + d\n  k (slope)     " + Number(k, digits) + "\n  d (intercept) " +
+              Number(d, digits) + "\n  R^2           " + Number(r2, digits) + '\n',
           Sampled(fit, [&](double x) { return k * x + d; })};
 }
 
@@ -93,12 +92,17 @@ TFitResult FitPoly(const TCurveFit& fit, int32_t order, int32_t digits) {
     throw TJobError("the polynomial fit failed (singular value decomposition)");
   if (singular)
     std::cerr << "nuv fit: the design is singular: a direction was dropped (too few distinct x)\n";
-  TFitResult r{{{"model", "polynomial"}, {"order", order}, {"coefficients", c}, {"r2", r2},
-                {"singular", singular}},
-               "y = c0 + c1*x + ... + c" + std::to_string(order) + "*x^" + std::to_string(order) + '\n',
-               Sampled(fit, [&](double x) { return Polynomial(c, x); })};
+  TFitResult r{
+      {{"model", "polynomial"},
+       {"order", order},
+       {"coefficients", c},
+       {"r2", r2},
+       {"singular", singular}},
+      "y = c0 + c1*x + ... + c" + std::to_string(order) + "*x^" + std::to_string(order) + '\n',
+      Sampled(fit, [&](double x) { return Polynomial(c, x); })};
   for (int32_t j = 0; j <= order; ++j)
-    r.Text += "  c" + std::to_string(j) + std::string(j < 10 ? 12 : 11, ' ') + Number(c[j], digits) + '\n';
+    r.Text += "  c" + std::to_string(j) + std::string(j < 10 ? 12 : 11, ' ') +
+              Number(c[j], digits) + '\n';
   r.Text += "  R^2           " + Number(r2, digits) + '\n';
   return r;
 }
@@ -108,8 +112,8 @@ TFitResult FitCircle(const TCurveFit& fit, int32_t digits) {
   fit.CalcCircleFit(radius, cx, cy);
   TFitResult r{{{"model", "circle"}, {"radius", radius}, {"center_x", cx}, {"center_y", cy}},
                "(x - cx)^2 + (y - cy)^2 = r^2\n  cx (centre x) " + Number(cx, digits) +
-                   "\n  cy (centre y) " + Number(cy, digits) + "\n  r (radius)    " + Number(radius, digits) +
-                   '\n',
+                   "\n  cy (centre y) " + Number(cy, digits) + "\n  r (radius)    " +
+                   Number(radius, digits) + '\n',
                {}};
   for (int32_t i = 0; i <= kCurveSamples; ++i) {
     const double phi = 2 * std::numbers::pi * i / kCurveSamples;
@@ -138,7 +142,7 @@ TFitResult FitSpline(TCurveFit& fit, const TFitArgs& a) {
   for (double x : a.At) {
     const double y = value(x);
     at.push_back({{"x", x}, {"y", y}});
-    r.Text += "  y(" + Number(x, a.Digits) + ") = " + Number(y, a.Digits) + '\n';
+    r.Text += "  y(" + Number(x, a.Output.Digits) + ") = " + Number(y, a.Output.Digits) + '\n';
   }
   r.Json["values"] = at;
   return r;
@@ -155,16 +159,17 @@ void Run(const TFitArgs& a) {
   const int32_t cx = ColumnOf(t, a.X), cy = ColumnOf(t, a.Y);
   TCurveFit fit(nullptr);
   for (int32_t r = 1; r <= t.NrOfRows(); ++r)
-    if (t.GetIsNumber(cx, r) && t.GetIsNumber(cy, r)) fit.EnterStatValue(t.GetElem(cx, r), t.GetElem(cy, r));
+    if (t.GetIsNumber(cx, r) && t.GetIsNumber(cy, r))
+      fit.EnterStatValue(t.GetElem(cx, r), t.GetElem(cy, r));
   if (fit.NumData() < t.NrOfRows())
     std::cerr << "nuv fit: " << t.NrOfRows() - fit.NumData()
               << " rows without both values are left out\n";
 
   TFitResult result;
   try {
-    result = a.Line ? FitLine(fit, a.Digits)
-             : a.Poly > 0 ? FitPoly(fit, a.Poly, a.Digits)
-             : a.Circle   ? FitCircle(fit, a.Digits)
+    result = a.Line       ? FitLine(fit, a.Output.Digits)
+             : a.Poly > 0 ? FitPoly(fit, a.Poly, a.Output.Digits)
+             : a.Circle   ? FitCircle(fit, a.Output.Digits)
                           : FitSpline(fit, a);
   } catch (const ENUVError& e) {
     throw TJobError(a.File + ": " + Utf8(e.Message()));
@@ -174,7 +179,8 @@ void Run(const TFitArgs& a) {
   result.Json["points"] = fit.NumData();
   if (!a.Plot.empty()) {
     TPlot plot;
-    for (int32_t i = 1; i <= fit.NumData(); ++i) plot.Points.push_back({fit.GetDataX(i), fit.GetDataY(i)});
+    for (int32_t i = 1; i <= fit.NumData(); ++i)
+      plot.Points.push_back({fit.GetDataX(i), fit.GetDataY(i)});
     plot.Curve = std::move(result.Curve);
     plot.XLabel = t.GetColName(cx).Str();
     plot.YLabel = t.GetColName(cy).Str();
@@ -187,8 +193,8 @@ void Run(const TFitArgs& a) {
     PrintJson(result.Json);
     return;
   }
-  std::cout << Utf8(t.GetColName(cy).View()) << " against " << Utf8(t.GetColName(cx).View())
-            << ", " << fit.NumData() << " points: " << result.Text;
+  std::cout << Utf8(t.GetColName(cy).View()) << " against " << Utf8(t.GetColName(cx).View()) << ", "
+            << fit.NumData() << " points: " << result.Text;
   if (!a.Plot.empty()) std::cout << "plot written to " << a.Plot << '\n';
 }
 
@@ -196,7 +202,8 @@ void Run(const TFitArgs& a) {
 
 void AddFitCommand(CLI::App& app) {
   auto a = std::make_shared<TFitArgs>();
-  CLI::App* cmd = app.add_subcommand("fit", "fit a line, polynomial, circle or spline to two columns");
+  CLI::App* cmd =
+      app.add_subcommand("fit", "fit a line, polynomial, circle or spline to two columns");
   cmd->footer(kFitDescription);
   cmd->add_option("FILE", a->File, "CSV file or ASC table (.asc)")->required();
   cmd->add_option("--x", a->X, "column of x (name or number)")->required();
@@ -205,14 +212,12 @@ void AddFitCommand(CLI::App& app) {
   cmd->add_option("--poly", a->Poly, "polynomial of this order")->check(CLI::Range(1, 10));
   cmd->add_flag("--circle", a->Circle, "circle");
   cmd->add_flag("--spline", a->Spline, "cubic spline");
-  cmd->add_option("--smooth", a->Smooth, "smoothing weight 0..1 of the spline")->check(Finite() & CLI::Range(0.0, 1.0));
+  cmd->add_option("--smooth", a->Smooth, "smoothing weight 0..1 of the spline")
+      ->check(Finite() & CLI::Range(0.0, 1.0));
   cmd->add_option("--at", a->At, "x values at which to evaluate the spline")->check(Finite());
   cmd->add_option("--plot", a->Plot, "draw points and curve into this PNG file");
   cmd->add_option("--size", a->Size, "size WxH of the plot in pixels")->capture_default_str();
-  cmd->add_option("--digits", a->Digits, "significant digits of the text output")
-      ->check(CLI::Range(1, 17))
-      ->capture_default_str();
-  AddJsonFlag(*cmd, a->Output);
+  AddOutputOptions(*cmd, a->Output);
   cmd->callback([a] { Run(*a); });
 }
 

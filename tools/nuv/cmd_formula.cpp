@@ -57,8 +57,10 @@ std::string Text(const TMolForm& f, int32_t mode) { return Utf8(StripLTBlanks(f.
 ordered_json EntriesJson(const TMolForm& f) {
   ordered_json entries = ordered_json::array();
   for (int32_t i = 1; i <= f.NumAtoms(); ++i)
-    entries.push_back({{"element", CElemSymb(f.AtNum(i))}, {"atomic_number", f.AtNum(i)},
-                       {"mass_number", f.AtWgt(i)}, {"count", f.AtCnt(i)}});
+    entries.push_back({{"element", CElemSymb(f.AtNum(i))},
+                       {"atomic_number", f.AtNum(i)},
+                       {"mass_number", f.AtWgt(i)},
+                       {"count", f.AtCnt(i)}});
   return entries;
 }
 
@@ -70,14 +72,17 @@ void RunFormula(const TFormulaArgs& a) {
   int32_t stop = 0;
   const std::string text = Ansi(a.Text);
   if (!f.ScanMolFormula(text, stop))
-    throw TJobError("formula '" + a.Text + "': reading stopped at character " + std::to_string(stop) +
-                    " ('" + Utf8(text.substr(static_cast<std::size_t>(stop - 1))) + "')");
+    throw TJobError("formula '" + a.Text + "': reading stopped at character " +
+                    std::to_string(stop) + " ('" +
+                    Utf8(text.substr(static_cast<std::size_t>(stop - 1))) + "')");
   if (f.NumAtoms() == 0) throw TJobError("formula '" + a.Text + "': no element");
   if (a.Output.Json) {
-    PrintJson({{"formula", Text(f, 0)}, {"isotopes", Text(f, 1)},
+    PrintJson({{"formula", Text(f, 0)},
+               {"isotopes", Text(f, 1)},
                {"nominal_mass", f.NominalMolWgt()},
                {"exact_mass", static_cast<double>(f.ExactMolWgt())},
-               {"chemical_weight", static_cast<double>(f.ChemMolWgt())}, {"entries", EntriesJson(f)}});
+               {"chemical_weight", static_cast<double>(f.ChemMolWgt())},
+               {"entries", EntriesJson(f)}});
     return;
   }
   std::cout << "formula          " << Text(f, 0) << "\n"
@@ -89,8 +94,8 @@ void RunFormula(const TFormulaArgs& a) {
   for (int32_t i = 1; i <= f.NumAtoms(); ++i) {
     std::string symbol = CElemSymb(f.AtNum(i));
     symbol.resize(9, ' ');
-    std::cout << "                 " << symbol << strff(f.AtWgt(i), 11, 0) << strff(f.AtCnt(i), 7, 0)
-              << '\n';
+    std::cout << "                 " << symbol << strff(f.AtWgt(i), 11, 0)
+              << strff(f.AtCnt(i), 7, 0) << '\n';
   }
 }
 
@@ -152,7 +157,8 @@ void RunSearch(const TSearchArgs& a) {
     const std::string text = Text(f, 0);
     const double exact = static_cast<double>(f.ExactMolWgt());
     if (a.Output.Json) {
-      hits.push_back({{"formula", text}, {"nominal_mass", f.NominalMolWgt()}, {"exact_mass", exact}});
+      hits.push_back(
+          {{"formula", text}, {"nominal_mass", f.NominalMolWgt()}, {"exact_mass", exact}});
       continue;
     }
     std::cout << text << (text.size() < 32 ? std::string(32 - text.size(), ' ') : " ")
@@ -160,7 +166,10 @@ void RunSearch(const TSearchArgs& a) {
               << strffForcePlus(exact - a.Mass, 1, 6) << '\n';
   }
   if (a.Output.Json)
-    PrintJson({{"mass", a.Mass}, {"tolerance", a.Tol}, {"exact", a.Exact}, {"hits", hits},
+    PrintJson({{"mass", a.Mass},
+               {"tolerance", a.Tol},
+               {"exact", a.Exact},
+               {"hits", hits},
                {"complete", search.Exhausted()}});
   else
     std::cerr << "nuv formula search: " << count << " formulae"
@@ -184,12 +193,18 @@ void AddFormulaCommand(CLI::App& app) {
   auto s = std::make_shared<TSearchArgs>();
   CLI::App* search = cmd->add_subcommand("search", "formulae of a given mass");
   search->footer(kSearchDescription);
-  search->add_option("MASS", s->Mass, "the mass in u")->required()->check(Finite() & CLI::PositiveNumber);
-  search->add_option("--tol", s->Tol, "tolerance in u (> 0)")->required()->check(Finite() & CLI::PositiveNumber);
-  search->add_option("--elements", s->Elements, "elements with count ranges")->capture_default_str();
+  search->add_option("MASS", s->Mass, "the mass in u")
+      ->required()
+      ->check(Finite() & CLI::PositiveNumber);
+  search->add_option("--tol", s->Tol, "tolerance in u (> 0)")
+      ->required()
+      ->check(Finite() & CLI::PositiveNumber);
+  search->add_option("--elements", s->Elements, "elements with count ranges")
+      ->capture_default_str();
   search->add_flag("--exact", s->Exact, "search by exact mass");
   search->add_flag("--no-valence", s->NoValence, "skip the valence test");
-  search->add_option("--limit", s->Limit, "stop after this many formulae (0: all)")->check(CLI::NonNegativeNumber);
+  search->add_option("--limit", s->Limit, "stop after this many formulae (0: all)")
+      ->check(CLI::NonNegativeNumber);
   AddJsonFlag(*search, s->Output);
   search->callback([s] { RunSearch(*s); });
 }

@@ -35,7 +35,8 @@ constexpr const char* kGeoDescription =
     "--precision decimals, degrees 5 more. --ellipsoid names the ellipsoid\n"
     "(WGS84, GRS80, Int24, ... or its full name; --list-ellipsoids). --datum\n"
     "FROM --to-datum TO (numbers or names of --list-datums) shifts the position\n"
-    "between datums, each on its own ellipsoid. A line that cannot be converted gives an empty output\n"
+    "between datums, each on its own ellipsoid. A line that cannot be converted gives an empty "
+    "output\n"
     "line and a message naming its number; the run goes on and ends with\n"
     "exit code 1.";
 
@@ -71,7 +72,8 @@ TSystem SystemOf(const std::string& name, bool input) {
 TGeoEllipsoid EllipsoidOf(const std::string& name) {
   for (int32_t i = 0; i < GeoEllipsoidCount; ++i) {
     const std::string_view id = GeoEllipsoidId[i];
-    if (SameText(name, id) || SameText(name, id.substr(3)) || SameText(Ansi(name), GeoEllipsoidName[i]))
+    if (SameText(name, id) || SameText(name, id.substr(3)) ||
+        SameText(Ansi(name), GeoEllipsoidName[i]))
       return static_cast<TGeoEllipsoid>(i);
   }
   throw TUsageError("geo: unknown ellipsoid '" + name + "'");
@@ -235,8 +237,11 @@ void ListEllipsoids() {
 class TConverter {
  public:
   explicit TConverter(const TGeoArgs& a)
-      : from_(SystemOf(a.From, true)), to_(SystemOf(a.To, false)), precision_(a.Precision),
-        datum_(DatumOf(a.Datum)), to_datum_(DatumOf(a.ToDatum)) {
+      : from_(SystemOf(a.From, true)),
+        to_(SystemOf(a.To, false)),
+        precision_(a.Precision),
+        datum_(DatumOf(a.Datum)),
+        to_datum_(DatumOf(a.ToDatum)) {
     if ((datum_ == 0) != (to_datum_ == 0))
       throw TUsageError("geo: --datum and --to-datum go together");
     if (datum_ != 0 && a.EllipsoidGiven)
@@ -309,7 +314,8 @@ class TConverter {
           return false;
         }
         out = std::to_string(zone) + band + ' ' + Metres(e) + ' ' + Metres(n);
-        if (json) *json = {{"zone", zone}, {"band", std::string(1, band)}, {"easting", e}, {"northing", n}};
+        if (json)
+          *json = {{"zone", zone}, {"band", std::string(1, band)}, {"easting", e}, {"northing", n}};
         return true;
       }
       case sysGeocentric: {
@@ -407,7 +413,8 @@ void Run(const TGeoArgs& a) {
       out.clear();
     }
     if (a.Output.Json) {
-      results.push_back({{"line", number}, {"input", Utf8(Ansi(line))}, {"output", ok ? j : nullptr}});
+      results.push_back(
+          {{"line", number}, {"input", Utf8(Ansi(line))}, {"output", ok ? j : nullptr}});
       continue;
     }
     text += out;
@@ -434,7 +441,8 @@ void AddGeoCommand(CLI::App& app) {
   cmd->footer(kGeoDescription);
   cmd->add_option("--from", a->From, "input: auto, geo, utm or geocentric")->capture_default_str();
   cmd->add_option("--to", a->To, "output: utm, geo or geocentric")->capture_default_str();
-  auto* ellipsoid = cmd->add_option("--ellipsoid", a->Ellipsoid, "reference ellipsoid")->capture_default_str();
+  auto* ellipsoid =
+      cmd->add_option("--ellipsoid", a->Ellipsoid, "reference ellipsoid")->capture_default_str();
   cmd->add_option("--datum", a->Datum, "datum of the input (number or name)");
   cmd->add_option("--to-datum", a->ToDatum, "datum of the output (number or name)");
   cmd->add_flag("--list-datums", a->ListDatums, "list the datums: number, name, region, ellipsoid");

@@ -31,8 +31,7 @@ struct TStatsArgs {
   bool Cov = false;
   bool Corr = false;
   std::string By;
-  int32_t Digits = 6;
-  TOutputMode Output;
+  TOutputMode Output{false, 6};
 };
 
 struct TColumnStats {
@@ -54,7 +53,9 @@ TColumnStats StatsOf(const TDataTable& t, int32_t c) {
 
 std::string Name(const TDataTable& t, int32_t c) { return Utf8(t.GetColName(c).View()); }
 
-std::string Cell(double x, int32_t digits) { return SigDigStr(x, std::max(12, digits + 2), digits); }
+std::string Cell(double x, int32_t digits) {
+  return SigDigStr(x, std::max(12, digits + 2), digits);
+}
 
 std::string Padded(std::string s, std::size_t width) {
   if (s.size() < width) s.resize(width, ' ');
@@ -118,9 +119,15 @@ void ComputeMatrix(TDataTable& t, const std::vector<int32_t>& cols, int32_t mode
 ordered_json StatsJson(const TDataTable& t, const std::vector<TColumnStats>& stats) {
   ordered_json columns = ordered_json::array();
   for (const TColumnStats& s : stats)
-    columns.push_back({{"name", Name(t, s.Col)}, {"count", s.Count}, {"mean", s.Mean},
-                       {"stddev", s.StdDev}, {"min", s.Min}, {"q1", s.Q1},
-                       {"median", s.Median}, {"q3", s.Q3}, {"max", s.Max}});
+    columns.push_back({{"name", Name(t, s.Col)},
+                       {"count", s.Count},
+                       {"mean", s.Mean},
+                       {"stddev", s.StdDev},
+                       {"min", s.Min},
+                       {"q1", s.Q1},
+                       {"median", s.Median},
+                       {"q3", s.Q3},
+                       {"max", s.Max}});
   return columns;
 }
 
@@ -143,11 +150,13 @@ void Run(const TStatsArgs& a) {
 
   ordered_json doc;
   if (a.Output.Json)
-    doc = {{"file", a.File}, {"columns", t.NrOfColumns()}, {"rows", t.NrOfRows()},
+    doc = {{"file", a.File},
+           {"columns", t.NrOfColumns()},
+           {"rows", t.NrOfRows()},
            {"statistics", StatsJson(t, stats)}};
   else {
     std::cout << a.File << ": " << t.NrOfColumns() << " columns, " << t.NrOfRows() << " rows\n\n";
-    PrintColumns(t, stats, cols, a.Digits);
+    PrintColumns(t, stats, cols, a.Output.Digits);
   }
 
   if (a.Cov || a.Corr) {
@@ -166,11 +175,13 @@ void Run(const TStatsArgs& a) {
     } else {
       const std::size_t w = NameWidth(t, cols);
       std::cout << '\n' << title << " matrix\n" << Padded("", w);
-      for (int32_t c : cols) std::cout << std::string(12 - std::min<std::size_t>(11, Name(t, c).size()), ' ') << Name(t, c).substr(0, 11);
+      for (int32_t c : cols)
+        std::cout << std::string(12 - std::min<std::size_t>(11, Name(t, c).size()), ' ')
+                  << Name(t, c).substr(0, 11);
       std::cout << '\n';
       for (int32_t r : cols) {
         std::cout << Padded(Name(t, r), w);
-        for (int32_t c : cols) std::cout << Cell(m.GetVal(c - lo + 1, r - lo + 1), a.Digits);
+        for (int32_t c : cols) std::cout << Cell(m.GetVal(c - lo + 1, r - lo + 1), a.Output.Digits);
         std::cout << '\n';
       }
     }
@@ -195,9 +206,9 @@ void Run(const TStatsArgs& a) {
       }
       std::cout << Padded(Number(code, 10), 12);
       for (std::size_t i = 0; i < cols.size(); ++i)
-        std::cout << Padded(Number(means[i].second, a.Digits) + " (" +
-                                std::to_string(means[i].first) + ")",
-                            std::max<std::size_t>(NameWidth(t, cols), 14));
+        std::cout << Padded(
+            Number(means[i].second, a.Output.Digits) + " (" + std::to_string(means[i].first) + ")",
+            std::max<std::size_t>(NameWidth(t, cols), 14));
       std::cout << '\n';
     }
     if (a.Output.Json) doc["by"] = {{"column", Name(t, by)}, {"classes", classes}};
@@ -215,10 +226,7 @@ void AddStatsCommand(CLI::App& app) {
   auto* cov = cmd->add_flag("--cov", a->Cov, "print the covariance matrix");
   cmd->add_flag("--corr", a->Corr, "print the correlation matrix")->excludes(cov);
   cmd->add_option("--by", a->By, "column (name or number) of class codes: means per class");
-  cmd->add_option("--digits", a->Digits, "significant digits of the text output")
-      ->check(CLI::Range(1, 17))
-      ->capture_default_str();
-  AddJsonFlag(*cmd, a->Output);
+  AddOutputOptions(*cmd, a->Output);
   cmd->callback([a] { Run(*a); });
 }
 

@@ -4,7 +4,6 @@
 // success, 1 when the job failed and 2 when the command line was wrong.
 #include <QString>
 #include <QtGlobal>
-
 #include <cstdlib>
 #include <iostream>
 
@@ -20,7 +19,8 @@ constexpr const char* kFooter =
 // Qt's warnings (a missing runtime directory on the offscreen platform)
 // are not the command's messages; critical ones still get through.
 void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
-  if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << "nuv: " << text.toStdString() << '\n';
+  if (type == QtCriticalMsg || type == QtFatalMsg)
+    std::cerr << "nuv: " << text.toStdString() << '\n';
 }
 
 }  // namespace

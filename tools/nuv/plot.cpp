@@ -37,7 +37,9 @@ struct TAxes {
     const double fx = (p.X - X0) / (X1 - X0), fy = (p.Y - Y0) / (Y1 - Y0);
     // Far-away curve points are clamped so that pixel arithmetic stays in
     // range; the canvas clips what lies outside the picture.
-    const auto clamp = [](double v) { return static_cast<int32_t>(std::clamp(std::round(v), -1e6, 1e6)); };
+    const auto clamp = [](double v) {
+      return static_cast<int32_t>(std::clamp(std::round(v), -1e6, 1e6));
+    };
     return {clamp(Left + fx * (Right - Left)), clamp(Bottom - fy * (Bottom - Top))};
   }
 };

@@ -1,8 +1,8 @@
 // The nuv tool as a user runs it: each command on files the tests write,
 // its output (text and --json) against values from independent software,
 // and the exit codes and messages of bad input.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -27,10 +27,10 @@ namespace {
 #include "data/nuv_tool_ref.inc"
 
 using nlohmann::json;
+using nuv::testing::ReadRawFile;
 using nuv::testing::Rel;
 using nuv::testing::TempDir;
 using nuv::testing::WriteRawFile;
-using nuv::testing::ReadRawFile;
 
 struct TRun {
   int Code = -1;
@@ -88,7 +88,8 @@ TEST(NuvTool, HelpVersionAndUsageErrors) {
   const TRun v = Nuv({"--version"});
   EXPECT_EQ(v.Code, 0);
   EXPECT_EQ(v.Out.rfind("nuv ", 0), 0u) << v.Out;
-  for (const std::string command : {"stats", "fit", "dist", "geo", "formula", "checksum", "demo", "units"})
+  for (const std::string command :
+       {"stats", "fit", "dist", "geo", "formula", "checksum", "demo", "units"})
     EXPECT_EQ(Nuv({command, "--help"}).Code, 0) << command;
   EXPECT_NE(Nuv({"formula", "--help"}).Out.find("'CO2' is cobalt"), std::string::npos);
   const TRun none = Nuv({});
@@ -132,14 +133,16 @@ TEST(NuvTool, StatsAgainstNumpy) {
     const char* cols[] = {"x", "y", "z"};
     for (int c = 0; c < 3; ++c) {
       EXPECT_EQ(classes[g]["means"][cols[c]]["count"].get<double>(), kClassMeans[4 * g]);
-      EXPECT_TRUE(Rel(classes[g]["means"][cols[c]]["mean"].get<double>(), kClassMeans[4 * g + 1 + c], 1e-14))
+      EXPECT_TRUE(Rel(classes[g]["means"][cols[c]]["mean"].get<double>(),
+                      kClassMeans[4 * g + 1 + c], 1e-14))
           << "class " << g + 1 << ' ' << cols[c];
     }
   }
   const json corr = Json(Nuv({"stats", Table(dir), "--corr", "--json"}));
   for (int i = 0; i < 16; ++i) {
     if (i / 4 == 3 || i % 4 == 3) continue;  // the group column
-    EXPECT_NEAR(corr["correlation"][i / 4][i % 4].get<double>(), kCorr[(i / 4) * 3 + i % 4], 1e-14) << i;
+    EXPECT_NEAR(corr["correlation"][i / 4][i % 4].get<double>(), kCorr[(i / 4) * 3 + i % 4], 1e-14)
+        << i;
   }
   // The text form shows the same numbers.
   const TRun text = Nuv({"stats", Table(dir)});
@@ -197,15 +200,16 @@ TEST(NuvTool, FitsAgainstNumpyAndScipy) {
   for (int j = 0; j < 3; ++j)
     EXPECT_TRUE(Rel(poly["coefficients"][j].get<double>(), kPoly2[j], 1e-10)) << "c" << j;
   EXPECT_TRUE(Rel(poly["r2"].get<double>(), kPoly2[3], 1e-12));
-  const json spline =
-      Json(Nuv({"fit", t, "--x", "x", "--y", "y", "--spline", "--at", "2.5", "--at", "7.25", "--json"}));
+  const json spline = Json(
+      Nuv({"fit", t, "--x", "x", "--y", "y", "--spline", "--at", "2.5", "--at", "7.25", "--json"}));
   for (int i = 0; i < 2; ++i)
     EXPECT_TRUE(Rel(spline["values"][i]["y"].get<double>(), kSplineY[i], 1e-12)) << kSplineAt[i];
 
   std::ostringstream circle;
   circle.precision(17);
   circle << "u;v\n";
-  for (std::size_t i = 0; i < std::size(kCircleX); ++i) circle << kCircleX[i] << ';' << kCircleY[i] << '\n';
+  for (std::size_t i = 0; i < std::size(kCircleX); ++i)
+    circle << kCircleX[i] << ';' << kCircleY[i] << '\n';
   const std::string c = dir.File("circle.csv");
   WriteRawFile(c, circle.str());
   const json fit = Json(Nuv({"fit", c, "--x", "u", "--y", "v", "--circle", "--json"}));
@@ -230,8 +234,11 @@ TEST(NuvTool, FitFailuresWriteNothing) {
       {{"fit", line, "--x", "x", "--y", "w", "--line"}, 2, "no column 'w'"},
       {{"fit", line, "--x", "x", "--y", "y", "--poly", "11"}, 2, "--poly"},
       {{"fit", line, "--x", "x", "--y", "y", "--spline", "--smooth", "nan"}, 2, "finite"},
-      {{"fit", line, "--x", "x", "--y", "y", "--line", "--size", "20x20", "--plot", png}, 2, "--size"},
-      {{"fit", line, "--x", "x", "--y", "y", "--line", "--plot", dir.File("no/such/dir.png")}, 1,
+      {{"fit", line, "--x", "x", "--y", "y", "--line", "--size", "20x20", "--plot", png},
+       2,
+       "--size"},
+      {{"fit", line, "--x", "x", "--y", "y", "--line", "--plot", dir.File("no/such/dir.png")},
+       1,
        "cannot be written"},
   };
   for (const TCase& c : cases) {
@@ -247,7 +254,8 @@ TEST(NuvTool, FitFailuresWriteNothing) {
 TEST(NuvTool, PlotPixels) {
   TempDir dir;
   const std::string png = dir.File("fit.png");
-  const TRun r = Nuv({"fit", Table(dir), "--x", "x", "--y", "y", "--line", "--plot", png, "--size", "600x400"});
+  const TRun r = Nuv(
+      {"fit", Table(dir), "--x", "x", "--y", "y", "--line", "--plot", png, "--size", "600x400"});
   ASSERT_EQ(r.Code, 0) << r.Err;
   const QImage image(QString::fromStdString(png));
   ASSERT_EQ(image.width(), 600);
@@ -257,14 +265,17 @@ TEST(NuvTool, PlotPixels) {
     return QPoint(static_cast<int>(std::lround(left + x / 10 * (right - left))),
                   static_cast<int>(std::lround(bottom - y / 20 * (bottom - top))));
   };
-  for (int y = top; y <= bottom; y += 37) EXPECT_EQ(image.pixel(left, y) & 0xFFFFFF, 0u) << "y axis " << y;
-  for (int x = left; x <= right; x += 41) EXPECT_EQ(image.pixel(x, bottom) & 0xFFFFFF, 0u) << "x axis " << x;
+  for (int y = top; y <= bottom; y += 37)
+    EXPECT_EQ(image.pixel(left, y) & 0xFFFFFF, 0u) << "y axis " << y;
+  for (int x = left; x <= right; x += 41)
+    EXPECT_EQ(image.pixel(x, bottom) & 0xFFFFFF, 0u) << "x axis " << x;
   for (std::size_t i = 1; i + 1 < std::size(kX); ++i)
     EXPECT_EQ(image.pixel(at(kX[i], kY[i])) & 0xFFFFFF, 0x0000FFu) << "point " << i;
   // The fitted line passes through (5.5, 5.5k + d), between two points.
   const QPoint mid = at(5.5, 5.5 * kLine[0] + kLine[1]);
   bool red = false;
-  for (int dy = -2; dy <= 2; ++dy) red |= (image.pixel(mid.x(), mid.y() + dy) & 0xFFFFFF) == 0xFF0000u;
+  for (int dy = -2; dy <= 2; ++dy)
+    red |= (image.pixel(mid.x(), mid.y() + dy) & 0xFFFFFF) == 0xFF0000u;
   EXPECT_TRUE(red);
   EXPECT_EQ(image.pixel(300, 100) & 0xFFFFFF, 0xFFFFFFu) << "background";
 }
@@ -297,15 +308,15 @@ TEST(NuvTool, DistributionsAgainstScipy) {
 
 TEST(NuvTool, DistributionUsageErrors) {
   const std::vector<std::vector<std::string>> cases = {
-      {"dist", "t", "--x", "1"},                             // no df
-      {"dist", "t", "--x", "1", "--df", "0"},                // df not positive
-      {"dist", "f", "--x", "1", "--df", "3"},                // one df for F
-      {"dist", "t", "--p", "1.5", "--df", "3"},              // p out of range
-      {"dist", "normal", "--p", "0"},                        // the end of the support
-      {"dist", "normal", "--x", "abc"},                      // not a number
-      {"dist", "normal", "--x", "nan"},                      // not finite
-      {"dist", "gamma", "--x", "1"},                         // unknown distribution
-      {"dist", "normal"},                                    // neither --x nor --p
+      {"dist", "t", "--x", "1"},                 // no df
+      {"dist", "t", "--x", "1", "--df", "0"},    // df not positive
+      {"dist", "f", "--x", "1", "--df", "3"},    // one df for F
+      {"dist", "t", "--p", "1.5", "--df", "3"},  // p out of range
+      {"dist", "normal", "--p", "0"},            // the end of the support
+      {"dist", "normal", "--x", "abc"},          // not a number
+      {"dist", "normal", "--x", "nan"},          // not finite
+      {"dist", "gamma", "--x", "1"},             // unknown distribution
+      {"dist", "normal"},                        // neither --x nor --p
       {"dist", "binomial", "--x", "1", "--prob", "2", "--n", "3"},
   };
   for (const auto& c : cases) {
@@ -349,7 +360,8 @@ TEST(NuvTool, GeoAgainstGeographicLib) {
   EXPECT_NEAR(cart["output"]["x"].get<double>(), kGeocentric[0], 5e-4);
   EXPECT_NEAR(cart["output"]["y"].get<double>(), kGeocentric[1], 5e-4);
   EXPECT_NEAR(cart["output"]["z"].get<double>(), kGeocentric[2], 5e-4);
-  const TRun round = Nuv({"geo", "--from", "geocentric", "--to", "geo", "4182105.122", "850858.903", "4724681.421"});
+  const TRun round = Nuv(
+      {"geo", "--from", "geocentric", "--to", "geo", "4182105.122", "850858.903", "4724681.421"});
   EXPECT_NEAR(std::stod(Words(round.Out)[2]), 500, 1e-3) << round.Out;
 }
 
@@ -359,21 +371,24 @@ TEST(NuvTool, GeoDatumShifts) {
   const TRun list = Nuv({"geo", "--list-datums"});
   EXPECT_EQ(std::count(list.Out.begin(), list.Out.end(), '\n'), 271);
   EXPECT_NE(list.Out.find("269\tWORLD GEODETIC SYSTEM 1984\tWorld\tWGS84"), std::string::npos);
-  const TRun there = Nuv({"geo", "--datum", "101", "--to-datum", "WORLD GEODETIC SYSTEM 1984", "--to", "geo",
-                          "--precision", "4", "48.2", "16.4", "200"});
+  const TRun there = Nuv({"geo", "--datum", "101", "--to-datum", "WORLD GEODETIC SYSTEM 1984",
+                          "--to", "geo", "--precision", "4", "48.2", "16.4", "200"});
   ASSERT_EQ(there.Code, 0) << there.Err;
   const auto w = Words(there.Out);
   ASSERT_EQ(w.size(), 3u);
-  EXPECT_GT(std::fabs(std::stod(w[0]) - 48.2) + std::fabs(std::stod(w[1]) - 16.4), 1e-4) << "no shift";
-  const TRun back = Nuv({"geo", "--datum", "269", "--to-datum", "101", "--to", "geo", "--precision", "4",
-                         w[0], w[1], w[2]});
+  EXPECT_GT(std::fabs(std::stod(w[0]) - 48.2) + std::fabs(std::stod(w[1]) - 16.4), 1e-4)
+      << "no shift";
+  const TRun back = Nuv({"geo", "--datum", "269", "--to-datum", "101", "--to", "geo", "--precision",
+                         "4", w[0], w[1], w[2]});
   const auto b = Words(back.Out);
   ASSERT_EQ(b.size(), 3u) << back.Err;
   EXPECT_NEAR(std::stod(b[0]), 48.2, 1e-7);
   EXPECT_NEAR(std::stod(b[1]), 16.4, 1e-7);
   EXPECT_NEAR(std::stod(b[2]), 200, 0.01);
-  EXPECT_EQ(Nuv({"geo", "--datum", "ADINDAN", "--to-datum", "269", "1", "2"}).Code, 2) << "ambiguous name";
-  EXPECT_EQ(Nuv({"geo", "--datum", "3", "--to-datum", "269", "--ellipsoid", "GRS80", "1", "2"}).Code, 2);
+  EXPECT_EQ(Nuv({"geo", "--datum", "ADINDAN", "--to-datum", "269", "1", "2"}).Code, 2)
+      << "ambiguous name";
+  EXPECT_EQ(
+      Nuv({"geo", "--datum", "3", "--to-datum", "269", "--ellipsoid", "GRS80", "1", "2"}).Code, 2);
   EXPECT_EQ(Nuv({"geo", "--datum", "0", "--to-datum", "269", "1", "2"}).Code, 2);
 }
 
