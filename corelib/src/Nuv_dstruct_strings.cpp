@@ -155,12 +155,6 @@ void TStringArray::Bulk(const F& Change) {
   }
 }
 
-std::string_view TStringArray::TextOf(uint32_t Handle) const {
-  if (Handle == 0) return {};
-  const uint8_t* at = pages_[PageOf(Handle)].get() + OffsetOf(Handle);
-  return {reinterpret_cast<const char*>(at + 1), at[0]};
-}
-
 void TStringArray::ResetRoomSearch() { firstRoom_.assign(kMaxTextLength + 1, 0); }
 
 uint32_t TStringArray::NewRoom(std::size_t Length) {
@@ -205,12 +199,12 @@ void TStringArray::Store(uint32_t& Handle, std::string_view S) {
 // Cells and attributes
 
 std::string TStringArray::Elem(int32_t ACol, int32_t ARow) const {
-  return std::string(ElemView(ACol, ARow));
-}
-
-std::string_view TStringArray::ElemView(int32_t ACol, int32_t ARow) const {
-  if (!ValidCell(ACol, ARow)) return {};
-  return TextOf(cells_[CellIx(ACol, Physical(ARow))]);
+  const std::string_view text = ElemView(ACol, ARow);
+  // Knowing a text to be at most 255 bytes long, GCC copies it with "rep
+  // movsq", which takes longer than a call of memcpy for short texts.
+  std::size_t length = text.size();
+  asm("" : "+r"(length));
+  return std::string(text.data(), length);
 }
 
 void TStringArray::SetElem(int32_t ACol, int32_t ARow, std::string_view S) {
@@ -278,12 +272,7 @@ void TStringArray::SetAllocRowsBy(int32_t Value) { allocRowsBy_ = std::max(Value
 
 void TStringArray::ResetSortOrder() {
   for (std::size_t i = 0; i < sortOrder_.size(); ++i) sortOrder_[i] = static_cast<int32_t>(i + 1);
-}
-
-bool TStringArray::SortOrderIsIdentity() const {
-  for (int32_t i = 0; i < rows_; ++i)
-    if (sortOrder_[static_cast<std::size_t>(i)] != i + 1) return false;
-  return true;
+  inOrder_ = true;
 }
 
 bool TStringArray::Reallocate(int32_t NrCols, int32_t NrRows) {
@@ -300,10 +289,10 @@ bool TStringArray::Reallocate(int32_t NrCols, int32_t NrRows) {
     // Only cells inside both shapes survive: a handle left outside the rows
     // would escape compaction and show foreign text once the rows grow.
     const auto keepRows = static_cast<std::size_t>(std::min(rows_, NrRows));
-    for (int32_t c = 0; c <= std::min(cols_, NrCols); ++c)
-      std::copy_n(cells_.begin() + static_cast<std::ptrdiff_t>(CellIx(c, 1)), keepRows,
-                  cells.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(c) *
-                                                              static_cast<std::size_t>(alloc)));
+    const auto keepCols = static_cast<std::size_t>(std::min(cols_, NrCols)) + 1;
+    for (std::size_t r = 0; r < keepRows; ++r)
+      std::copy_n(cells_.begin() + static_cast<std::ptrdiff_t>(r * static_cast<std::size_t>(cols_ + 1)),
+                  keepCols, cells.begin() + static_cast<std::ptrdiff_t>(r * static_cast<std::size_t>(NrCols + 1)));
     std::copy_n(rowAttr_.begin(), keepRows, rowAttr.begin());
     std::copy_n(colAttr_.begin(), std::min(cols_, NrCols), colAttr.begin());
     cells_ = std::move(cells);
@@ -387,8 +376,8 @@ bool TStringArray::RowEmpty(int32_t ARow) const {
 void TStringArray::MoveRows(int32_t From, int32_t To, int32_t Count) {
   if (Count <= 0) return;
   const auto n = static_cast<std::size_t>(Count);
-  for (int32_t c = 0; c <= cols_; ++c)
-    std::memmove(&cells_[CellIx(c, To)], &cells_[CellIx(c, From)], n * sizeof(uint32_t));
+  std::memmove(&cells_[CellIx(0, To)], &cells_[CellIx(0, From)],
+               n * static_cast<std::size_t>(cols_ + 1) * sizeof(uint32_t));
   std::memmove(&rowAttr_[static_cast<std::size_t>(To - 1)],
                &rowAttr_[static_cast<std::size_t>(From - 1)], n);
 }
@@ -646,6 +635,7 @@ void TStringArray::Sort(int32_t ACol, int32_t ACol2, bool Ascending) {
   if (OnPercentDone) OnPercentDone(this, 0);
   if (rows_ > 1) {
     const int64_t estimate = SortEstimate(rows_);
+    inOrder_ = false;
     if (OnBeforeSortExchange) SortWithEvent(ACol, ACol2, Ascending, estimate);
     else SortWithKeys(ACol, ACol2, Ascending, estimate);
     Changed();
@@ -659,13 +649,14 @@ void TStringArray::UnSort() {
 }
 
 void TStringArray::CommitSorting() {
-  if (SortOrderIsIdentity()) return;
+  if (inOrder_) return;
   const auto n = static_cast<std::size_t>(rows_);
-  std::vector<uint32_t> column(n);
-  for (int32_t c = 0; c <= cols_; ++c) {
-    for (std::size_t i = 0; i < n; ++i) column[i] = cells_[CellIx(c, sortOrder_[i])];
-    std::copy(column.begin(), column.end(), cells_.begin() + static_cast<std::ptrdiff_t>(CellIx(c, 1)));
-  }
+  const auto width = static_cast<std::ptrdiff_t>(cols_ + 1);
+  std::vector<uint32_t> cells(n * static_cast<std::size_t>(width));
+  for (std::size_t i = 0; i < n; ++i)
+    std::copy_n(cells_.begin() + static_cast<std::ptrdiff_t>(CellIx(0, sortOrder_[i])), width,
+                cells.begin() + static_cast<std::ptrdiff_t>(i) * width);
+  std::copy(cells.begin(), cells.end(), cells_.begin());
   std::vector<uint8_t> attr(n);
   for (std::size_t i = 0; i < n; ++i) attr[i] = rowAttr_[static_cast<std::size_t>(sortOrder_[i] - 1)];
   std::copy(attr.begin(), attr.end(), rowAttr_.begin());
@@ -716,6 +707,7 @@ void TStringArray::TakeStorage(TStringArray& From) {
   std::swap(allocRows_, From.allocRows_);
   cells_.swap(From.cells_);
   sortOrder_.swap(From.sortOrder_);
+  std::swap(inOrder_, From.inOrder_);
   rowAttr_.swap(From.rowAttr_);
   colAttr_.swap(From.colAttr_);
   pages_.swap(From.pages_);

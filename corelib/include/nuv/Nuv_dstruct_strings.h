@@ -70,7 +70,10 @@ class TStringArray : public TComponent {
   // The cell at logical row ARow; empty outside the table.
   std::string Elem(int32_t ACol, int32_t ARow) const;
   // The same without a copy, valid until the table is next changed.
-  std::string_view ElemView(int32_t ACol, int32_t ARow) const;
+  std::string_view ElemView(int32_t ACol, int32_t ARow) const {
+    if (!ValidCell(ACol, ARow)) return {};
+    return TextOf(cells_[CellIx(ACol, Physical(ARow))]);
+  }
   // Texts beyond 255 characters are cut; outside the table nothing
   // happens. Raises ENUVDStructError "Class TStringArray: no room for more
   // text" when new room is needed beyond the last page number or memory.
@@ -191,17 +194,22 @@ class TStringArray : public TComponent {
   }
   // Index into cells_ of a column and a physical row.
   std::size_t CellIx(int32_t ACol, int32_t PhysRow) const {
-    return static_cast<std::size_t>(ACol) * static_cast<std::size_t>(allocRows_) +
-           static_cast<std::size_t>(PhysRow - 1);
+    return static_cast<std::size_t>(PhysRow - 1) * static_cast<std::size_t>(cols_ + 1) +
+           static_cast<std::size_t>(ACol);
   }
-  int32_t Physical(int32_t ARow) const { return sortOrder_[static_cast<std::size_t>(ARow - 1)]; }
-  std::string_view TextOf(uint32_t Handle) const;
+  int32_t Physical(int32_t ARow) const {
+    return inOrder_ ? ARow : sortOrder_[static_cast<std::size_t>(ARow - 1)];
+  }
+  std::string_view TextOf(uint32_t Handle) const {
+    if (Handle == 0) return {};
+    const uint8_t* at = pages_[(Handle >> 16) - 1].get() + ((Handle & 0xFFFF) - 1);
+    return {reinterpret_cast<const char*>(at + 1), at[0]};
+  }
   void Store(uint32_t& Handle, std::string_view S);
   uint32_t NewRoom(std::size_t Length);
   void ResetRoomSearch();
   bool Reallocate(int32_t NrCols, int32_t NrRows);
   void ResetSortOrder();
-  bool SortOrderIsIdentity() const;
   void MoveRows(int32_t From, int32_t To, int32_t Count);
   void EmptyPhysicalRow(int32_t PhysRow);
   template <class Match>
@@ -224,8 +232,9 @@ class TStringArray : public TComponent {
   int32_t rows_ = 1;
   int32_t allocRows_ = 0;
   int32_t allocRowsBy_ = 10;
-  std::vector<uint32_t> cells_;     // (cols_ + 1) × allocRows_, column by column
+  std::vector<uint32_t> cells_;     // allocRows_ × (cols_ + 1), row by row
   std::vector<int32_t> sortOrder_;  // logical row - 1 → physical row
+  bool inOrder_ = true;             // sortOrder_ is the identity
   std::vector<uint8_t> rowAttr_;    // by physical row - 1
   std::vector<uint8_t> colAttr_;    // columns 1..cols_
   std::vector<std::unique_ptr<uint8_t[]>> pages_;
