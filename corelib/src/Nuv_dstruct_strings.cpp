@@ -22,7 +22,6 @@ uint32_t MakeHandle(std::size_t Page, int32_t Offset) {
   return static_cast<uint32_t>(Page + 1) << 16 | static_cast<uint32_t>(Offset);
 }
 std::size_t PageOf(uint32_t Handle) { return (Handle >> 16) - 1; }
-std::size_t OffsetOf(uint32_t Handle) { return (Handle & 0xFFFF) - 1; }
 
 std::string_view Clip(std::string_view S) {
   return S.substr(0, static_cast<std::size_t>(TStringArray::kMaxTextLength));
@@ -183,14 +182,8 @@ uint32_t TStringArray::NewRoom(std::size_t Length) {
 }
 
 void TStringArray::Store(uint32_t& Handle, std::string_view S) {
-  uint8_t* at = nullptr;
-  if (Handle != 0 && pages_[PageOf(Handle)][OffsetOf(Handle)] >= S.size()) {
-    at = pages_[PageOf(Handle)].get() + OffsetOf(Handle);
-  } else {
-    const uint32_t room = NewRoom(S.size());
-    Handle = room;
-    at = pages_[PageOf(room)].get() + OffsetOf(room);
-  }
+  if (Handle == 0 || *PlaceOf(Handle) < S.size()) Handle = NewRoom(S.size());
+  uint8_t* at = PlaceOf(Handle);
   at[0] = static_cast<uint8_t>(S.size());
   if (!S.empty()) std::memcpy(at + 1, S.data(), S.size());
 }
@@ -537,8 +530,12 @@ uint64_t PrefixOf(std::string_view Key) {
 
 void TStringArray::ReportSortProgress(int64_t Done, int64_t Estimate) {
   if (!OnPercentDone) return;
-  // More gap-1 passes than the estimate foresees would pass 100.
-  const int64_t percent = Round(static_cast<long double>(Done) / Estimate * 100.0L);
+  // Done / Estimate × 100 rounded half to even, exactly; more gap-1
+  // passes than the estimate foresees would pass 100.
+  const int64_t scaled = Done * 100;
+  int64_t percent = scaled / Estimate;
+  const int64_t rest = scaled % Estimate;
+  if (2 * rest > Estimate || (2 * rest == Estimate && percent % 2 == 1)) ++percent;
   OnPercentDone(this, static_cast<int32_t>(std::min<int64_t>(percent, 100)));
 }
 
@@ -690,7 +687,7 @@ void TStringArray::GarbageCollection() {
     int32_t fill = 1;
     for (uint32_t k = start[p]; k < start[p + 1]; ++k) {
       uint32_t& handle = cells_[cells[k]];
-      const uint8_t* text = pages_[p].get() + OffsetOf(handle);
+      const uint8_t* text = PlaceOf(handle);
       std::memcpy(buffer.get() + fill - 1, text, std::size_t{text[0]} + 1);
       handle = MakeHandle(p, fill);
       fill += text[0] + 1;

@@ -53,6 +53,13 @@ void ExpectSoundStorage(const TStringArray& a, const std::string& where) {
     }
 }
 
+// Rows First..Last read empty in every column, and the storage is sound.
+void ExpectEmptyRows(const TStringArray& a, int32_t First, int32_t Last, const std::string& where) {
+  for (int32_t r = First; r <= Last; ++r)
+    for (int32_t c = 0; c <= a.NrOfColumns(); ++c) EXPECT_EQ(a.Elem(c, r), "") << where << ": " << c << "," << r;
+  ExpectSoundStorage(a, where);
+}
+
 // ---------------------------------------------------------------------------
 // Storage
 
@@ -244,9 +251,7 @@ TEST(StringArrayShape, RowsDroppedByAReallocationNeverComeBack) {
   a.Fill("over");  // reuses the room the dropped rows held
   a.Fill("x");
   ASSERT_TRUE(a.Resize(4, 10));
-  for (int32_t r = 6; r <= 10; ++r)
-    for (int32_t c = 0; c <= 4; ++c) EXPECT_EQ(a.Elem(c, r), "") << c << "," << r;
-  ExpectSoundStorage(a, "regrown");
+  ExpectEmptyRows(a, 6, 10, "regrown");
 }
 
 TEST(StringArrayShape, AFailedReallocationKeepsTheTable) {
@@ -442,9 +447,7 @@ TEST(StringArrayRows, RowOperationsLeaveNoLiveTextOutsideTheRows) {
   a.GarbageCollection();
   a.Fill("##");  // writes over all rows; stale handles would overlap these
   ASSERT_TRUE(a.Resize(2, 12));
-  for (int32_t r = 9; r <= 12; ++r)
-    for (int32_t c = 0; c <= 2; ++c) EXPECT_EQ(a.Elem(c, r), "") << c << "," << r;
-  ExpectSoundStorage(a, "after row operations");
+  ExpectEmptyRows(a, 9, 12, "after row operations");
 }
 
 TEST(StringArrayRows, CopyRowCopiesTextsNotStorage) {

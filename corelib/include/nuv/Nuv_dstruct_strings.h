@@ -200,9 +200,13 @@ class TStringArray : public TComponent {
   int32_t Physical(int32_t ARow) const {
     return inOrder_ ? ARow : sortOrder_[static_cast<std::size_t>(ARow - 1)];
   }
+  // Where the length byte of a text lies; Handle is not 0.
+  uint8_t* PlaceOf(uint32_t Handle) const {
+    return pages_[(Handle >> 16) - 1].get() + ((Handle & 0xFFFF) - 1);
+  }
   std::string_view TextOf(uint32_t Handle) const {
     if (Handle == 0) return {};
-    const uint8_t* at = pages_[(Handle >> 16) - 1].get() + ((Handle & 0xFFFF) - 1);
+    const uint8_t* at = PlaceOf(Handle);
     return {reinterpret_cast<const char*>(at + 1), at[0]};
   }
   void Store(uint32_t& Handle, std::string_view S);
