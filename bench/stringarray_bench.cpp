@@ -86,7 +86,8 @@ std::string Lower(std::string_view s) { return nuv::AnsiLowerCase(s); }
 // std::sort; the row numbers come out in key order.
 std::vector<int32_t> PeerSortedRows(const std::vector<std::string>& v) {
   std::vector<std::pair<std::string, int32_t>> keys(static_cast<std::size_t>(kRows));
-  for (int32_t r = 1; r <= kRows; ++r) keys[static_cast<std::size_t>(r - 1)] = {Lower(v[At(1, r)]), r};
+  for (int32_t r = 1; r <= kRows; ++r)
+    keys[static_cast<std::size_t>(r - 1)] = {Lower(v[At(1, r)]), r};
   std::sort(keys.begin(), keys.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<int32_t> rows(keys.size());
@@ -175,7 +176,8 @@ std::unique_ptr<nuv::TAssocArray> FilledAssoc() {
 
 std::unordered_map<std::string, nuv::Variant> FilledMap() {
   std::unordered_map<std::string, nuv::Variant> m;
-  for (int32_t i = 0; i < kKeys; ++i) m.insert_or_assign(Keys()[static_cast<std::size_t>(i)], nuv::Variant(i));
+  for (int32_t i = 0; i < kKeys; ++i)
+    m.insert_or_assign(Keys()[static_cast<std::size_t>(i)], nuv::Variant(i));
   return m;
 }
 
@@ -193,7 +195,8 @@ template <class F>
 int64_t PeakGrowth(const F& build) {
   malloc_trim(0);
   std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
-  if (f == nullptr || std::fputs("5", f) < 0) bench::Fail("memory measurement", "cannot reset the peak");
+  if (f == nullptr || std::fputs("5", f) < 0)
+    bench::Fail("memory measurement", "cannot reset the peak");
   std::fclose(f);
   const int64_t before = StatusKilobytes("VmRSS:");
   int64_t peak = 0;
@@ -357,19 +360,24 @@ void AssocResolvePeer(benchmark::State& state) {
     }
 }
 
-#define NUV_PAIR(Case, Nuv, Peer, PeerName)                                                \
-  BENCHMARK(Nuv)->Name(Case "/nuv")->Unit(benchmark::kMillisecond);                       \
+#define NUV_PAIR(Case, Nuv, Peer, PeerName)                         \
+  BENCHMARK(Nuv)->Name(Case "/nuv")->Unit(benchmark::kMillisecond); \
   BENCHMARK(Peer)->Name(Case "/" PeerName)->Unit(benchmark::kMillisecond)
 
 NUV_PAIR("StringArray fill 10^6 cells", FillNuv, FillPeer, "std::vector<std::string>");
 NUV_PAIR("StringArray read 10^6 cells", ReadNuv, ReadPeer, "std::vector<std::string>");
 NUV_PAIR("StringArray sort 10^5 rows", SortNuv, SortPeer, "std::sort");
-NUV_PAIR("StringArray FindCell 10^6 cells", FindNuv<false>, FindPeer<false>, "std::vector<std::string>");
-NUV_PAIR("StringArray FindCellExact 10^6 cells", FindNuv<true>, FindPeer<true>, "std::vector<std::string>");
-NUV_PAIR("StringArray sorted search 10^3 x 10^5 rows", SortedSearchNuv, SortedSearchPeer, "std::lower_bound");
+NUV_PAIR("StringArray FindCell 10^6 cells", FindNuv<false>, FindPeer<false>,
+         "std::vector<std::string>");
+NUV_PAIR("StringArray FindCellExact 10^6 cells", FindNuv<true>, FindPeer<true>,
+         "std::vector<std::string>");
+NUV_PAIR("StringArray sorted search 10^3 x 10^5 rows", SortedSearchNuv, SortedSearchPeer,
+         "std::lower_bound");
 NUV_PAIR("AssocArray Add 10^5 keys", AssocAddNuv, AssocAddPeer, "std::unordered_map");
 NUV_PAIR("AssocArray Resolve 10^5 keys", AssocResolveNuv, AssocResolvePeer, "std::unordered_map");
-BENCHMARK(GarbageCollectionNuv)->Name("StringArray GarbageCollection 10^6 cells/nuv")->Unit(benchmark::kMillisecond);
+BENCHMARK(GarbageCollectionNuv)
+    ->Name("StringArray GarbageCollection 10^6 cells/nuv")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(MemoryNuv)
     ->Name("StringArray 10^6 cells peak resident (raw = std::vector<std::string>)/nuv")
     ->Iterations(1)

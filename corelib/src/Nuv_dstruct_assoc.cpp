@@ -14,6 +14,7 @@
 #include <cfloat>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <utility>
 
 #include "Nuv_dstruct_internal.h"
@@ -46,7 +47,8 @@ class TAssocArray::TIndex {
     for (std::size_t pos = Home(H);; pos = Next(pos)) {
       const uint64_t e = slots_[pos];
       if (e == 0) return -1;
-      if ((e >> 32) == (H >> 32) && keyOf(IndexOf(e)) == Key) return static_cast<int64_t>(IndexOf(e));
+      if ((e >> 32) == (H >> 32) && keyOf(IndexOf(e)) == Key)
+        return static_cast<int64_t>(IndexOf(e));
     }
   }
 
@@ -71,7 +73,9 @@ class TAssocArray::TIndex {
     --used_;
   }
 
-  void Renumber(uint64_t H, std::size_t From, std::size_t To) { slots_[SlotOf(Entry(H, From))] = Entry(H, To); }
+  void Renumber(uint64_t H, std::size_t From, std::size_t To) {
+    slots_[SlotOf(Entry(H, From))] = Entry(H, To);
+  }
 
  private:
   static constexpr std::size_t kMinSlots = 16;
@@ -79,7 +83,9 @@ class TAssocArray::TIndex {
   static uint64_t Entry(uint64_t H, std::size_t Ix) { return (H & 0xFFFFFFFF00000000u) | (Ix + 1); }
   static std::size_t IndexOf(uint64_t E) { return static_cast<std::size_t>(E & 0xFFFFFFFFu) - 1; }
   std::size_t Mask() const { return slots_.size() - 1; }
-  std::size_t Home(uint64_t HashOrEntry) const { return static_cast<std::size_t>(HashOrEntry >> 32) & Mask(); }
+  std::size_t Home(uint64_t HashOrEntry) const {
+    return static_cast<std::size_t>(HashOrEntry >> 32) & Mask();
+  }
   std::size_t Next(std::size_t Pos) const { return (Pos + 1) & Mask(); }
 
   std::size_t SlotOf(uint64_t E) const {
@@ -137,11 +143,12 @@ std::string ValueText(const Variant& V) {
   }
 }
 
+// X as a T, when it lies in T's range.
 template <class T>
-bool FitsAs(int64_t X, T& Value) {
+bool SetIfInRange(int64_t X, Variant& V) {
   if (X < int64_t{std::numeric_limits<T>::min()} || X > int64_t{std::numeric_limits<T>::max()})
     return false;
-  Value = static_cast<T>(X);
+  V = Variant(static_cast<T>(X));
   return true;
 }
 
@@ -151,32 +158,48 @@ bool IntegerValue(TVarType Type, std::string_view Text, Variant& V) {
   int32_t code = 0;
   Val(Text, x, code);
   if (code != 0 || Text.empty()) return false;
-  int8_t i8;
-  uint8_t u8;
-  int16_t i16;
-  uint16_t u16;
-  int32_t i32;
-  uint32_t u32;
   switch (Type) {
-    case varShortInt: return FitsAs(x, i8) && (V = Variant(i8), true);
-    case varByte: return FitsAs(x, u8) && (V = Variant(u8), true);
-    case varSmallint: return FitsAs(x, i16) && (V = Variant(i16), true);
-    case varWord: return FitsAs(x, u16) && (V = Variant(u16), true);
-    case varInteger: return FitsAs(x, i32) && (V = Variant(i32), true);
-    case varLongWord: return FitsAs(x, u32) && (V = Variant(u32), true);
-    case varCurrency: V = Variant(Currency{x}); return true;
-    default: V = Variant(x); return true;
+    case varShortInt:
+      return SetIfInRange<int8_t>(x, V);
+    case varByte:
+      return SetIfInRange<uint8_t>(x, V);
+    case varSmallint:
+      return SetIfInRange<int16_t>(x, V);
+    case varWord:
+      return SetIfInRange<uint16_t>(x, V);
+    case varInteger:
+      return SetIfInRange<int32_t>(x, V);
+    case varLongWord:
+      return SetIfInRange<uint32_t>(x, V);
+    case varCurrency:
+      V = Variant(Currency{x});
+      return true;
+    default:
+      V = Variant(x);
+      return true;
   }
 }
 
 bool ParseValue(TVarType Type, const std::string& Text, Variant& V) {
   switch (Type) {
-    case varEmpty: V = Variant(); return true;
-    case varNull: V = Variant::Null(); return true;
-    case varDouble: V = Variant(ScanXMLFloat(Text)); return true;
-    case varDate: V = Variant::FromDate(ScanXMLFloat(Text)); return true;
-    case varBoolean: V = Variant(ScanXMLBool(Text)); return true;
-    case varString: V = Variant(detail::DecodeXMLText(Text)); return true;
+    case varEmpty:
+      V = Variant();
+      return true;
+    case varNull:
+      V = Variant::Null();
+      return true;
+    case varDouble:
+      V = Variant(ScanXMLFloat(Text));
+      return true;
+    case varDate:
+      V = Variant::FromDate(ScanXMLFloat(Text));
+      return true;
+    case varBoolean:
+      V = Variant(ScanXMLBool(Text));
+      return true;
+    case varString:
+      V = Variant(detail::DecodeXMLText(Text));
+      return true;
     case varSingle: {
       const double x = ScanXMLFloat(Text);
       if (std::isfinite(x) && std::fabs(x) > FLT_MAX) return false;
@@ -198,7 +221,8 @@ struct TReadPair {
 // ---------------------------------------------------------------------------
 // Construction and slots
 
-TAssocArray::TAssocArray(TComponent* AOwner) : TComponent(AOwner), index_(std::make_unique<TIndex>()) {
+TAssocArray::TAssocArray(TComponent* AOwner)
+    : TComponent(AOwner), index_(std::make_unique<TIndex>()) {
   ResetSlots();
 }
 
@@ -223,8 +247,10 @@ void TAssocArray::AddChunk() {
                               chunks_.push_back(std::make_unique<TPair[]>(n));
                             });
   chunkEnd_.push_back((chunkEnd_.empty() ? 0 : chunkEnd_.back()) + n);
-  if (chunks_.size() == 1) uniformChunk_ = n;
-  else if (n != uniformChunk_) uniformChunk_ = 0;
+  if (chunks_.size() == 1)
+    uniformChunk_ = n;
+  else if (n != uniformChunk_)
+    uniformChunk_ = 0;
 }
 
 TAssocArray::TPair& TAssocArray::Slot(std::size_t Ix) {
@@ -255,15 +281,18 @@ std::string TAssocArray::StoredKey(std::string_view Key) const {
 
 int64_t TAssocArray::Find(std::string_view Stored, uint64_t Hash) const {
   if (indexed_)
-    return index_->Find(Stored, Hash, [this](std::size_t ix) -> std::string_view { return Slot(ix).Key; });
+    return index_->Find(Stored, Hash,
+                        [this](std::size_t ix) -> std::string_view { return Slot(ix).Key; });
   // Keys of mixed case or repeated keys: the first match from the start.
   const auto& lower = detail::LowerCaseTable();
   for (std::size_t i = 0; i < count_; ++i) {
     const std::string& key = Slot(i).Key;
     if (key.size() != Stored.size()) continue;
-    const bool same = ignoreCase_ ? std::equal(key.begin(), key.end(), Stored.begin(),
-                                               [&](char a, char b) { return lower[static_cast<uint8_t>(a)] == b; })
-                                  : key == Stored;
+    const bool same =
+        ignoreCase_
+            ? std::equal(key.begin(), key.end(), Stored.begin(),
+                         [&](char a, char b) { return lower[static_cast<uint8_t>(a)] == b; })
+            : key == Stored;
     if (same) return static_cast<int64_t>(i);
   }
   return -1;
@@ -293,7 +322,9 @@ void TAssocArray::SetIgnoreCase(bool Value) {
   RebuildIndex();
 }
 
-void TAssocArray::SetGranularity(int32_t Value) { granularity_ = std::clamp(Value, 1, kMaxGranularity); }
+void TAssocArray::SetGranularity(int32_t Value) {
+  granularity_ = std::clamp(Value, 1, kMaxGranularity);
+}
 
 std::string TAssocArray::Keys(int32_t Ix) const {
   if (Ix < 1 || static_cast<std::size_t>(Ix) > count_) return {};
@@ -425,7 +456,8 @@ bool TAssocArray::ReadFromXMLStream(TStream& Stream, std::string_view ID) {
           const std::string text = ScanForXMLAttrib(attributes, "val");
           int32_t n = 0;
           TNumScan scan;
-          valid = valid && declared < 0 && ScanInt32At(text, 0, n, scan) && scan.End == text.size() && n >= 0;
+          valid = valid && declared < 0 && ScanInt32At(text, 0, n, scan) &&
+                  scan.End == text.size() && n >= 0;
           declared = n;
         } else if (index == chAssoc) {
           TVarType type = varEmpty;

@@ -89,7 +89,8 @@ namespace detail {
 const std::array<char, 256>& LowerCaseTable() {
   static const std::array<char, 256> table = [] {
     std::array<char, 256> t{};
-    for (int c = 0; c < 256; ++c) t[static_cast<std::size_t>(c)] = AnsiLowerChar(static_cast<char>(c));
+    for (int c = 0; c < 256; ++c)
+      t[static_cast<std::size_t>(c)] = AnsiLowerChar(static_cast<char>(c));
     return t;
   }();
   return table;
@@ -284,8 +285,10 @@ bool TStringArray::Reallocate(int32_t NrCols, int32_t NrRows) {
     const auto keepRows = static_cast<std::size_t>(std::min(rows_, NrRows));
     const auto keepCols = static_cast<std::size_t>(std::min(cols_, NrCols)) + 1;
     for (std::size_t r = 0; r < keepRows; ++r)
-      std::copy_n(cells_.begin() + static_cast<std::ptrdiff_t>(r * static_cast<std::size_t>(cols_ + 1)),
-                  keepCols, cells.begin() + static_cast<std::ptrdiff_t>(r * static_cast<std::size_t>(NrCols + 1)));
+      std::copy_n(
+          cells_.begin() + static_cast<std::ptrdiff_t>(r * static_cast<std::size_t>(cols_ + 1)),
+          keepCols,
+          cells.begin() + static_cast<std::ptrdiff_t>(r * static_cast<std::size_t>(NrCols + 1)));
     std::copy_n(rowAttr_.begin(), keepRows, rowAttr.begin());
     std::copy_n(colAttr_.begin(), std::min(cols_, NrCols), colAttr.begin());
     cells_ = std::move(cells);
@@ -487,9 +490,12 @@ bool TStringArray::FindCellInSortedColumn(std::string_view S, bool MatchCase, in
   while (lo < hi && hit == 0) {
     const int32_t mid = lo + (hi - lo) / 2;
     const int c = compareAt(mid);
-    if (c == 0) hit = mid;
-    else if ((c < 0) == Ascending) hi = mid;
-    else lo = mid + 1;
+    if (c == 0)
+      hit = mid;
+    else if ((c < 0) == Ascending)
+      hi = mid;
+    else
+      lo = mid + 1;
   }
   if (hit == 0 && lo == hi && compareAt(lo) == 0) hit = lo;
   if (hit == 0) return false;
@@ -558,7 +564,9 @@ void TStringArray::SortWithKeys(int32_t ACol, int32_t ACol2, bool Ascending, int
     items[i] = {PrefixOf(key), static_cast<int32_t>(i)};
     if (ACol2 > 0) addKey(ACol2, info.Phys, info.Key2, info.Len2);
   }
-  const auto keyText = [&](std::size_t at, uint8_t len) { return std::string_view(keys).substr(at, len); };
+  const auto keyText = [&](std::size_t at, uint8_t len) {
+    return std::string_view(keys).substr(at, len);
+  };
   const auto compare = [&](const TSortItem& a, const TSortItem& b) {
     if (a.Prefix != b.Prefix) return a.Prefix < b.Prefix ? -1 : 1;
     const TSortInfo& x = infos[static_cast<std::size_t>(a.Info)];
@@ -568,17 +576,21 @@ void TStringArray::SortWithKeys(int32_t ACol, int32_t ACol2, bool Ascending, int
     return CompareBytes(keyText(x.Key2, x.Len2), keyText(y.Key2, y.Len2));
   };
   const auto writeBack = [&] {
-    for (std::size_t i = 0; i < n; ++i) sortOrder_[i] = infos[static_cast<std::size_t>(items[i].Info)].Phys;
+    for (std::size_t i = 0; i < n; ++i)
+      sortOrder_[i] = infos[static_cast<std::size_t>(items[i].Info)].Phys;
   };
   const uint64_t changes = changes_;
   bool intact = true;
   CombSort(
       rows_,
       [&](int32_t i, int32_t j) {
-        const int c = compare(items[static_cast<std::size_t>(i)], items[static_cast<std::size_t>(j)]);
+        const int c =
+            compare(items[static_cast<std::size_t>(i)], items[static_cast<std::size_t>(j)]);
         return Ascending ? c > 0 : c < 0;
       },
-      [&](int32_t i, int32_t j) { std::swap(items[static_cast<std::size_t>(i)], items[static_cast<std::size_t>(j)]); },
+      [&](int32_t i, int32_t j) {
+        std::swap(items[static_cast<std::size_t>(i)], items[static_cast<std::size_t>(j)]);
+      },
       [&](int64_t done) {
         // The progress event sees the order as it stands.
         if (OnPercentDone) writeBack();
@@ -633,8 +645,10 @@ void TStringArray::Sort(int32_t ACol, int32_t ACol2, bool Ascending) {
   if (rows_ > 1) {
     const int64_t estimate = SortEstimate(rows_);
     inOrder_ = false;
-    if (OnBeforeSortExchange) SortWithEvent(ACol, ACol2, Ascending, estimate);
-    else SortWithKeys(ACol, ACol2, Ascending, estimate);
+    if (OnBeforeSortExchange)
+      SortWithEvent(ACol, ACol2, Ascending, estimate);
+    else
+      SortWithKeys(ACol, ACol2, Ascending, estimate);
     Changed();
   }
   if (OnPercentDone) OnPercentDone(this, 100);
@@ -655,7 +669,8 @@ void TStringArray::CommitSorting() {
                 cells.begin() + static_cast<std::ptrdiff_t>(i) * width);
   std::copy(cells.begin(), cells.end(), cells_.begin());
   std::vector<uint8_t> attr(n);
-  for (std::size_t i = 0; i < n; ++i) attr[i] = rowAttr_[static_cast<std::size_t>(sortOrder_[i] - 1)];
+  for (std::size_t i = 0; i < n; ++i)
+    attr[i] = rowAttr_[static_cast<std::size_t>(sortOrder_[i] - 1)];
   std::copy(attr.begin(), attr.end(), rowAttr_.begin());
   ResetSortOrder();
   ++changes_;
@@ -738,7 +753,9 @@ int32_t NearestIndex(T X, std::span<const T> Arr) {
 
 }  // namespace
 
-int32_t IndexOfNearestArrayValue(double X, std::span<const double> Arr) { return NearestIndex(X, Arr); }
+int32_t IndexOfNearestArrayValue(double X, std::span<const double> Arr) {
+  return NearestIndex(X, Arr);
+}
 
 int32_t IndexOfNearestArrayValue(int32_t X, std::span<const int32_t> Arr) {
   return NearestIndex(X, Arr);

@@ -29,11 +29,16 @@ namespace {
 
 constexpr std::string_view EntityOf(char C) {
   switch (C) {
-    case '&': return "&amp;";
-    case '<': return "&lt;";
-    case '>': return "&gt;";
-    case '"': return "&quot;";
-    default: return {};
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    case '"':
+      return "&quot;";
+    default:
+      return {};
   }
 }
 
@@ -153,8 +158,10 @@ struct TReadTable {
   // Both counts, every cell inside them and none twice.
   bool Consistent(std::vector<uint8_t>& ColAttribs) {
     if (!Valid || Cols < 1 || Rows < 1) return false;
-    if (ColAttribText.empty()) ColAttribs.assign(static_cast<std::size_t>(Cols), 0);
-    else if (!ScanByteList(ColAttribText, Cols, ColAttribs)) return false;
+    if (ColAttribText.empty())
+      ColAttribs.assign(static_cast<std::size_t>(Cols), 0);
+    else if (!ScanByteList(ColAttribText, Cols, ColAttribs))
+      return false;
     std::vector<std::pair<int32_t, int32_t>> places;
     places.reserve(Cells.size());
     for (const TReadCell& c : Cells) {
@@ -200,9 +207,11 @@ bool TStringArray::ReadBlock(In& Input, std::string_view ID) {
   std::string rootAttributes;
   if (!FindXMLBlock(Input, kRoot, ID, rootAttributes)) return false;
   TReadTable read;
-  if (!ReadXMLBlockElements(Input, kRoot, kChildren,
-                            [&](int32_t index, const std::string& content,
-                                const std::string& attributes) { read.Take(index, content, attributes); }))
+  if (!ReadXMLBlockElements(
+          Input, kRoot, kChildren,
+          [&](int32_t index, const std::string& content, const std::string& attributes) {
+            read.Take(index, content, attributes);
+          }))
     return false;
   std::vector<uint8_t> colAttribs;
   if (!read.Consistent(colAttribs)) return false;
@@ -228,12 +237,15 @@ void TStringArray::WriteToOpenXMLFile(TextFile& F, bool CreateHeader, std::strin
   WriteBlock(w, CreateHeader, ID);
 }
 
-void TStringArray::WriteToOpenXMLFile(TStream& Stream, bool CreateHeader, std::string_view ID) const {
+void TStringArray::WriteToOpenXMLFile(TStream& Stream, bool CreateHeader,
+                                      std::string_view ID) const {
   TXMLBlockWriter w(Stream);
   WriteBlock(w, CreateHeader, ID);
 }
 
-bool TStringArray::ReadFromOpenXMLFile(TextFile& F, std::string_view ID) { return ReadBlock(F, ID); }
+bool TStringArray::ReadFromOpenXMLFile(TextFile& F, std::string_view ID) {
+  return ReadBlock(F, ID);
+}
 
 bool TStringArray::ReadFromOpenXMLFile(TStream& Stream, std::string_view ID) {
   return ReadBlock(Stream, ID);

@@ -229,8 +229,10 @@ TEST(AssocArrayRandom, SequencesMatchAFirstMatchScan) {
       if (op < 45) {
         const int32_t v = pick(0, 1000);
         a.Add(k, v);
-        if (const int i = find(k); i >= 0) m[static_cast<std::size_t>(i)].value = v;
-        else m.push_back({ignoreCase ? AnsiLowerCase(k) : k, v});
+        if (const int i = find(k); i >= 0)
+          m[static_cast<std::size_t>(i)].value = v;
+        else
+          m.push_back({ignoreCase ? AnsiLowerCase(k) : k, v});
       } else if (op < 75) {
         const int i = find(k);
         EXPECT_EQ(a.Remove(k), i >= 0);
@@ -258,7 +260,8 @@ TEST(AssocArrayRandom, SequencesMatchAFirstMatchScan) {
       for (int probe = 0; probe < 4; ++probe) {
         const std::string q = key();
         const int i = find(q);
-        ASSERT_EQ(a.Resolve(q), i < 0 ? Variant::Null() : Variant(m[static_cast<std::size_t>(i)].value))
+        ASSERT_EQ(a.Resolve(q),
+                  i < 0 ? Variant::Null() : Variant(m[static_cast<std::size_t>(i)].value))
             << "\"" << q << "\"";
       }
     }
@@ -358,9 +361,11 @@ TEST(AssocArrayXml, InconsistentBlocksChangeNothing) {
       {"no count", "<assoc key=\"a\" type=varInteger>1</assoc>"},
       {"count twice", "<numentries val=0 /><numentries val=0 />"},
       {"repeated key",
-       "<numentries val=2 /><assoc key=\"a\" type=varByte>1</assoc><assoc key=\"a\" type=varByte>2</assoc>"},
+       "<numentries val=2 /><assoc key=\"a\" type=varByte>1</assoc><assoc key=\"a\" "
+       "type=varByte>2</assoc>"},
       {"repeated key in another case",
-       "<numentries val=2 /><assoc key=\"a\" type=varByte>1</assoc><assoc key=\"A\" type=varByte>2</assoc>"},
+       "<numentries val=2 /><assoc key=\"a\" type=varByte>1</assoc><assoc key=\"A\" "
+       "type=varByte>2</assoc>"},
       {"unknown kind", "<numentries val=1 /><assoc key=\"a\" type=varVariant>1</assoc>"},
       {"no kind", "<numentries val=1 /><assoc key=\"a\">1</assoc>"},
       {"byte beyond", "<numentries val=1 /><assoc key=\"a\" type=varByte>256</assoc>"},
@@ -382,8 +387,9 @@ TEST(AssocArrayXml, InconsistentBlocksChangeNothing) {
   }
   TStringStream none("<other sig=\"Nuvkit\" id=\"x\">\n</other>\n");
   EXPECT_FALSE(a.ReadFromXMLStream(none, ""));
-  TStringStream ok("<assocarray sig=\"Nuvkit\" id=\"x\">\n<numentries val=1 />\n"
-                   "<assoc key=\"A\" type=varString>v</assoc>\n</assocarray>\n");
+  TStringStream ok(
+      "<assocarray sig=\"Nuvkit\" id=\"x\">\n<numentries val=1 />\n"
+      "<assoc key=\"A\" type=varString>v</assoc>\n</assocarray>\n");
   ASSERT_TRUE(a.ReadFromXMLStream(ok, ""));
   EXPECT_TRUE(a.IgnoreCase()) << "kept when the block does not say";
   EXPECT_EQ(KeysOf(a), (std::vector<std::string>{"a"})) << "lowered under the case rule";

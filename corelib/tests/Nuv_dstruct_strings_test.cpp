@@ -33,7 +33,8 @@ std::vector<std::string> AllCells(const TStringArray& a) {
 void Label(TStringArray& a, int32_t Cols, int32_t Rows) {
   ASSERT_TRUE(a.Resize(Cols, Rows));
   for (int32_t r = 1; r <= Rows; ++r)
-    for (int32_t c = 0; c <= Cols; ++c) a.SetElem(c, r, std::to_string(c) + "," + std::to_string(r));
+    for (int32_t c = 0; c <= Cols; ++c)
+      a.SetElem(c, r, std::to_string(c) + "," + std::to_string(r));
 }
 
 // Handles are unique, lie inside the used part of their page, and the
@@ -56,7 +57,8 @@ void ExpectSoundStorage(const TStringArray& a, const std::string& where) {
 // Rows First..Last read empty in every column, and the storage is sound.
 void ExpectEmptyRows(const TStringArray& a, int32_t First, int32_t Last, const std::string& where) {
   for (int32_t r = First; r <= Last; ++r)
-    for (int32_t c = 0; c <= a.NrOfColumns(); ++c) EXPECT_EQ(a.Elem(c, r), "") << where << ": " << c << "," << r;
+    for (int32_t c = 0; c <= a.NrOfColumns(); ++c)
+      EXPECT_EQ(a.Elem(c, r), "") << where << ": " << c << "," << r;
   ExpectSoundStorage(a, where);
 }
 
@@ -84,12 +86,11 @@ TEST(StringArrayStorage, OverwriteInPlaceThenNewRoomAtTheFillMark) {
     uint32_t handle;
     int32_t fill;
   } steps[] = {
-      {1, 1, "abc", H(1, 1), 5},    // length byte and three characters
-      {1, 1, "ab", H(1, 1), 5},     // shorter: in place, the slack is lost
-      {1, 1, "abc", H(1, 5), 9},    // longer than the stored "ab"
-      {0, 2, "label", H(1, 9), 15},
-      {0, 2, "", H(1, 9), 15},      // empty text in place
-      {2, 1, "", H(1, 15), 16},     // an empty cell takes a length byte
+      {1, 1, "abc", H(1, 1), 5},  // length byte and three characters
+      {1, 1, "ab", H(1, 1), 5},   // shorter: in place, the slack is lost
+      {1, 1, "abc", H(1, 5), 9},  // longer than the stored "ab"
+      {0, 2, "label", H(1, 9), 15}, {0, 2, "", H(1, 9), 15},  // empty text in place
+      {2, 1, "", H(1, 15), 16},                               // an empty cell takes a length byte
       {0, 2, "x", H(1, 16), 18},
   };
   for (const auto& s : steps) {
@@ -379,9 +380,8 @@ TEST(StringArrayShape, AsNumberReadsTrimmedTextWithDotOrComma) {
     const char* text;
     long double want;
   } cases[] = {
-      {"", 0},           {"    ", 0},         {" 1,5 ", 1.5L},      {"-2.25", -2.25L},
-      {"1e3", 1000},     {"+7", 7},          {"0.1", 0.1L},        {"1E-4000", 1e-4000L},
-      {"1.5e4000", 1.5e4000L},
+      {"", 0},   {"    ", 0},   {" 1,5 ", 1.5L},       {"-2.25", -2.25L},       {"1e3", 1000},
+      {"+7", 7}, {"0.1", 0.1L}, {"1E-4000", 1e-4000L}, {"1.5e4000", 1.5e4000L},
   };
   for (const auto& c : cases) {
     a.SetElem(2, 1, c.text);
@@ -523,7 +523,8 @@ TEST(StringArraySearch, SortedSearchFindsTheFirstOfEqualRowsWithinTheBounds) {
   TStringArray a(nullptr);
   const std::vector<std::string> column{"", "", "apple", "b", "b", "b", "cherry", "date"};
   ASSERT_TRUE(a.Resize(1, static_cast<int32_t>(column.size())));
-  for (std::size_t i = 0; i < column.size(); ++i) a.SetElem(1, static_cast<int32_t>(i + 1), column[i]);
+  for (std::size_t i = 0; i < column.size(); ++i)
+    a.SetElem(1, static_cast<int32_t>(i + 1), column[i]);
   const auto find = [&](std::string_view s, int32_t lo, int32_t hi) {
     int32_t row = -7;
     const bool ok = a.FindCellInSortedColumn(s, false, 1, lo, hi, true, row);
@@ -571,7 +572,8 @@ TEST(StringArraySearch, ASearchWithMatchCaseCanMissAfterTheCaselessSort) {
 std::string Unhex(const std::string& s) {
   if (s == "-") return {};
   std::string out;
-  for (std::size_t i = 0; i + 1 < s.size(); i += 2) out += static_cast<char>(std::stoi(s.substr(i, 2), nullptr, 16));
+  for (std::size_t i = 0; i + 1 < s.size(); i += 2)
+    out += static_cast<char>(std::stoi(s.substr(i, 2), nullptr, 16));
   return out;
 }
 
@@ -685,7 +687,8 @@ TEST(StringArrayReference, SortAgreesWithPythonSortedOnLoweredKeys) {
     std::vector<std::pair<std::string, std::string>> keys;
     std::set<int32_t> physical;
     for (int32_t r = 1; r <= n; ++r) {
-      keys.emplace_back(AnsiLowerCase(a.Elem(1, r)), c.secondary ? AnsiLowerCase(a.Elem(2, r)) : "");
+      keys.emplace_back(AnsiLowerCase(a.Elem(1, r)),
+                        c.secondary ? AnsiLowerCase(a.Elem(2, r)) : "");
       physical.insert(a.SortOrder(r));
       // Each logical row still shows its own cells.
       const auto& row = c.rows[static_cast<std::size_t>(std::stoi(a.Elem(0, r)) - 1)];
@@ -702,7 +705,8 @@ TEST(StringArrayReference, SortAgreesWithPythonSortedOnLoweredKeys) {
 
 TEST(StringArrayReference, SortProgressNeverPassesOneHundred) {
   int above = 0;
-  for (const TSortCase& c : Reference().sorts) above += *std::max_element(c.progress.begin(), c.progress.end()) > 100;
+  for (const TSortCase& c : Reference().sorts)
+    above += *std::max_element(c.progress.begin(), c.progress.end()) > 100;
   EXPECT_GT(above, 0) << "the reference has sorts whose raw share passes 100";
 }
 
@@ -711,7 +715,8 @@ TEST(StringArrayReference, SortedSearchAgreesWithBisect) {
     SCOPED_TRACE(c.name);
     TStringArray a(nullptr);
     ASSERT_TRUE(a.Resize(1, static_cast<int32_t>(c.column.size())));
-    for (std::size_t i = 0; i < c.column.size(); ++i) a.SetElem(1, static_cast<int32_t>(i + 1), c.column[i]);
+    for (std::size_t i = 0; i < c.column.size(); ++i)
+      a.SetElem(1, static_cast<int32_t>(i + 1), c.column[i]);
     for (const auto& q : c.queries)
       for (const bool matchCase : {false, true}) {
         int32_t row = -7;
@@ -824,7 +829,8 @@ class TModel {
 
   void Resize(int32_t c, int32_t r) {
     for (auto& row : cells) row.resize(static_cast<std::size_t>(c + 1));
-    cells.resize(static_cast<std::size_t>(r), std::vector<std::string>(static_cast<std::size_t>(c + 1)));
+    cells.resize(static_cast<std::size_t>(r),
+                 std::vector<std::string>(static_cast<std::size_t>(c + 1)));
     attr.resize(static_cast<std::size_t>(r), 0);
     cols = c;
     rows = r;
@@ -862,8 +868,10 @@ TEST(StringArrayRandom, OperationSequencesMatchAVectorOfStrings) {
         std::vector<std::vector<std::string>> cells(m.cells.size());
         std::vector<uint8_t> attr(m.attr.size());
         for (int32_t k = 1; k <= m.rows; ++k) {
-          cells[static_cast<std::size_t>(a.SortOrder(k) - 1)] = m.cells[static_cast<std::size_t>(k - 1)];
-          attr[static_cast<std::size_t>(a.SortOrder(k) - 1)] = m.attr[static_cast<std::size_t>(k - 1)];
+          cells[static_cast<std::size_t>(a.SortOrder(k) - 1)] =
+              m.cells[static_cast<std::size_t>(k - 1)];
+          attr[static_cast<std::size_t>(a.SortOrder(k) - 1)] =
+              m.attr[static_cast<std::size_t>(k - 1)];
         }
         const bool same = c == m.cols && r == m.rows;
         if (!same) {
@@ -877,7 +885,8 @@ TEST(StringArrayRandom, OperationSequencesMatchAVectorOfStrings) {
         const int32_t r = pick(0, m.rows + 1);
         a.InsertRow(r);
         if (r >= 1 && r <= m.rows) {
-          m.cells.insert(m.cells.begin() + (r - 1), std::vector<std::string>(static_cast<std::size_t>(m.cols + 1)));
+          m.cells.insert(m.cells.begin() + (r - 1),
+                         std::vector<std::string>(static_cast<std::size_t>(m.cols + 1)));
           m.attr.insert(m.attr.begin() + (r - 1), 0);
           ++m.rows;
         }
@@ -914,7 +923,8 @@ TEST(StringArrayRandom, OperationSequencesMatchAVectorOfStrings) {
         // Model row r is physical row before[r - 1] until the sort; the
         // order of ties is the sort's own, which the model takes over.
         std::map<int32_t, std::size_t> modelRowOf;
-        for (int32_t r = 1; r <= m.rows; ++r) modelRowOf[a.SortOrder(r)] = static_cast<std::size_t>(r - 1);
+        for (int32_t r = 1; r <= m.rows; ++r)
+          modelRowOf[a.SortOrder(r)] = static_cast<std::size_t>(r - 1);
         a.Sort(c, pick(0, m.cols), asc);
         std::vector<std::vector<std::string>> cells;
         std::vector<uint8_t> attr;
@@ -924,8 +934,10 @@ TEST(StringArrayRandom, OperationSequencesMatchAVectorOfStrings) {
           attr.push_back(m.attr[from]);
         }
         for (int32_t r = 2; r <= m.rows; ++r) {
-          const std::string x = AnsiLowerCase(cells[static_cast<std::size_t>(r - 2)][static_cast<std::size_t>(c)]);
-          const std::string y = AnsiLowerCase(cells[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c)]);
+          const std::string x =
+              AnsiLowerCase(cells[static_cast<std::size_t>(r - 2)][static_cast<std::size_t>(c)]);
+          const std::string y =
+              AnsiLowerCase(cells[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c)]);
           ASSERT_TRUE(asc ? x <= y : x >= y) << "sorted at row " << r;
         }
         m.cells = cells;
@@ -947,13 +959,15 @@ TEST(StringArrayRandom, OperationSequencesMatchAVectorOfStrings) {
         if (s.empty()) m.attr.assign(m.attr.size(), 0);
         what = "fill";
       }
-      SCOPED_TRACE(::testing::Message() << "sequence " << sequence << " step " << step << " " << what);
+      SCOPED_TRACE(::testing::Message()
+                   << "sequence " << sequence << " step " << step << " " << what);
       ASSERT_EQ(a.NrOfColumns(), m.cols);
       ASSERT_EQ(a.NrOfRows(), m.rows);
       for (int32_t r = 1; r <= m.rows; ++r) {
         ASSERT_EQ(a.RowAttrib(r), m.attr[static_cast<std::size_t>(r - 1)]) << "row " << r;
         for (int32_t c = 0; c <= m.cols; ++c)
-          ASSERT_EQ(a.Elem(c, r), m.cells[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c)])
+          ASSERT_EQ(a.Elem(c, r),
+                    m.cells[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c)])
               << c << "," << r;
       }
       ExpectSoundStorage(a, what);

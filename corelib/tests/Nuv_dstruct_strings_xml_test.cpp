@@ -20,7 +20,8 @@ using testing::WriteRawFile;
 
 std::vector<std::string> Snapshot(const TStringArray& a) {
   std::vector<std::string> s{std::to_string(a.NrOfColumns()) + "x" + std::to_string(a.NrOfRows())};
-  for (int32_t c = 1; c <= a.NrOfColumns(); ++c) s.push_back("col " + std::to_string(a.ColAttrib(c)));
+  for (int32_t c = 1; c <= a.NrOfColumns(); ++c)
+    s.push_back("col " + std::to_string(a.ColAttrib(c)));
   for (int32_t r = 1; r <= a.NrOfRows(); ++r) {
     s.push_back("row " + std::to_string(a.RowAttrib(r)));
     for (int32_t c = 0; c <= a.NrOfColumns(); ++c) s.push_back(a.Elem(c, r));
@@ -76,9 +77,9 @@ TEST(StringArrayXml, TextEncodingCoversEveryByte) {
     const char* text;
     const char* want;
   } lenient[] = {
-      {"a & b", "a & b"},         {"&foo;", "&foo;"},     {"&#256;", "&#256;"},
-      {"&#65", "&#65"},           {"&#-5;", "&#-5;"},     {"&#x41;", "&#x41;"},
-      {"&amp;amp;", "&amp;"},     {"&#65;&#066;", "AB"},  {"&", "&"},
+      {"a & b", "a & b"},     {"&foo;", "&foo;"},    {"&#256;", "&#256;"},
+      {"&#65", "&#65"},       {"&#-5;", "&#-5;"},    {"&#x41;", "&#x41;"},
+      {"&amp;amp;", "&amp;"}, {"&#65;&#066;", "AB"}, {"&", "&"},
   };
   for (const auto& c : lenient) EXPECT_EQ(detail::DecodeXMLText(c.text), c.want) << c.text;
 }
@@ -134,7 +135,8 @@ TEST(StringArrayXml, RoundTripsThroughStreamsOpenFilesAndWholeFiles) {
   a.WriteToOpenXMLFile(out, true, "first");
   b.WriteToOpenXMLFile(out, false, "second");
   out.Close();
-  EXPECT_EQ(ReadRawFile(dir.File("open.xml")), BlockOf(a, true, "first") + BlockOf(b, false, "second"));
+  EXPECT_EQ(ReadRawFile(dir.File("open.xml")),
+            BlockOf(a, true, "first") + BlockOf(b, false, "second"));
 
   const std::string name = dir.File("whole.xml");
   a.SaveAsXMLFile(name, "W");
@@ -184,7 +186,8 @@ TEST(StringArrayXml, InconsistentBlocksLeaveTheTableAsItWas) {
       {"index overflows", "<numcols val=1 /><numrows val=2 /><cell c=1 r=99999999999>x</cell>"},
       {"cell twice",
        "<numcols val=1 /><numrows val=2 /><cell c=1 r=1>x</cell><cell c=1 r=1>y</cell>"},
-      {"row attribute beyond a byte", "<numcols val=1 /><numrows val=2 /><cell c=1 r=1 ra=256>x</cell>"},
+      {"row attribute beyond a byte",
+       "<numcols val=1 /><numrows val=2 /><cell c=1 r=1 ra=256>x</cell>"},
       {"column attributes short", "<numcols val=2 attrib=\"1\" /><numrows val=2 />"},
       {"column attribute not a byte", "<numcols val=1 attrib=\"-1\" /><numrows val=2 />"},
       {"rows beyond memory", "<numcols val=2 /><numrows val=2147483647 />"},
@@ -195,14 +198,16 @@ TEST(StringArrayXml, InconsistentBlocksLeaveTheTableAsItWas) {
   int events = 0;
   a.OnChange = [&](TObject*) { ++events; };
   for (const auto& c : cases) {
-    TStringStream s(std::string("<strarray sig=\"Nuvkit\" id=\"t\">\n") + c.body + "\n</strarray>\n");
+    TStringStream s(std::string("<strarray sig=\"Nuvkit\" id=\"t\">\n") + c.body +
+                    "\n</strarray>\n");
     EXPECT_FALSE(a.ReadFromOpenXMLFile(s, "t")) << c.what;
     EXPECT_EQ(Snapshot(a), before) << c.what;
   }
   TStringStream cut("<strarray sig=\"Nuvkit\" id=\"t\">\n<numcols val=1 />\n<numrows val=1 />\n");
   EXPECT_FALSE(a.ReadFromOpenXMLFile(cut, "t")) << "no end tag";
-  TStringStream open("<strarray sig=\"Nuvkit\" id=\"t\">\n<numcols val=1 />\n<numrows val=1 />\n"
-                     "<cell c=1 r=1>never closed\n</strarray>\n");
+  TStringStream open(
+      "<strarray sig=\"Nuvkit\" id=\"t\">\n<numcols val=1 />\n<numrows val=1 />\n"
+      "<cell c=1 r=1>never closed\n</strarray>\n");
   EXPECT_FALSE(a.ReadFromOpenXMLFile(open, "t")) << "a cell without its end tag";
   EXPECT_EQ(Snapshot(a), before);
   EXPECT_EQ(events, 0);

@@ -35,7 +35,8 @@ std::string SingleToStr(float X) {
 std::string CurrencyToStr(int64_t Scaled) {
   // The magnitude in unsigned arithmetic, so that the most negative amount
   // has one too.
-  const uint64_t magnitude = Scaled < 0 ? 0 - static_cast<uint64_t>(Scaled) : static_cast<uint64_t>(Scaled);
+  const uint64_t magnitude =
+      Scaled < 0 ? 0 - static_cast<uint64_t>(Scaled) : static_cast<uint64_t>(Scaled);
   std::string text = (Scaled < 0 ? "-" : "") + std::to_string(magnitude / 10000);
   uint64_t fraction = magnitude % 10000;
   if (fraction == 0) return text;
@@ -82,10 +83,14 @@ double Variant::FloatValue() const { return IsFloatKind(type_) ? float_ : 0; }
 
 bool Variant::NumericValue(long double& Value) const {
   Value = 0;
-  if (IsIntegerKind(type_)) Value = static_cast<long double>(int_);
-  else if (type_ == varSingle || type_ == varDouble) Value = float_;
-  else if (type_ == varCurrency) Value = static_cast<long double>(int_) / 10000.0L;
-  else return false;
+  if (IsIntegerKind(type_))
+    Value = static_cast<long double>(int_);
+  else if (type_ == varSingle || type_ == varDouble)
+    Value = float_;
+  else if (type_ == varCurrency)
+    Value = static_cast<long double>(int_) / 10000.0L;
+  else
+    return false;
   return true;
 }
 

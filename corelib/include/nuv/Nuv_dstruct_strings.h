@@ -5,7 +5,7 @@
 // to variants; IndexOfNearestArrayValue for plain numeric arrays.
 //
 // TStringArray stores its texts in pages of 32768 bytes. A cell holds a
-// 32-bit handle: 0 for a cell that never had storage, otherwise the page
+// 32-bit handle: 0 for a cell without storage (fresh or emptied), else the page
 // (1-based) in the upper and the 1-based offset in the lower 16 bits of
 // the place where a length byte and the characters lie. A text no longer
 // than the one stored overwrites it in place; a longer one takes new room
@@ -121,8 +121,8 @@ class TStringArray : public TComponent {
   // 0..NrOfColumns, both row bounds -1 all rows; bounds are clamped and
   // may come in either order. Without MatchCase both sides are lower-
   // cased. True with ACol and ARow set; false leaves them.
-  bool FindCell(std::string_view S, bool MatchCase, int32_t ColLow, int32_t ColHigh,
-                int32_t RowLow, int32_t RowHigh, int32_t& ACol, int32_t& ARow) const;
+  bool FindCell(std::string_view S, bool MatchCase, int32_t ColLow, int32_t ColHigh, int32_t RowLow,
+                int32_t RowHigh, int32_t& ACol, int32_t& ARow) const;
   bool FindCellExact(std::string_view S, bool MatchCase, int32_t ColLow, int32_t ColHigh,
                      int32_t RowLow, int32_t RowHigh, int32_t& ACol, int32_t& ARow) const;
   // Binary search of column ACol (clamped), sorted ascending or
@@ -158,10 +158,12 @@ class TStringArray : public TComponent {
   // the start of the page they are on. Handles change, texts do not.
   void GarbageCollection();
 
-  // The block "strarray" (see the source for its layout). The readers find
-  // the block with this ID (empty: the next one) and replace the table
-  // only when the block is complete and consistent (false otherwise, the
-  // table unchanged).
+  // The block "strarray": "numcols" and "numrows" with the counts (and the
+  // column attributes), then one "cell" element per non-empty cell with its
+  // column, row and encoded text, in logical order. The readers find the
+  // block with this ID (empty: the next one) and replace the table only
+  // when the block is complete and consistent: both counts, every cell
+  // inside them and none twice (false otherwise, the table unchanged).
   void WriteToOpenXMLFile(TextFile& F, bool CreateHeader, std::string_view ID) const;
   void WriteToOpenXMLFile(TStream& Stream, bool CreateHeader, std::string_view ID) const;
   bool ReadFromOpenXMLFile(TextFile& F, std::string_view ID);
@@ -242,7 +244,7 @@ class TStringArray : public TComponent {
   std::vector<uint8_t> rowAttr_;    // by physical row - 1
   std::vector<uint8_t> colAttr_;    // columns 1..cols_
   std::vector<std::unique_ptr<uint8_t[]>> pages_;
-  std::vector<int32_t> fill_;       // fill mark of each page
+  std::vector<int32_t> fill_;  // fill mark of each page
   // For each text length, the first page that may still take it: pages
   // before it are too full, and fill marks only grow until the pages are
   // compacted or released.

@@ -32,9 +32,9 @@ enum TVarType : uint8_t {
   varString
 };
 inline constexpr std::array<std::string_view, 15> VarTypeNames{
-    "varEmpty",   "varNull",    "varSmallint", "varInteger", "varSingle",
-    "varDouble",  "varCurrency", "varDate",    "varBoolean", "varShortInt",
-    "varByte",    "varWord",    "varLongWord", "varInt64",   "varString"};
+    "varEmpty",  "varNull",     "varSmallint", "varInteger", "varSingle",
+    "varDouble", "varCurrency", "varDate",     "varBoolean", "varShortInt",
+    "varByte",   "varWord",     "varLongWord", "varInt64",   "varString"};
 
 // A fixed-point amount with four decimals, held as a count of 1/10000.
 struct Currency {
