@@ -1,8 +1,10 @@
 // Internals of Nuv_dstruct shared by its source files and its tests.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <new>
+#include <string>
 #include <string_view>
 
 #include "nuv/Nuv_dstruct.h"
@@ -32,5 +34,21 @@ void CheckedAllocation(const TComponent& Owner, int64_t Bytes, std::string_view 
 bool HardwareCRC32Available();
 bool HardwareSHA1Available();
 void ForcePortableChecksums(bool On);
+
+// Windows-1252 lower case of every byte, and S lowered into Buffer (room
+// for S.size() bytes; may be S itself).
+const std::array<char, 256>& LowerCaseTable();
+std::string_view LowerInto(std::string_view S, char* Buffer);
+
+// Lowers the number of text pages a TStringArray may have (1..65535), so
+// that tests reach the limit; returns the previous limit.
+int32_t SetStringArrayPageLimit(int32_t Limit);
+
+// Cell texts and keys in the XML blocks of the string and associative
+// arrays: "&", "<", ">" and the double quote as "&amp;", "&lt;", "&gt;",
+// "&quot;", other bytes below 32 and 127 as "&#N;"; everything else as it
+// is. Decoding turns every other "&" into itself.
+std::string EncodeXMLText(std::string_view S);
+std::string DecodeXMLText(std::string_view S);
 
 }  // namespace nuv::detail

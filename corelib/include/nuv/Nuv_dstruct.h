@@ -1,8 +1,9 @@
 // Small containers, checksums and encoders: run-length coding, byte
 // matrices, bit fields, a byte FIFO, combinations and permutations, CRC-16,
-// CRC-32, ASCII85 and SHA-1.
+// CRC-32, ASCII85 and SHA-1; the string table, the associative array and
+// the nearest-value search of Nuv_dstruct_strings.h.
 //
-// The four classes are components; their memory errors are raised as
+// The four classes here are components; their memory errors are raised as
 // ENUVDStructError with the component wording. Invalid indices and
 // mismatched operands are ignored (getters return 0 or false).
 #pragma once
@@ -288,3 +289,5 @@ TSHA1Digest SHA1FromFile(std::string_view FileName);
 std::string SHA1DigestToHex(const TSHA1Digest& Digest);
 
 }  // namespace nuv
+
+#include "nuv/Nuv_dstruct_strings.h"
