@@ -14,38 +14,50 @@ namespace nuv {
 
 namespace {
 
-// s[i] + c[i] gains x[i] without rounding error: c collects what each sum
-// of s rounds away (Knuth's two-sum), so the result is as exact as the
-// final division allows, whatever the order and magnitude of the values.
-// The lanes are independent, which lets the compiler vectorise the loop.
-__attribute__((target_clones("avx2", "default"))) void AddExactly(double* s, double* c,
-                                                                  const double* x, int64_t n) {
+// Adds the values x[k][i] of K planes, in order, to s[i] + c[i] without
+// rounding error: c collects what each sum of s rounds away (Knuth's
+// two-sum), so the result is as exact as the final division allows,
+// whatever the order and magnitude of the values. With Squares the values
+// added are (x[k][i] - m[i])². Each pixel is a lane of its own, which lets
+// the compiler vectorise the loop; s and c are read and written once per
+// K planes.
+template <int K, bool Squares>
+[[gnu::always_inline]] inline void Accumulate(double* __restrict s, double* __restrict c,
+                                              const double* const* x, const double* m,
+                                              int64_t n) {
   for (int64_t i = 0; i < n; ++i) {
-    const double a = s[i], b = x[i], t = a + b, bv = t - a;
-    c[i] += (a - (t - bv)) + (b - bv);
-    s[i] = t;
+    double a = s[i], e = c[i];
+    for (int k = 0; k < K; ++k) {
+      double b = x[k][i];
+      if constexpr (Squares) b = (b - m[i]) * (b - m[i]);
+      const double t = a + b, bv = t - a;
+      e += (a - (t - bv)) + (b - bv);
+      a = t;
+    }
+    s[i] = a;
+    c[i] = e;
   }
 }
 
-// The same for the squared deviations (x[i] - m[i])².
-__attribute__((target_clones("avx2", "default"))) void AddSquaredDeviations(
-    double* s, double* c, const double* x, const double* m, int64_t n) {
-  for (int64_t i = 0; i < n; ++i) {
-    const double d = x[i] - m[i];
-    const double a = s[i], b = d * d, t = a + b, bv = t - a;
-    c[i] += (a - (t - bv)) + (b - bv);
-    s[i] = t;
+#define NUV_ACCUMULATE(name, K, Squares)                                                      \
+  __attribute__((target_clones("avx2", "default"))) void name(                                 \
+      double* s, double* c, const double* const* x, const double* m, int64_t n) {             \
+    Accumulate<K, Squares>(s, c, x, m, n);                                                    \
   }
-}
+NUV_ACCUMULATE(AddPlanes8, 8, false)
+NUV_ACCUMULATE(AddPlane, 1, false)
+NUV_ACCUMULATE(AddSquares8, 8, true)
+NUV_ACCUMULATE(AddSquare, 1, true)
+#undef NUV_ACCUMULATE
 
 // (sum + carry) / n, rounded once.
 double Combine(double sum, double carry, long double n) {
   return static_cast<double>((static_cast<long double>(sum) + carry) / n);
 }
 
-// Pixels of one pass: the sums of a tile stay in the first-level cache
-// while every plane of the window streams through it.
-constexpr int64_t kTilePixels = 1024;
+// Pixels of one pass: the sums of a tile stay in cache while the planes
+// of the window stream through it, eight at a time.
+constexpr int64_t kTilePixels = 4096;
 
 }  // namespace
 
@@ -176,44 +188,49 @@ void TMat4D::PixelStatistics(TMatrix& matrix, const TWindow& w, bool deviation) 
   const int64_t width = w.Extent(0), height = w.Extent(1), pixels = width * height;
   const auto planes = static_cast<long double>(w.Planes());
   std::vector<double> result, sum, carry, mean;
+  std::vector<const double*> bases, at;
   try {
     result.resize(static_cast<std::size_t>(pixels));
     sum.resize(kTilePixels);
     carry.resize(kTilePixels);
     mean.resize(kTilePixels);
+    for (int32_t t = w.Lo[3]; t <= w.Hi[3]; ++t)
+      for (int32_t l = w.Lo[2]; l <= w.Hi[2]; ++l)
+        bases.push_back(data_.get() + Addr4D(w.Lo[0], w.Lo[1], l, t));
+    at.resize(bases.size());
   } catch (const std::bad_alloc&) {
     Raise("not enough memory on heap");
   }
-  // Calls add(offset in tile, run, length) for the pixels p0..p0 + n - 1 of
-  // every plane.
-  auto forEachSegment = [&](int64_t p0, int64_t n, auto&& add) {
-    for (int32_t t = w.Lo[3]; t <= w.Hi[3]; ++t)
-      for (int32_t l = w.Lo[2]; l <= w.Hi[2]; ++l) {
-        const double* plane = data_.get() + Addr4D(w.Lo[0], w.Lo[1], l, t);
-        for (int64_t p = p0; p < p0 + n;) {
-          const int64_t row = p / width, col = p % width, len = std::min(width - col, p0 + n - p);
-          add(p - p0, plane + row * n_[0] + col, len);
-          p += len;
-        }
-      }
+  // Adds the pixels p0..p0 + n - 1 of every plane (values or squared
+  // deviations from mean) into sum and carry, row piece by row piece.
+  auto accumulate = [&](int64_t p0, int64_t n, bool squares) {
+    std::fill_n(sum.data(), n, 0.0);
+    std::fill_n(carry.data(), n, 0.0);
+    for (int64_t p = p0; p < p0 + n;) {
+      // Rows of whole planes follow each other: one piece.
+      const int64_t row = p / width, col = p % width;
+      const int64_t len = width == n_[0] ? p0 + n - p : std::min(width - col, p0 + n - p);
+      const int64_t offset = row * n_[0] + col, i = p - p0;
+      for (std::size_t k = 0; k < bases.size(); ++k) at[k] = bases[k] + offset;
+      std::size_t k = 0;
+      for (; k + 8 <= at.size(); k += 8)
+        (squares ? AddSquares8 : AddPlanes8)(sum.data() + i, carry.data() + i, &at[k],
+                                              mean.data() + i, len);
+      for (; k < at.size(); ++k)
+        (squares ? AddSquare : AddPlane)(sum.data() + i, carry.data() + i, &at[k], mean.data() + i,
+                                         len);
+      p += len;
+    }
   };
   const int64_t every = static_cast<int64_t>(w.Planes() / 100) + 1;
   for (int64_t p0 = 0; p0 < pixels; p0 += kTilePixels) {
     const int64_t n = std::min(kTilePixels, pixels - p0);
-    std::fill_n(sum.data(), n, 0.0);
-    std::fill_n(carry.data(), n, 0.0);
-    forEachSegment(p0, n, [&](int64_t at, const double* x, int64_t len) {
-      AddExactly(sum.data() + at, carry.data() + at, x, len);
-    });
+    accumulate(p0, n, false);
     // The sum and its carry are joined in extended precision, so that
     // the mean is rounded once.
     for (int64_t i = 0; i < n; ++i) mean[i] = Combine(sum[i], carry[i], planes);
     if (deviation) {
-      std::fill_n(sum.data(), n, 0.0);
-      std::fill_n(carry.data(), n, 0.0);
-      forEachSegment(p0, n, [&](int64_t at, const double* x, int64_t len) {
-        AddSquaredDeviations(sum.data() + at, carry.data() + at, x, mean.data() + at, len);
-      });
+      accumulate(p0, n, true);
       for (int64_t i = 0; i < n; ++i) mean[i] = std::sqrt(Combine(sum[i], carry[i], planes));
     }
     for (int64_t i = 0; i < n; ++i) {

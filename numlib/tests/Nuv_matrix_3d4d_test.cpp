@@ -253,6 +253,28 @@ TEST(TMat4D, MirrorsReverseOneAxis) {
   }
 }
 
+TEST(TMat4D, MirrorsLongAndOddAxes) {
+  // Rows longer than the buffer that columns are reversed through.
+  const int32_t shapes[][4] = {{2500, 1, 1, 2}, {1025, 3, 1, 1}, {1, 7, 3, 5}, {2049, 1, 2, 1}};
+  for (const auto& n : shapes) {
+    TMat4D m(nullptr);
+    FillRef(m, n, 3);
+    const std::vector<double> before = Values(m);
+    m.MirrorColumns();
+    m.MirrorRows();
+    m.MirrorLayers();
+    m.MirrorTimeSlots();
+    int64_t wrong = 0;
+    for (int32_t t = 1; t <= n[3]; ++t)
+      for (int32_t l = 1; l <= n[2]; ++l)
+        for (int32_t r = 1; r <= n[1]; ++r)
+          for (int32_t c = 1; c <= n[0]; ++c)
+            wrong += m.GetVal(c, r, l, t) !=
+                     before[m.Addr4D(n[0] + 1 - c, n[1] + 1 - r, n[2] + 1 - l, n[3] + 1 - t)];
+    EXPECT_EQ(wrong, 0) << n[0] << "x" << n[1] << "x" << n[2] << "x" << n[3];
+  }
+}
+
 TEST(TMat4D, LayerCopiesCheckLayerBeforeSlot) {
   TMat4D m(nullptr);
   m.SetName("L");
