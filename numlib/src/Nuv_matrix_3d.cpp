@@ -60,16 +60,6 @@ bool TMat3D::Resize(int32_t columns, int32_t rows, int32_t layers) {
   return true;
 }
 
-double TMat3D::GetVal(int32_t col, int32_t row, int32_t layer) const {
-  if (!InCells(col, row) || layer < 1 || layer > nlayers_) return 0.0;
-  return data_[CellOffset(col, row) + (layer - 1)];
-}
-
-void TMat3D::SetVal(int32_t col, int32_t row, int32_t layer, double v) {
-  if (!InCells(col, row) || layer < 1 || layer > nlayers_) return;
-  data_[CellOffset(col, row) + (layer - 1)] = v;
-}
-
 void TMat3D::Changed() {
   if (OnChange) OnChange(this);
 }

@@ -67,14 +67,6 @@ bool TMat4D::Resize(int32_t columns, int32_t rows, int32_t layers, int32_t slots
   return true;
 }
 
-double TMat4D::GetVal(int32_t col, int32_t row, int32_t layer, int32_t slot) const {
-  return InRange(col, row, layer, slot) ? data_[Addr4D(col, row, layer, slot)] : 0.0;
-}
-
-void TMat4D::SetVal(int32_t col, int32_t row, int32_t layer, int32_t slot, double v) {
-  if (InRange(col, row, layer, slot)) data_[Addr4D(col, row, layer, slot)] = v;
-}
-
 double TMat4D::MemoryConsumed() const {
   return static_cast<double>(Count()) * sizeof(double) / 1048576.0;
 }

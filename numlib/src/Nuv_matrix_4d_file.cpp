@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <limits>
+#include <string>
 
 #include "Nuv_matrix_3d4d_parts.h"
 #include "Nuv_matrix_files_parts.h"

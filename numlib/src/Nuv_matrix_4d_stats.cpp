@@ -12,6 +12,8 @@
 
 namespace nuv {
 
+using stats::MeanVarOf;
+
 namespace {
 
 // Adds the values x[k][i] of K planes, in order, to s[i] + c[i] without
@@ -92,24 +94,10 @@ void TMat4D::MeanVar(int32_t colLow, int32_t colHigh, int32_t rowLow, int32_t ro
                      double& mean, double& variance) const {
   const TWindow w =
       Window(colLow, colHigh, rowLow, rowHigh, layerLow, layerHigh, slotLow, slotHigh);
-  const int64_t n = w.Extent(0) * w.Extent(1) * w.Planes();
-  long double sum = 0;
-  ForEachPlane(w, [&](const stats::TBlock<double>& b) { sum += stats::Sum(b); });
-  const long double m = sum / n;
-  mean = static_cast<double>(m);
-  variance = 1.0;
-  if (n < 3) return;
-  // Deviations from the mean, as the vector statistics take them.
-  long double sd = 0, sd2 = 0;
-  ForEachPlane(w, [&](const stats::TBlock<double>& b) {
-    b.ForEach([&](double x) {
-      const long double d = x - m;
-      sd += d;
-      sd2 += d * d;
-    });
-  });
-  const long double v = (sd2 - sd * sd / n) / (n - 1);
-  variance = v < 0 ? 0.0 : static_cast<double>(v);
+  MeanVarOf(
+      w.Extent(0) * w.Extent(1) * w.Planes(),
+      [&](auto&& f) { ForEachPlane(w, [&](const stats::TBlock<double>& b) { b.ForEach(f); }); },
+      mean, variance);
 }
 
 void TMat4D::MinMax(int32_t colLow, int32_t colHigh, int32_t rowLow, int32_t rowHigh,

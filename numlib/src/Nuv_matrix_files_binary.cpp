@@ -90,7 +90,7 @@ bool ReadDoubleHeader(BinaryFile& f, THeader& h, std::string& dataID) {
   if (!ReadHeader(f, kDoubleMagic, h, dataID, body)) return false;
   const int64_t cols = h.Fields[0], rows = h.Fields[1];
   return cols >= 0 && rows >= 0 && (cols == 0 || rows <= body / 8 / cols) &&
-         cols * rows * 8 == body;
+         cols * rows * 8 == body && cols * rows <= kMaxElements;
 }
 
 }  // namespace

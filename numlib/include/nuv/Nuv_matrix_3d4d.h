@@ -65,8 +65,12 @@ class TMat3D : public TComponent {
   // Nothing happens unless a count differs and all are > 0; the values at
   // surviving positions stay, new ones are 0. Always true.
   bool Resize(int32_t columns, int32_t rows, int32_t layers);
-  double GetVal(int32_t col, int32_t row, int32_t layer) const;
-  void SetVal(int32_t col, int32_t row, int32_t layer, double v);
+  double GetVal(int32_t col, int32_t row, int32_t layer) const {
+    return InRange(col, row, layer) ? data_[CellOffset(col, row) + (layer - 1)] : 0.0;
+  }
+  void SetVal(int32_t col, int32_t row, int32_t layer, double v) {
+    if (InRange(col, row, layer)) data_[CellOffset(col, row) + (layer - 1)] = v;
+  }
   // The whole block in storage order, and the NrOfLayers adjacent values of
   // one cell (nullptr outside the matrix); for loops that write many
   // values, which then call Changed.
@@ -115,6 +119,9 @@ class TMat3D : public TComponent {
   bool InCells(int32_t col, int32_t row) const {
     return col >= 1 && col <= ncols_ && row >= 1 && row <= nrows_;
   }
+  bool InRange(int32_t col, int32_t row, int32_t layer) const {
+    return InCells(col, row) && layer >= 1 && layer <= nlayers_;
+  }
   int64_t CellOffset(int32_t col, int32_t row) const {
     return ((int64_t{col} - 1) * nrows_ + (row - 1)) * nlayers_;
   }
@@ -159,8 +166,12 @@ class TMat4D : public TComponent {
   // Nothing happens unless a count differs and all are > 0; otherwise the
   // block is replaced by a zeroed one. Always true.
   bool Resize(int32_t columns, int32_t rows, int32_t layers, int32_t slots);
-  double GetVal(int32_t col, int32_t row, int32_t layer, int32_t slot) const;
-  void SetVal(int32_t col, int32_t row, int32_t layer, int32_t slot, double v);
+  double GetVal(int32_t col, int32_t row, int32_t layer, int32_t slot) const {
+    return InRange(col, row, layer, slot) ? data_[Addr4D(col, row, layer, slot)] : 0.0;
+  }
+  void SetVal(int32_t col, int32_t row, int32_t layer, int32_t slot, double v) {
+    if (InRange(col, row, layer, slot)) data_[Addr4D(col, row, layer, slot)] = v;
+  }
   // The block in Addr4D order; for loops that write many values, which
   // then call Changed.
   double* Data() { return data_.get(); }
@@ -266,7 +277,9 @@ class TMat4D : public TComponent {
   void SaveBinary(std::string_view fileName, int32_t firstSlot, int32_t lastSlot) const;
   // Reads those slots, resizing the matrix and taking DataID. False,
   // nothing changed, for a header with counts < 1, more than 2147483647
-  // elements to load, or a file too short for them.
+  // elements to load, or a file too short for them. A matrix of the
+  // file's shape is read in place: a read error (EInOutError) then leaves
+  // its elements partly loaded.
   bool LoadBinary(std::string_view fileName, int32_t firstSlot, int32_t lastSlot);
   // The header's fields; true when all four counts are > 0. False for a
   // file shorter than the header record; EInOutError when it cannot be
