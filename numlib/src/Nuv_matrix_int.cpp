@@ -9,20 +9,9 @@
 namespace nuv {
 
 using matrix::TIntSparse;
+using matrix::WithHeap;
 
 namespace {
-
-// Runs f, turning an allocation failure into the component's error.
-template <class F>
-auto WithHeap(const TIntMatrix& m, F&& f) {
-  try {
-    return f();
-  } catch (const std::bad_alloc&) {
-    RaiseComponentError<ENUVMatrixError>(m, "not enough memory on heap");
-  } catch (const std::length_error&) {
-    RaiseComponentError<ENUVMatrixError>(m, "not enough memory on heap");
-  }
-}
 
 // A zeroed column-major block for columns × rows, one column and one row
 // at least.

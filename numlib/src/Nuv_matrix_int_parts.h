@@ -5,12 +5,26 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <new>
 #include <span>
+#include <stdexcept>
 #include <vector>
 
 #include "nuv/Nuv_matrix.h"
 
 namespace nuv::matrix {
+
+// Runs f, turning an allocation failure into the component's error.
+template <class F>
+auto WithHeap(const TComponent& m, F&& f) {
+  try {
+    return f();
+  } catch (const std::bad_alloc&) {
+    RaiseComponentError<ENUVMatrixError>(m, "not enough memory on heap");
+  } catch (const std::length_error&) {
+    RaiseComponentError<ENUVMatrixError>(m, "not enough memory on heap");
+  }
+}
 
 inline constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
 inline constexpr TIntMatBox kEmptyBox{kIntMax, 1, kIntMax, 1};

@@ -22,25 +22,8 @@ long double Sum(const TBlock<T>& b) {
 
 template <class T>
 void MeanVar(const TBlock<T>& b, double& mean, double& variance) {
-  const int64_t n = b.Size();
-  variance = 1.0;
-  if (n == 0) {
-    mean = 0;
-    return;
-  }
-  const long double m = Sum(b) / n;
-  mean = static_cast<double>(m);
-  if (n < 3) return;
-  // Deviations from the mean, so that large offsets cancel before squaring;
-  // the correction term removes what rounding left in the mean.
-  long double sd = 0, sd2 = 0;
-  b.ForEach([&](T x) {
-    const long double d = x - m;
-    sd += d;
-    sd2 += d * d;
-  });
-  const long double v = (sd2 - sd * sd / n) / (n - 1);
-  variance = v < 0 ? 0.0 : static_cast<double>(v);
+  MeanVarOf(
+      b.Size(), [&](auto&& f) { b.ForEach(f); }, mean, variance);
 }
 
 template <class T>

@@ -70,6 +70,32 @@ long double Sum(const TBlock<T>& b);
 template <class T>
 void MeanVar(const TBlock<T>& b, double& mean, double& variance);
 
+// The same for any n values: forEach(f) calls f(x) for each of them (it
+// is called twice).
+template <class ForEach>
+void MeanVarOf(int64_t n, ForEach&& forEach, double& mean, double& variance) {
+  variance = 1.0;
+  if (n == 0) {
+    mean = 0;
+    return;
+  }
+  long double sum = 0;
+  forEach([&](auto x) { sum += x; });
+  const long double m = sum / n;
+  mean = static_cast<double>(m);
+  if (n < 3) return;
+  // Deviations from the mean, so that large offsets cancel before squaring;
+  // the correction term removes what rounding left in the mean.
+  long double sd = 0, sd2 = 0;
+  forEach([&](auto x) {
+    const long double d = x - m;
+    sd += d;
+    sd2 += d * d;
+  });
+  const long double v = (sd2 - sd * sd / n) / (n - 1);
+  variance = v < 0 ? 0.0 : static_cast<double>(v);
+}
+
 // exp(mean of ln x), 0 when a value is 0 or there are none. False (result
 // untouched) when a value is negative.
 template <class T>

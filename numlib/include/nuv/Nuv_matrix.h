@@ -1,7 +1,8 @@
 // Matrices of doubles and integers in two to four dimensions: element
 // access, arithmetic and products, LU decomposition, inversion, norms,
-// statistics, sorting and files; the integer matrix also in
-// sparse form.
+// statistics, sorting and files (text, stream, binary, sparse and XML,
+// described in docs/MATRIX_FILES.md); the integer matrix also in sparse
+// form.
 //
 // The unit is split into part headers included here; each part states its
 // own contract.
@@ -9,3 +10,4 @@
 
 #include "nuv/Nuv_matrix_core.h"
 #include "nuv/Nuv_matrix_int.h"
+#include "nuv/Nuv_matrix_3d4d.h"

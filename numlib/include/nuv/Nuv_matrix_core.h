@@ -22,12 +22,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "nuv/Nuv_nuvbase.h"
 #include "nuv/Nuv_vector.h"
+#include "nuv/platform/TextFile.h"
 
 namespace nuv {
 
@@ -39,6 +41,9 @@ class ENUVMatrixError : public ENUVError {
 namespace stats {
 template <class T>
 struct TBlock;
+}
+namespace matrix {
+struct TMatrixIO;
 }
 
 class TIntMatrix;
@@ -237,7 +242,40 @@ class TMatrix : public TComponent {
   void SortCols(int32_t keyRow, bool ascending, int32_t loCol, int32_t loRow, int32_t hiCol,
                 int32_t hiRow);
 
+  // ---- files, described in docs/MATRIX_FILES.md. Text and stream hold a
+  // window (the whole matrix for 0, 0, 0, 0) with its position, the text
+  // in strff(x, GetFPrecis(1), GetFPrecis(2)); loading with adjustSize
+  // gives the matrix the shape hiCol × hiRow, otherwise the window must
+  // fit. Loaders return false, nothing changed, for a missing, malformed
+  // or short file. Saves go through a temporary file that replaces the
+  // old one when complete: StoreOnFile returns false on failure, the
+  // others raise EInOutError. The memory-stream form creates the stream
+  // when the pointer is empty.
+  bool StoreOnFile(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow,
+                   const std::string& fileName) const;
+  bool LoadFromFile(const std::string& fileName, bool adjustSize);
+  void SaveToStream(std::unique_ptr<TMemoryStream>& stream, int32_t loCol, int32_t loRow,
+                    int32_t hiCol, int32_t hiRow) const;
+  void SaveToStream(TStream& stream, int32_t loCol, int32_t loRow, int32_t hiCol,
+                    int32_t hiRow) const;
+  bool LoadFromStream(TStream* stream, bool adjustSize);
+  // XML blocks "matrix" (comment "TMatrix") of the whole matrix.
+  void WriteToXMLStream(TStream& stream, bool createHeader, std::string_view id) const;
+  bool ReadFromXMLStream(TStream& stream, std::string_view id);
+  void WriteToOpenXMLFile(TextFile& f, bool createHeader, std::string_view id) const;
+  bool ReadFromOpenXMLFile(TextFile& f, std::string_view id);
+  void SaveAsXMLFile(std::string_view fileName, std::string_view id) const;
+  bool LoadFromXMLFile(std::string_view fileName, std::string_view id);
+  // The binary file of the whole matrix with DataID and the precisions.
+  void SaveBinary(std::string_view fileName) const;
+  bool LoadBinary(std::string_view fileName);
+  // The shape and DataID of a binary file; false for a file that is not
+  // one (EInOutError when it cannot be opened).
+  static bool ReadBinaryHeader(std::string_view fileName, int32_t& columns, int32_t& rows,
+                               std::string& dataID);
+
  private:
+  friend struct matrix::TMatrixIO;
   double* At(int32_t col, int32_t row) { return data_.data() + Offset(col, row); }
   const double* At(int32_t col, int32_t row) const { return data_.data() + Offset(col, row); }
   int64_t Offset(int32_t col, int32_t row) const { return (col - 1) * ld_ + (row - 1); }

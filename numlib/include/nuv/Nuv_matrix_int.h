@@ -61,6 +61,7 @@ struct TIntMatBox {
 
 namespace matrix {
 class TIntSparse;
+struct TMatrixIO;
 }
 namespace stats {
 struct TShape;
@@ -238,7 +239,33 @@ class TIntMatrix : public TComponent {
   void SortCols(int32_t keyRow, bool ascending, int32_t loCol, int32_t loRow, int32_t hiCol,
                 int32_t hiRow);
 
+  // ---- files, as those of TMatrix (integers in decimal, stream records
+  // of 4-byte integers). Loading into a sparse matrix stores the non-zero
+  // values and overwrites the entries already there, keeping its counts.
+  bool StoreOnFile(int32_t loCol, int32_t loRow, int32_t hiCol, int32_t hiRow,
+                   const std::string& fileName) const;
+  bool LoadFromFile(const std::string& fileName, bool adjustSize);
+  void SaveToStream(std::unique_ptr<TMemoryStream>& stream, int32_t loCol, int32_t loRow,
+                    int32_t hiCol, int32_t hiRow) const;
+  void SaveToStream(TStream& stream, int32_t loCol, int32_t loRow, int32_t hiCol,
+                    int32_t hiRow) const;
+  bool LoadFromStream(TStream* stream, bool adjustSize);
+  // XML blocks "matrix" (comment "TIntMatrix"): every element of a dense
+  // matrix, the entries of a sparse one; a reader takes the block's mode.
+  void WriteToXMLStream(TStream& stream, bool createHeader, std::string_view id) const;
+  bool ReadFromXMLStream(TStream& stream, std::string_view id);
+  void WriteToOpenXMLFile(TextFile& f, bool createHeader, std::string_view id) const;
+  bool ReadFromOpenXMLFile(TextFile& f, std::string_view id);
+  void SaveAsXMLFile(std::string_view fileName, std::string_view id) const;
+  bool LoadFromXMLFile(std::string_view fileName, std::string_view id);
+  // The sparse file: counts, mode, allocation step, DataID and the stored
+  // entries (of a dense matrix its non-zero elements). Loading restores
+  // the mode; false, nothing changed, for a file that is not one.
+  void StoreSparseMat(std::string_view fileName) const;
+  bool LoadSparseMat(std::string_view fileName);
+
  private:
+  friend struct matrix::TMatrixIO;
   // A normalised window: columns C0..C1, rows R0..R1, Cells elements (0
   // for an empty one).
   struct TWindow {
