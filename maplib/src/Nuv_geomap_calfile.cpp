@@ -4,12 +4,14 @@
 // square brackets) inside the usual envelope, so it is written line by
 // line here and read with the shared block finder and tag reader.
 #include <algorithm>
+#include <cctype>
 #include <vector>
 
 #include "Nuv_geomap_parts.h"
 #include "nuv/Nuv_geomap.h"
-#include "nuv/Nuv_math1.h"
 #include "nuv/Nuv_streams.h"
+#include "nuv/Nuv_stringl.h"
+#include "nuv/Nuv_univconst.h"
 #include "nuv/platform/CodePage.h"
 
 namespace nuv {
@@ -111,33 +113,64 @@ void WriteBlock(Put put, bool CreateHeader, std::string_view ID, const TCalibDat
 // and decimal integers.
 enum TValueKind : uint8_t { vkPointFloat, vkAnyFloat, vkInt };
 
+// One value from index i on (leading blanks and a sign allowed); i moves
+// behind it. Where both separators are accepted, a second one ends the
+// number, so that "[47,5,11,25]" holds two values. Floats are limited to
+// the largest value the files know.
+bool ScanValue(std::string_view text, std::size_t& i, TValueKind kind, double& value) {
+  TNumScan scan;
+  if (kind == vkInt) {
+    int32_t v;
+    if (!ScanInt32At(text, i, v, scan)) return false;
+    value = v;
+    i = scan.End;
+    return true;
+  }
+  std::size_t end = SkipBlanksAt(text, i);
+  if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
+  for (int separators = 0; end < text.size(); ++end) {
+    const char c = text[end];
+    if ((c == '.' || c == ',') && kind == vkAnyFloat && ++separators == 2) break;
+    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == ',' || c == 'e' ||
+          c == 'E' || c == '+' || c == '-'))
+      break;
+  }
+  const TFloatSyntax syntax{{true, kind == vkAnyFloat}, true, true};
+  if (!ScanDoubleAt(text.substr(0, end), i, syntax, value, scan)) return false;
+  const double limit = static_cast<double>(uc_MaxDouble);
+  value = std::clamp(value, -limit, limit);
+  i = scan.End;
+  return true;
+}
+
+double ScanScalar(std::string_view text, TValueKind kind) {
+  std::size_t i = 0;
+  double v = 0;
+  return ScanValue(text, i, kind, v) ? v : 0;
+}
+
 // The well-formed groups "[v,v,...]" of a content line with the given
 // kinds, each as its values. A group whose values do not fit is left out,
 // so that its element's count no longer matches.
-std::vector<std::vector<double>> ReadGroups(const std::string& text,
+std::vector<std::vector<double>> ReadGroups(std::string_view text,
                                             std::initializer_list<TValueKind> kinds) {
   std::vector<std::vector<double>> groups;
   std::size_t at = 0;
-  while ((at = text.find('[', at)) != std::string::npos) {
-    int32_t pos = static_cast<int32_t>(at) + 2;  // 1-based, behind "["
+  while ((at = text.find('[', at)) != std::string_view::npos) {
+    std::size_t i = at + 1;
     std::vector<double> values;
-    bool ok = true;
     std::size_t k = 0;
     for (TValueKind kind : kinds) {
-      const int32_t start = pos;
-      const double v = kind == vkInt ? ScanDecimal(text, pos)
-                                     : ScanFPNum(text, true, kind == vkAnyFloat ? 3 : 1, pos);
-      while (pos <= static_cast<int32_t>(text.size()) && text[pos - 1] == ' ') ++pos;
-      const char expected = ++k == kinds.size() ? ']' : ',';
-      if (pos == start || pos > static_cast<int32_t>(text.size()) || text[pos - 1] != expected) {
-        ok = false;
-        break;
-      }
+      double v;
+      if (!ScanValue(text, i, kind, v)) break;
+      i = SkipBlanksAt(text, i);
+      if (i >= text.size() || text[i] != (++k == kinds.size() ? ']' : ',')) break;
       values.push_back(v);
-      ++pos;
+      ++i;
     }
+    const bool ok = values.size() == kinds.size();
     if (ok) groups.push_back(std::move(values));
-    at = ok ? static_cast<std::size_t>(pos - 1) : at + 1;
+    at = ok ? i : at + 1;
   }
   return groups;
 }
@@ -149,8 +182,7 @@ std::string_view Trimmed(std::string_view s) {
 }
 
 int32_t AttributeInt(const std::string& attributes, std::string_view name) {
-  int32_t pos = 1;
-  return ScanDecimal(ScanForXMLAttrib(attributes, name), pos);
+  return static_cast<int32_t>(ScanScalar(ScanForXMLAttrib(attributes, name), vkInt));
 }
 
 class TBlockReader {
@@ -163,15 +195,13 @@ class TBlockReader {
       case 0: CalLine(content, attributes); break;
       case 1: Corners(content); break;
       case 2: {
-        int32_t pos = 1;
-        d_.Resolution = ScanFPNum(content, true, 3, pos);
+        d_.Resolution = ScanScalar(content, vkAnyFloat);
         break;
       }
       case 3: CalQuads(content, attributes); break;
       case 4: {
-        int32_t pos = 1;
-        const int32_t zone = ScanDecimal(content, pos);
-        d_.UTMZone = zone >= 1 && zone <= 60 ? zone : -1;
+        const double zone = ScanScalar(content, vkInt);
+        d_.UTMZone = zone >= 1 && zone <= 60 ? static_cast<int32_t>(zone) : -1;
         break;
       }
       case 5: d_.UTMSouth = LowerCase(Trimmed(content)) == "true"; break;
@@ -208,8 +238,7 @@ class TBlockReader {
     TCalLine& line = d_.CalLines[++d_.NumCalLines];
     line = TCalLine{};
     line.Kind = lower == "parallel" ? gtlParallel : gtlMeridian;
-    int32_t pos = 1;
-    line.Value = ScanFPNum(ScanForXMLAttrib(attributes, "value"), true, 3, pos);
+    line.Value = ScanScalar(ScanForXMLAttrib(attributes, "value"), vkAnyFloat);
     if (groups.size() > MaxPointsPerCalLine) issues_.set(criTooManyLinePoints);
     for (const auto& g : groups) {
       if (line.NumPoints >= MaxPointsPerCalLine) break;
