@@ -191,6 +191,7 @@ bool TGeoMapCalibration::CalcBiquadraticCalibration() {
 }
 
 bool TGeoMapCalibration::CalcEquiRectCalibration() {
+  ++fitCount_;
   for (auto& c : linear_) c.fill(0);
   linearFitted_ = false;
   if (data_.NumCalPoints < 1) return false;
@@ -403,6 +404,21 @@ bool TGeoMapCalibration::UTMPixel(double Lat, double Long, int32_t& X, int32_t& 
   return CalcPixelCoordsUTM(n, e, X, Y);
 }
 
+bool TGeoMapCalibration::UTMPosition(int32_t X, int32_t Y, double& Lat, double& Long) const {
+  if (!linearFitted_ || !(data_.UTMZone >= 1 && data_.UTMZone <= 60)) return false;
+  TUTMCache& c = utmCache_;
+  if (!(c.Fit == fitCount_ && c.X == X && c.Y == Y && c.Zone == data_.UTMZone &&
+        c.South == data_.UTMSouth && c.Ellipsoid == data_.Ellipsoid)) {
+    double lat, lon;
+    UTMToLatLong(LinearCoordinate(1, X, Y), LinearCoordinate(0, X, Y), data_.UTMZone,
+                 data_.UTMSouth, data_.Ellipsoid, lat, lon);
+    c = TUTMCache{fitCount_, X, Y, data_.UTMZone, data_.UTMSouth, data_.Ellipsoid, lat, lon};
+  }
+  Lat = c.Lat;
+  Long = c.Long;
+  return true;
+}
+
 double TGeoMapCalibration::CalcLatitude(int32_t X, int32_t Y, bool& Valid) const {
   Valid = false;
   switch (model_) {
@@ -419,11 +435,8 @@ double TGeoMapCalibration::CalcLatitude(int32_t X, int32_t Y, bool& Valid) const
                          kRadToDeg / 0.4,
                      Valid);
     case cmUTM: {
-      if (!linearFitted_ || !(data_.UTMZone >= 1 && data_.UTMZone <= 60)) return 0;
       double lat, lon;
-      UTMToLatLong(LinearCoordinate(1, X, Y), LinearCoordinate(0, X, Y), data_.UTMZone,
-                   data_.UTMSouth, data_.Ellipsoid, lat, lon);
-      return Checked(lat, Valid);
+      return UTMPosition(X, Y, lat, lon) ? Checked(lat, Valid) : 0;
     }
     default: return 0;
   }
@@ -441,11 +454,8 @@ double TGeoMapCalibration::CalcLongitude(int32_t X, int32_t Y, bool& Valid) cons
       if (miller_.K1 == 0) return 0;
       return Checked((X - miller_.D1) / miller_.K1 * kRadToDeg, Valid);
     case cmUTM: {
-      if (!linearFitted_ || !(data_.UTMZone >= 1 && data_.UTMZone <= 60)) return 0;
       double lat, lon;
-      UTMToLatLong(LinearCoordinate(1, X, Y), LinearCoordinate(0, X, Y), data_.UTMZone,
-                   data_.UTMSouth, data_.Ellipsoid, lat, lon);
-      return Checked(lon, Valid);
+      return UTMPosition(X, Y, lat, lon) ? Checked(lon, Valid) : 0;
     }
     default: return 0;
   }
@@ -675,6 +685,7 @@ void TGeoMapCalibration::ClearCalibData() {
   for (auto& c : biquad_) c.fill(0);
   for (auto& c : linear_) c.fill(0);
   linearFitted_ = false;
+  ++fitCount_;
   conic_ = TConicParams{};
   miller_ = TMillerParams{};
   deleted_ = TDeleted{};

@@ -415,6 +415,26 @@ TEST(GeoMapCalibUTM, PointsMustBeInTheMapsZone) {
   EXPECT_FALSE(valid);
 }
 
+TEST(GeoMapCalibUTM, ConversionsFollowTheGridSettings) {
+  TGeoMapCalibration c;
+  LoadCase(c, UTMCase());
+  bool valid;
+  const double lon33 = c.CalcLongitude(100, 100, valid), lat33 = c.CalcLatitude(100, 100, valid);
+  c.SetUTMZone(34);
+  EXPECT_NEAR(c.CalcLongitude(100, 100, valid) - lon33, 6, 1e-9);
+  c.SetUTMHemisphere(hemiSouth);
+  EXPECT_LT(c.CalcLatitude(100, 100, valid), 0);
+  c.SetUTMHemisphere(hemiNorth);
+  c.SetEllipsoid(gelInt24);
+  EXPECT_NE(c.CalcLatitude(100, 100, valid), lat33);
+  c.SetEllipsoid(gelWGS84);
+  c.SetUTMZone(33);
+  EXPECT_EQ(c.CalcLatitude(100, 100, valid), lat33);
+  // A refit from other points moves the positions.
+  c.RemoveCalibPoint(0, 0);
+  EXPECT_NE(c.CalcLatitude(100, 100, valid), lat33);
+}
+
 // ---------------------------------------------------------------------------
 // Editing
 

@@ -281,6 +281,7 @@ class TGeoMapCalibration {
   bool ParabolicPixel(double Lat, double Long, int32_t& X, int32_t& Y) const;
   double ParabolicValue(TGratLineKind Kind, int32_t X, int32_t Y, bool& Valid) const;
   bool UTMPixel(double Lat, double Long, int32_t& X, int32_t& Y) const;
+  bool UTMPosition(int32_t X, int32_t Y, double& Lat, double& Long) const;
   bool UTMFitted() const { return linearFitted_ && model_ == cmUTM; }
 
   const TComponent* owner_;
@@ -299,6 +300,17 @@ class TGeoMapCalibration {
   TMillerParams miller_;
   TDeleted deleted_;
   TCalibReadIssues readIssues_;
+  // The last pixel converted under cmUTM, so that its latitude and
+  // longitude cost one inverse projection; valid for one fit and grid.
+  struct TUTMCache {
+    uint64_t Fit = 0;
+    int32_t X = 0, Y = 0, Zone = 0;
+    bool South = false;
+    TGeoEllipsoid Ellipsoid = gelWGS84;
+    double Lat = 0, Long = 0;
+  };
+  uint64_t fitCount_ = 1;
+  mutable TUTMCache utmCache_;
 };
 
 // ---------------------------------------------------------------------------
