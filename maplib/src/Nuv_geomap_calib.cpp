@@ -32,7 +32,10 @@ double TemporarySphereGreatCircleDist(double Radius, double Lat1, double Long1, 
 // finite or beyond the 32-bit range.
 bool ToPixel(double v, int32_t& out) {
   if (!(std::fabs(v) <= 2147483647.0)) return false;
-  out = Round32(v);
+  // Half to even, as Round32, without its long double round trip: lrint
+  // rounds in the current mode, which is to nearest even unless the
+  // application changed it, and the range is checked above.
+  out = static_cast<int32_t>(std::lrint(v));
   return true;
 }
 
@@ -290,8 +293,12 @@ bool TGeoMapCalibration::CalcConicCalibration() {
       cy = static_cast<int64_t>(bestParams.Y0);
     }
   }
-  if (found) conic_ = bestParams;
-  return found;
+  if (!found) return false;
+  double below = 0;
+  for (int32_t i = 1; i <= n; ++i) below += data_.CalPoints[i].Y - bestParams.Y0;
+  bestParams.Side = below >= 0 ? 1 : -1;
+  conic_ = bestParams;
+  return true;
 }
 
 void TGeoMapCalibration::CalcExtentsAndResolution() {
@@ -473,7 +480,7 @@ bool TGeoMapCalibration::CalcPixelCoords(double Lat, double Long, int32_t& X, in
       const double rho = (Lat - conic_.DLat) / conic_.KLat;
       const double dy = rho / std::sqrt(1 + t * t);
       int32_t py;
-      if (!ToPixel(Lat >= 0 ? conic_.Y0 + dy : conic_.Y0 - dy, py)) return ToPixels(NAN, NAN, X, Y);
+      if (!ToPixel(conic_.Y0 + conic_.Side * dy, py)) return ToPixels(NAN, NAN, X, Y);
       return ToPixels(t * (py - conic_.Y0) + conic_.X0, py, X, Y);
     }
     case cmMillerCylindrical:

@@ -138,6 +138,28 @@ TEST(GeoMapCalibModels, ConicAngleOnTheApexRowIsAQuarterTurn) {
   EXPECT_FALSE(valid);
 }
 
+TEST(GeoMapCalibModels, ConicPixelsLieOnThePointsSideOfTheApex) {
+  // A map drawn south up: the apex lies below it, at northern latitudes.
+  TGeoMapCalibration c;
+  c.SetImageSize(800, 600);
+  c.SetCalibModel(cmConicConformal);
+  const double x0 = 400, y0 = 6600;
+  for (const TPoint p : {TPoint{20, 30}, {780, 45}, {400, 300}, {35, 580}, {785, 590}, {600, 150}}) {
+    const double dx = p.X - x0, dy = p.Y - y0;
+    c.AddCalibPoint(53 - 0.001 * std::hypot(dx, dy), 12 + 30 * std::atan(dx / dy), p.X, p.Y);
+  }
+  EXPECT_EQ(c.ConicParams().Side, -1);
+  for (const TPoint p : {TPoint{100, 100}, {700, 500}, {400, 50}}) {
+    bool v1, v2;
+    const double lat = c.CalcLatitude(p, v1), lon = c.CalcLongitude(p, v2);
+    ASSERT_TRUE(v1 && v2 && lat > 0);
+    int32_t x, y;
+    ASSERT_TRUE(c.CalcPixelCoords(lat, lon, x, y));
+    EXPECT_NEAR(x, p.X, 1) << p.X << "," << p.Y;
+    EXPECT_NEAR(y, p.Y, 1) << p.X << "," << p.Y;
+  }
+}
+
 TEST(GeoMapCalibModels, MillerRecoversItsParameters) {
   for (const TRefCase& r : kRefCases) {
     if (r.Model != cmMillerCylindrical) continue;

@@ -130,6 +130,10 @@ using TCalibReadIssues = std::bitset<5>;
 struct TConicParams {
   double X0 = 0, Y0 = 0;  // apex, pixels
   double KLat = 0, DLat = 0, KLong = 0, DLong = 0;
+  // The side of the apex where the points lie: +1 below (larger y), -1
+  // above. The model gives a pixel and its mirror image through the apex
+  // the same position; pixels are placed on the points' side.
+  double Side = 1;
 };
 struct TMillerParams {
   double K1 = 0, D1 = 0;  // x against longitude in radians
