@@ -330,7 +330,7 @@ void WriteRawCalDataToStream(TStream& Stream, bool CreateHeader, std::string_vie
                              const TCalibData& CalData, TCalibModel Model);
 
 // Reads the first calibration block of the file or stream (from its
-// position), or the one of this ID, into CalData and Model: true when the
+// beginning), or the one of this ID, into CalData and Model: true when the
 // block was found and read to its end tag, false when it was not found
 // (CalData and Model unchanged) or its end tag is missing (what was read
 // is kept), and false for a file that cannot be opened. A missing model
