@@ -21,6 +21,7 @@ using testing::AllWeights;
 using testing::LoadBlock;
 using testing::MakeData;
 using testing::MapText;
+using testing::OnePattern;
 using testing::SetCell;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -204,10 +205,7 @@ TEST(TKohonen, StepsBeyondTheScheduleHaveRateZero) {
 TEST(TKohonen, SingleNeuronMovesByTheRateOfEveryStep) {
   // 1 × 1 map, one pattern: each step leaves (1 - α) of the gap.
   TKohonen k(nullptr);
-  TMatrix data(nullptr);
-  data.Resize(1, 1);
-  data.SetVal(1, 1, 1.0);
-  ASSERT_TRUE(k.SetDataMat(data));
+  OnePattern(k, 1.0);
   k.SetNrOfTrnSteps(3);
   RandSeed = 5;
   k.Trainit();
@@ -222,10 +220,7 @@ TEST(TKohonen, SingleNeuronMovesByTheRateOfEveryStep) {
 // and radius 3 on the pattern 1, from zero weights but 0.5 at (1, 1).
 std::vector<double> OneWideStep(bool cyclic) {
   TKohonen k(nullptr);
-  TMatrix data(nullptr);
-  data.Resize(1, 1);
-  data.SetVal(1, 1, 1.0);
-  EXPECT_TRUE(k.SetDataMat(data));
+  OnePattern(k, 1.0);
   k.SetSizeX(4);
   k.SetSizeY(4);
   k.SetNrOfTrnSteps(2);
@@ -262,10 +257,7 @@ TEST(TKohonen, CyclicHalfWidthsOfSmallGrids) {
   // each side (at least 0), so a cyclic window never visits a neuron twice.
   for (int32_t size = 1; size <= 5; ++size) {
     TKohonen k(nullptr);
-    TMatrix data(nullptr);
-    data.Resize(1, 1);
-    data.SetVal(1, 1, 1.0);
-    ASSERT_TRUE(k.SetDataMat(data));
+    OnePattern(k, 1.0);
     k.SetSizeX(size);
     k.SetNrOfTrnSteps(2);
     k.SetInitialNeighbors(9);

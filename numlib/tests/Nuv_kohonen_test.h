@@ -21,6 +21,14 @@ inline void MakeData(TMatrix& m, int32_t columns, int32_t rows, int32_t seed) {
     }
 }
 
+// The map's data become the single pattern value (one feature).
+inline void OnePattern(TKohonen& k, double value) {
+  TMatrix data(nullptr);
+  data.Resize(1, 1);
+  data.SetVal(1, 1, value);
+  k.SetDataMat(data);
+}
+
 inline std::vector<double> AllWeights(const TKohonen& k) {
   const TMat3D& w = k.Weights();
   const int64_t count = int64_t{w.NrOfColumns()} * w.NrOfRows() * w.NrOfLayers();

@@ -7,17 +7,19 @@
 // layers; weight (x, y, i) is feature i of neuron (x, y), and the features
 // of one neuron are adjacent in memory.
 //
-// Training runs NrOfTrnSteps - 1 steps (at least one) over all patterns.
-// Step s has f = (NrOfTrnSteps - s) / NrOfTrnSteps, clamped to [0, 1], the
-// window radius R = Round(f²·(InitialNeighbors - 1) + 1) and the rate
-// α = f²·InitialAlpha. For every pattern the winner is the neuron of
-// smallest squared Euclidean distance g (x outer, y inner, the first one
-// keeps ties); every neuron of the square window of half-width R around it
-// (clipped to the grid, or wrapped once when Cyclic) moves towards the
-// pattern by the factor α / (1 + √(d - g)), d its own squared distance: the
-// step falls with the distance in input space, not on the grid, and the
-// winner moves by α. With NrOfTrnSteps = 1 the only step has α = 0; the
-// last rate is InitialAlpha / NrOfTrnSteps², never 0.
+// Trainit runs the steps 1 .. NrOfTrnSteps - 1 (at least one) over all
+// patterns. Step s has f = (NrOfTrnSteps - s) / NrOfTrnSteps, clamped to
+// [0, 1], the window radius R = Round(f²·(InitialNeighbors - 1) + 1) and
+// the rate α = f²·InitialAlpha. For every pattern the winner is the neuron
+// of smallest squared Euclidean distance g (x outer, y inner, the first
+// one keeps ties). Every neuron of the square window of half-width R
+// around it moves towards the pattern by the factor α / (1 + √(d - g)), d
+// its own squared distance: the step falls with the distance in input
+// space, not on the grid, and the winner moves by α. The window is clipped
+// to the grid; when Cyclic, a half-width of at least size div 2 becomes
+// size div 2 - 1 (at least 0) and positions outside wrap once. With
+// NrOfTrnSteps = 1 the only step has α = 0; the last rate is
+// InitialAlpha / NrOfTrnSteps², never 0.
 //
 // TKohonen raises nothing of its own: bad arguments are ignored or give a
 // false result; the internal matrices raise ENUVMatrixError when a map is
