@@ -177,10 +177,10 @@ void TKohonen::TrainStep(int64_t step, const std::vector<double>& patterns,
 }
 
 TKohonen::TSpan TKohonen::WindowSpan(int32_t winner, int32_t size) const {
-  int32_t r = std::min(current_neighbors_, size);
-  if (!cyclic_) return {std::max(1, winner - r), std::min(size, winner + r)};
+  int64_t r = std::min(current_neighbors_, size);
+  if (!cyclic_) return {std::max<int64_t>(1, winner - r), std::min<int64_t>(size, winner + r)};
   if (r >= size / 2) r = size / 2 - 1;
-  r = std::max(r, 0);
+  r = std::max<int64_t>(r, 0);
   return {winner - r, winner + r};
 }
 
@@ -188,10 +188,10 @@ namespace {
 
 // A window coordinate wrapped once onto the grid (only cyclic windows
 // reach outside it).
-int32_t Wrapped(int32_t v, int32_t size) {
-  if (v <= 0) return v + size;
-  if (v > size) return v - size;
-  return v;
+int32_t Wrapped(int64_t v, int32_t size) {
+  if (v <= 0) v += size;
+  if (v > size) v -= size;
+  return static_cast<int32_t>(v);
 }
 
 }  // namespace
@@ -213,8 +213,8 @@ void TKohonen::TrainPattern(const double* pattern, double* distances) {
   const TSpan xs = WindowSpan(wx, size_x_);
   const TSpan ys = WindowSpan(wy, size_y_);
   const double alpha = current_alpha_;
-  for (int32_t x = xs.Lo; x <= xs.Hi; ++x)
-    for (int32_t y = ys.Lo; y <= ys.Hi; ++y) {
+  for (int64_t x = xs.Lo; x <= xs.Hi; ++x)
+    for (int64_t y = ys.Lo; y <= ys.Hi; ++y) {
       const int32_t cx = Wrapped(x, size_x_), cy = Wrapped(y, size_y_);
       double* cell = weights_->Layers(cx, cy);
       const double d = distances[(int64_t{cx} - 1) * size_y_ + (cy - 1)];

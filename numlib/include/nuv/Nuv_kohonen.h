@@ -167,9 +167,10 @@ class TKohonen : public TComponent {
   // distances room for one per neuron.
   void TrainStep(int64_t step, const std::vector<double>& patterns, std::vector<double>& distances);
   void TrainPattern(const double* pattern, double* distances);
-  // Position range of the window around the winner along one axis.
+  // Position range of the window around the winner along one axis; a
+  // cyclic one may reach past the grid by less than its size.
   struct TSpan {
-    int32_t Lo, Hi;
+    int64_t Lo, Hi;
   };
   TSpan WindowSpan(int32_t winner, int32_t size) const;
 
