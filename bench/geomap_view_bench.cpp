@@ -44,7 +44,8 @@ std::unique_ptr<TGeoMap> MakeMap(TCalibModel model, TShowGrat show) {
   m->SetMapBitMap(*MakeImage());
   m->SetCalibModel(model);
   if (model == cmUTM) m->SetUTMZone(32);
-  for (TPoint p : {TPoint{0, 0}, TPoint{kImageW, 0}, TPoint{0, kImageH}, TPoint{kImageW, kImageH}}) {
+  for (TPoint p :
+       {TPoint{0, 0}, TPoint{kImageW, 0}, TPoint{0, kImageH}, TPoint{kImageW, kImageH}}) {
     if (model == cmUTM)
       m->AddCalibPoint(5400000.0 - 5 * p.Y, 480000.0 + 5 * p.X, 32, hemiNorth, p.X, p.Y);
     else
@@ -69,7 +70,8 @@ TOverlay OverlayOf(TGeoMap& m) {
   for (const TCanvasCall& c : rec.Calls()) {
     if (c.Op == "Polyline") {
       QPolygon poly;
-      for (std::size_t i = 0; i + 1 < c.Args.size(); i += 2) poly << QPoint(c.Args[i], c.Args[i + 1]);
+      for (std::size_t i = 0; i + 1 < c.Args.size(); i += 2)
+        poly << QPoint(c.Args[i], c.Args[i + 1]);
       o.Polylines.push_back(poly);
     } else if (c.Op == "MoveTo") {
       pen = QPoint(c.Args[0], c.Args[1]);
@@ -152,13 +154,21 @@ void GridQt(benchmark::State& s) { PaintQPainter(s, cmUTM, sgUTMGrid); }
 }  // namespace
 
 BENCHMARK(ImageNuv)->Name("GeoMap Paint image only 1000x800/nuv")->Unit(benchmark::kMillisecond);
-BENCHMARK(ImageQt)->Name("GeoMap Paint image only 1000x800/QPainter")->Unit(benchmark::kMillisecond);
+BENCHMARK(ImageQt)
+    ->Name("GeoMap Paint image only 1000x800/QPainter")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(GraticuleNuv)->Name("GeoMap Paint image + graticule/nuv")->Unit(benchmark::kMillisecond);
-BENCHMARK(GraticuleQt)->Name("GeoMap Paint image + graticule/QPainter")->Unit(benchmark::kMillisecond);
+BENCHMARK(GraticuleQt)
+    ->Name("GeoMap Paint image + graticule/QPainter")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(GridNuv)->Name("GeoMap Paint image + UTM grid/nuv")->Unit(benchmark::kMillisecond);
 BENCHMARK(GridQt)->Name("GeoMap Paint image + UTM grid/QPainter")->Unit(benchmark::kMillisecond);
-BENCHMARK(CacheRebuildNuv)->Name("GeoMap cache rebuild at 0.5 and paint/nuv")->Unit(benchmark::kMillisecond);
-BENCHMARK(CacheRebuildQt)->Name("GeoMap cache rebuild at 0.5 and paint/QImage::scaled")->Unit(benchmark::kMillisecond);
+BENCHMARK(CacheRebuildNuv)
+    ->Name("GeoMap cache rebuild at 0.5 and paint/nuv")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(CacheRebuildQt)
+    ->Name("GeoMap cache rebuild at 0.5 and paint/QImage::scaled")
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   // The control needs a GUI application; no display is needed.

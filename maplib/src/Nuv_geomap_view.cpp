@@ -160,11 +160,10 @@ void TGeoMap::SaveMap(const std::string& FileName, const std::string& ID) {
   jpeg.Assign(*image_);
   mapImgName_ = imageName;
   try {
-    SaveBeside(DirectoryOf(FileName) + imageName,
-               [&](const std::string& temp) {
-                 jpeg.SaveToFile(temp);
-                 SaveCalDataAsXML(StripExtension(FileName) + ".xml", ID);
-               });
+    SaveBeside(DirectoryOf(FileName) + imageName, [&](const std::string& temp) {
+      jpeg.SaveToFile(temp);
+      SaveCalDataAsXML(StripExtension(FileName) + ".xml", ID);
+    });
   } catch (...) {
     mapImgName_ = oldName;
     throw;
@@ -197,9 +196,8 @@ void TGeoMap::CreateAndLoadEmptyMap(const std::string& FileName, double LatLow, 
   if (!(LongStep > 0)) LongStep = 30;
   if (!((LatHigh - LatLow) / LatStep <= MaxGridLinesPerAxis &&
         (LongHigh - LongLow) / LongStep <= MaxGridLinesPerAxis))
-    RaiseComponentError<ENUVGeoMapError>(
-        *this, "CreateAndLoadEmptyMap: the steps give more than " +
-                   std::to_string(MaxGridLinesPerAxis) + " lines");
+    RaiseComponentError<ENUVGeoMapError>(*this, "CreateAndLoadEmptyMap: the steps give more than " +
+                                                    std::to_string(MaxGridLinesPerAxis) + " lines");
   Width = std::max(Width, 100);
   Height = std::max(Height, 100);
   CheckImageSize(Width, Height);
@@ -375,14 +373,14 @@ void TGeoMap::ZoomStateOnStack() {
   zoomPos_ = zoomPos_ % ZoomHistorySize + 1;
 }
 
-TZoomState TGeoMap::GetZoomStackEntry(int32_t Steps) const {
+TZoomStackEntry TGeoMap::GetZoomStackEntry(int32_t Steps) const {
   if (!(Steps >= 1 - ZoomHistorySize && Steps <= 0)) return {};
   return zoomRing_[RingIndex(zoomPos_, Steps)];
 }
 
 void TGeoMap::ZoomHistory(int32_t Steps) {
-  const TZoomState s = GetZoomStackEntry(Steps);
-  if (s == TZoomState{}) return;
+  const TZoomStackEntry s = GetZoomStackEntry(Steps);
+  if (s == TZoomStackEntry{}) return;
   topLeft_ = {s.PanX, s.PanY};
   SetMagnificationClamped(s.Magnification);
   ViewChanged();
@@ -451,7 +449,8 @@ bool TGeoMap::GetClassVisibility(int32_t Class) const {
 }
 
 void TGeoMap::SetClassVisibility(int32_t Class, bool Visible) {
-  if (Class >= 0 && Class < 256) SetAndRepaint(classVisible_[static_cast<std::size_t>(Class)], Visible);
+  if (Class >= 0 && Class < 256)
+    SetAndRepaint(classVisible_[static_cast<std::size_t>(Class)], Visible);
 }
 
 void TGeoMap::SetHighLM(int32_t Value) {

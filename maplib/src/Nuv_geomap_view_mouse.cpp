@@ -109,7 +109,8 @@ void TGeoMap::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32
           if (OnEndRubberBand) OnEndRubberBand(this, lastClick_);
         }
         return;
-      default: return;
+      default:
+        return;
     }
   });
 }
@@ -190,8 +191,7 @@ void TGeoMap::ZoomDragTo(TPoint Mouse) {
   // The factor applies to the magnification at the press, so the result
   // depends on the mouse position only, not on how many moves arrived.
   const double w = std::max(Width(), 1), h = std::max(Height(), 1);
-  const double factor =
-      1 - 0.05 * (dragMouse_.X - Mouse.X) / w + (dragMouse_.Y - Mouse.Y) / h;
+  const double factor = 1 - 0.05 * (dragMouse_.X - Mouse.X) / w + (dragMouse_.Y - Mouse.Y) / h;
   SetMagnificationClamped(dragMag_ * std::max(factor, kMinDragFactor));
   CenterOn(dragCentreX_, dragCentreY_);
   ViewChanged();
@@ -221,7 +221,8 @@ bool TGeoMap::MouseBox(int32_t& X1, int32_t& Y1, int32_t& X2, int32_t& Y2) {
   boxState_ = bxWaiting;
   while ((boxState_ == bxWaiting || boxState_ == bxDragging) && !boxAbort_) {
     Application().ProcessMessages();
-    if (boxState_ != bxDone && !boxAbort_) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (boxState_ != bxDone && !boxAbort_)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   if (boxState_ == bxDragging) DrawXorRect(boxA_, boxB_);
   const bool done = boxState_ == bxDone && !boxAbort_;

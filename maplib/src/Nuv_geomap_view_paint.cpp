@@ -84,9 +84,9 @@ void TGeoMap::Render(TCanvas& Canvas, const TView& View, bool UseCache) {
   } else {
     // The background only where the image leaves it.
     const TRect r = DrawImage(c, View, UseCache);
-    const TRect strips[] = {Rect(0, 0, View.Width, r.Top), Rect(0, r.Bottom, View.Width, View.Height),
-                            Rect(0, r.Top, r.Left, r.Bottom),
-                            Rect(r.Right, r.Top, View.Width, r.Bottom)};
+    const TRect strips[] = {
+        Rect(0, 0, View.Width, r.Top), Rect(0, r.Bottom, View.Width, View.Height),
+        Rect(0, r.Top, r.Left, r.Bottom), Rect(r.Right, r.Top, View.Width, r.Bottom)};
     for (const TRect& strip : strips)
       if (strip.Width() > 0 && strip.Height() > 0) c.FillRect(strip);
     if (OnBeforeRenderData) OnBeforeRenderData(this, c);
@@ -110,8 +110,8 @@ TRect TGeoMap::DrawImage(TCanvas& Canvas, const TView& View, bool UseCache) {
       cache_->SetSize(std::max(RoundSat(ImageWidth() * View.Mag), 1),
                       std::max(RoundSat(ImageHeight() * View.Mag), 1));
       cache_->Canvas()->SetStretchBltMode(Canvas.StretchBltMode());
-      cache_->Canvas()->CopyRect(Rect(0, 0, cache_->Width(), cache_->Height()),
-                                 *image_->Canvas(), Rect(0, 0, ImageWidth(), ImageHeight()));
+      cache_->Canvas()->CopyRect(Rect(0, 0, cache_->Width(), cache_->Height()), *image_->Canvas(),
+                                 Rect(0, 0, ImageWidth(), ImageHeight()));
       cacheMag_ = View.Mag;
       cacheAntiAlias_ = antiAlias_;
     }
@@ -140,8 +140,8 @@ TRect TGeoMap::DrawImage(TCanvas& Canvas, const TView& View, bool UseCache) {
   const TPoint a = View.ToControl(static_cast<double>(x0), static_cast<double>(y0));
   const TPoint b = View.ToControl(static_cast<double>(x1), static_cast<double>(y1));
   Canvas.CopyRect(Rect(a.X, a.Y, b.X, b.Y), *image_->Canvas(),
-                  Rect(static_cast<int32_t>(x0), static_cast<int32_t>(y0),
-                       static_cast<int32_t>(x1), static_cast<int32_t>(y1)));
+                  Rect(static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1),
+                       static_cast<int32_t>(y1)));
   return {std::clamp(a.X, 0, View.Width), std::clamp(a.Y, 0, View.Height),
           std::clamp(b.X, 0, View.Width), std::clamp(b.Y, 0, View.Height)};
 }
@@ -180,8 +180,7 @@ void TGeoMap::DrawParabolicLines(TCanvas& Canvas, const TView& View) {
     fit.CalcParabolFit(k0, k1, k2, q);
     if (!(std::isfinite(k0) && std::isfinite(k1) && std::isfinite(k2))) continue;
     const int32_t first = parallel ? View.TopLeft.X : View.TopLeft.Y;
-    const int64_t steps =
-        static_cast<int64_t>((parallel ? View.Width : View.Height) / View.Mag);
+    const int64_t steps = static_cast<int64_t>((parallel ? View.Width : View.Height) / View.Mag);
     poly.clear();
     for (int64_t i = 0; i <= steps; ++i) {
       const double u = static_cast<double>(first + i);
@@ -291,8 +290,7 @@ void TGeoMap::PaintTo(TCanvas& Canvas, TPoint At, double Scale, int32_t Width, i
   Render(Canvas, {At, Scale, Width, Height}, false);
 }
 
-void TGeoMap::CopyToBMP(TBitmap& Bitmap, TPoint At, double Scale, int32_t Width,
-                        int32_t Height) {
+void TGeoMap::CopyToBMP(TBitmap& Bitmap, TPoint At, double Scale, int32_t Width, int32_t Height) {
   Bitmap.SetSize(std::max(Width, 1), std::max(Height, 1));
   PaintTo(*Bitmap.Canvas(), At, Scale, Bitmap.Width(), Bitmap.Height());
 }
@@ -327,8 +325,7 @@ TRect TGeoMap::CalcExtentsOfPrint(int32_t X, int32_t Y, double Scale) const {
 }
 
 void TGeoMap::RenderToPrinter(const TRect& PrinterRect) {
-  if (!Printer().Printing() || PrinterRect.Width() < 1 || PrinterRect.Height() < 1 ||
-      Width() < 1)
+  if (!Printer().Printing() || PrinterRect.Width() < 1 || PrinterRect.Height() < 1 || Width() < 1)
     return;
   const double scale = static_cast<double>(PrinterRect.Width()) / Width();
   TBitmap page;

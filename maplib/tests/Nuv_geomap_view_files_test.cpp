@@ -136,12 +136,12 @@ TEST(GeoMapViewFiles, EmptyMapThroughItsReloadedCalibration) {
   int32_t size[2] = {};
   // Latitude bounds given high to low; 460 × 360 leaves 400 × 300 inside the
   // margin: 50 pixels per degree of latitude, 40 per degree of longitude.
-  m.CreateAndLoadEmptyMap(dir.File("Blank.xml"), 46, 10, 40, 20, 1.5, 2.5, 460, 360,
-                          [&](TCanvas& c, double a, double b, double e, double d, int32_t w,
-                              int32_t h) {
-                            bounds[0] = a, bounds[1] = b, bounds[2] = e, bounds[3] = d;
-                            size[0] = w, size[1] = h;
-                          });
+  m.CreateAndLoadEmptyMap(
+      dir.File("Blank.xml"), 46, 10, 40, 20, 1.5, 2.5, 460, 360,
+      [&](TCanvas& c, double a, double b, double e, double d, int32_t w, int32_t h) {
+        bounds[0] = a, bounds[1] = b, bounds[2] = e, bounds[3] = d;
+        size[0] = w, size[1] = h;
+      });
   EXPECT_EQ((std::vector<double>(bounds, bounds + 4)), (std::vector<double>{40, 10, 46, 20}));
   EXPECT_EQ(size[0], 460);
   EXPECT_EQ(m.MapImgName(), dir.File("Blank.bmp"));
@@ -156,9 +156,9 @@ TEST(GeoMapViewFiles, EmptyMapThroughItsReloadedCalibration) {
     bool valid = false;
     EXPECT_NEAR(m.CalcLatitude(200, y, valid), lat, 1e-6) << lat;
     int32_t silver = 0;
-    for (int32_t x = 120; x < 340; ++x) silver += m.MapBitMap().Canvas()->Pixels(x, y) == clSilver;
+    for (int32_t x = 120; x < 340; ++x) silver += ImagePixel(m.MapBitMap(), x, y) == clSilver;
     EXPECT_GT(silver, 100) << lat;
-    EXPECT_EQ(m.MapBitMap().Canvas()->Pixels(200, y + 2), clWhite) << lat;
+    EXPECT_EQ(ImagePixel(m.MapBitMap(), 200, y + 2), clWhite) << lat;
   }
   for (double lon : {12.5, 15.0, 17.5}) {
     const int32_t x = 30 + static_cast<int32_t>(std::lrint((lon - 10) * 40));
@@ -168,7 +168,7 @@ TEST(GeoMapViewFiles, EmptyMapThroughItsReloadedCalibration) {
   // The labels are black text in the margins.
   int32_t ink = 0;
   for (int32_t y = 0; y < 24; ++y)
-    for (int32_t x = 100; x < 360; ++x) ink += m.MapBitMap().Canvas()->Pixels(x, y) == clBlack;
+    for (int32_t x = 100; x < 360; ++x) ink += ImagePixel(m.MapBitMap(), x, y) == clBlack;
   EXPECT_GT(ink, 20);
 }
 
@@ -208,7 +208,7 @@ TEST(GeoMapViewFiles, ResizeMapScalesTheCalibration) {
                                         "Component \"Map1\": ResizeMap: no map image");
   m.SetMapBitMap(*Blocks(200, 100, 50));
   CalibrateEquiRect(m);
-  for (double bad : {0.0, -1.0, NAN, INFINITY}) {
+  for (double bad : {0.0, -1.0, std::nan(""), HUGE_VAL}) {
     EXPECT_THROW(m.ResizeMap(bad), ENUVGeoMapError) << bad;
     EXPECT_EQ(m.CalibData().CalPoints[2].X, 200) << bad;
     EXPECT_EQ(m.ImageWidth(), 200) << bad;
@@ -218,7 +218,7 @@ TEST(GeoMapViewFiles, ResizeMapScalesTheCalibration) {
   m.ResizeMap(0.5);
   EXPECT_EQ(m.ImageWidth(), 100);
   EXPECT_EQ(m.ImageHeight(), 50);
-  EXPECT_EQ(m.MapBitMap().Canvas()->Pixels(30, 10), BlockColor(60, 50));
+  EXPECT_EQ(ImagePixel(m.MapBitMap(), 30, 10), BlockColor(60, 50));
   EXPECT_EQ(m.CalibData().CalPoints[2].X, 100);
   bool valid = false;
   EXPECT_NEAR(m.CalcLatitude(50, 25, valid), 48.0, 1e-9);

@@ -22,8 +22,8 @@ using namespace nuv::testing;
 
 void Post(QWidget* w, QEvent::Type type, QPointF pos, Qt::MouseButton button,
           Qt::MouseButtons buttons, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-  QCoreApplication::postEvent(w,
-                              new QMouseEvent(type, pos, w->mapToGlobal(pos), button, buttons, mods));
+  QCoreApplication::postEvent(
+      w, new QMouseEvent(type, pos, w->mapToGlobal(pos), button, buttons, mods));
 }
 
 // Posted and handled at once.
@@ -87,7 +87,7 @@ TEST(GeoMapViewMouse, PanFollowsTheMouseAndIsConfined) {
     const TPoint expect = c.topLeft;
     EXPECT_EQ(f.m.TopLeft(), expect) << c.what;
     EXPECT_EQ(f.zoomPans, 1) << c.what;
-    EXPECT_EQ(f.m.GetZoomStackEntry(0), (TZoomState{expect.X, expect.Y, c.mag})) << c.what;
+    EXPECT_EQ(f.m.GetZoomStackEntry(0), (TZoomStackEntry{expect.X, expect.Y, c.mag})) << c.what;
   }
 }
 
@@ -102,7 +102,7 @@ TEST(GeoMapViewMouse, ZoomWindowIsDrawnInXorAndErased) {
   EXPECT_EQ(ControlPixel(f.m, 59, 30), side ^ 0xFFFFFF);
   Move(&f.m, {100, 60});
   EXPECT_EQ(ControlPixel(f.m, 40, 20), top ^ 0xFFFFFF);  // still the top edge
-  EXPECT_EQ(ControlPixel(f.m, 59, 30), side);             // the old right edge is gone
+  EXPECT_EQ(ControlPixel(f.m, 59, 30), side);            // the old right edge is gone
   EXPECT_EQ(ControlPixel(f.m, 99, 30), right ^ 0xFFFFFF);
   Release(&f.m, {100, 60});
   EXPECT_EQ(ControlPixel(f.m, 40, 20), top);

@@ -13,7 +13,8 @@ namespace nuv::testing {
 
 inline const std::vector<TColor> kBlockColors{clRed, clLime, clBlue, clYellow, clFuchsia, clAqua};
 
-inline TColor BlockColor(int32_t x, int32_t block, const std::vector<TColor>& colors = kBlockColors) {
+inline TColor BlockColor(int32_t x, int32_t block,
+                         const std::vector<TColor>& colors = kBlockColors) {
   return colors[static_cast<std::size_t>(x / block) % colors.size()];
 }
 
@@ -46,6 +47,12 @@ inline void CalibrateEquiRect(TGeoMap& m) {
   m.SetCalibModel(cmEquiRect);
   for (TPoint p : {TPoint{0, 0}, TPoint{200, 0}, TPoint{0, 100}, TPoint{200, 100}})
     m.AddCalibPoint(48.5 - p.Y / 100.0, 10.5 + p.X / 100.0, p.X, p.Y);
+}
+
+inline TColor ImagePixel(const TBitmap& b, int32_t x, int32_t y) {
+  const QRgb q = b.Image().pixel(x, y);
+  return RGB(static_cast<uint8_t>(qRed(q)), static_cast<uint8_t>(qGreen(q)),
+             static_cast<uint8_t>(qBlue(q)));
 }
 
 inline TColor ControlPixel(TGeoMap& m, int32_t x, int32_t y) { return m.Canvas()->Pixels(x, y); }

@@ -86,10 +86,15 @@ TEST(GeoMapViewWindow, ShowsAndPansUnderXvfb) {
 
 QImage Grab(QWidget& window) {
   for (int i = 0; i < 10; ++i) Application().ProcessMessages();
-  return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  return window.screen()
+      ->grabWindow(window.winId())
+      .toImage()
+      .convertToFormat(QImage::Format_RGB32);
 }
 
-uint32_t Shown(TColor c) { return 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+uint32_t Shown(TColor c) {
+  return 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
 
 TEST(GeoMapViewWindowChild, PaintsAndPansInAnXcbWindow) {
   if (!std::getenv(kChildMarker)) GTEST_SKIP() << "started by GeoMapViewWindow under Xvfb";

@@ -81,9 +81,8 @@ void Run(const TMapArgs& a) {
   std::string id = Ansi(a.Id);
   if (!a.Empty.empty()) {
     const double lat1 = a.Empty[0], lat2 = a.Empty[1], long1 = a.Empty[2], long2 = a.Empty[3];
-    map.CreateAndLoadEmptyMap(Ansi(a.CalFile), lat1, long1, lat2, long2,
-                              EmptyMapStep(lat2 - lat1), EmptyMapStep(long2 - long1), w, h,
-                              nullptr);
+    map.CreateAndLoadEmptyMap(Ansi(a.CalFile), lat1, long1, lat2, long2, EmptyMapStep(lat2 - lat1),
+                              EmptyMapStep(long2 - long1), w, h, nullptr);
     id = "NUV_geomap_caldata";
   } else if (!map.LoadCalDataFromXML(Ansi(a.CalFile), id)) {
     throw TJobError(a.CalFile + ": no complete calibration block" +
@@ -114,10 +113,10 @@ void Run(const TMapArgs& a) {
   doc["image"] = {map.ImageWidth(), map.ImageHeight()};
   doc["magnification"] = map.Magnification();
   doc["file"] = a.Output;
-  text += "resolution: " + Number(d.Resolution, 6) + " m/pixel\n" + "image: " +
-          std::to_string(map.ImageWidth()) + " x " + std::to_string(map.ImageHeight()) +
-          " pixels at magnification " + Number(map.Magnification(), 6) + "\n" + "written: " +
-          a.Output + " (" + std::to_string(w) + " x " + std::to_string(h) + ")\n";
+  text += "resolution: " + Number(d.Resolution, 6) + " m/pixel\n" +
+          "image: " + std::to_string(map.ImageWidth()) + " x " + std::to_string(map.ImageHeight()) +
+          " pixels at magnification " + Number(map.Magnification(), 6) + "\n" +
+          "written: " + a.Output + " (" + std::to_string(w) + " x " + std::to_string(h) + ")\n";
   if (a.Mode.Json)
     PrintJson(doc);
   else
@@ -130,7 +129,8 @@ void AddMapCommand(CLI::App& app) {
   CLI::App* map = app.add_subcommand("map", "calibrated maps");
   map->require_subcommand(1);
   auto a = std::make_shared<TMapArgs>();
-  CLI::App* cmd = map->add_subcommand("render", "draw a calibrated map with its graticule into a PNG");
+  CLI::App* cmd =
+      map->add_subcommand("render", "draw a calibrated map with its graticule into a PNG");
   cmd->footer(kRenderDescription);
   cmd->add_option("CALFILE", a->CalFile, "calibration file (written with --empty)")->required();
   cmd->add_option("--id", a->Id, "ID of the calibration block");

@@ -138,7 +138,7 @@ class TGeoMap : public TCustomControl {
   // that entry is unused; other values do nothing.
   void ZoomHistory(int32_t Steps);
   // That entry; all zero for Steps outside -15..0.
-  TZoomState GetZoomStackEntry(int32_t Steps) const;
+  TZoomStackEntry GetZoomStackEntry(int32_t Steps) const;
   void ClearZoomHistory();
 
   // ---- mouse
@@ -265,8 +265,12 @@ class TGeoMap : public TCustomControl {
   void ClearCalibData() { calib_.ClearCalibData(); }
   void RecalcCalibration() { calib_.RecalcCalibration(); }
 
-  double CalcLatitude(int32_t X, int32_t Y, bool& Valid) const { return calib_.CalcLatitude(X, Y, Valid); }
-  double CalcLongitude(int32_t X, int32_t Y, bool& Valid) const { return calib_.CalcLongitude(X, Y, Valid); }
+  double CalcLatitude(int32_t X, int32_t Y, bool& Valid) const {
+    return calib_.CalcLatitude(X, Y, Valid);
+  }
+  double CalcLongitude(int32_t X, int32_t Y, bool& Valid) const {
+    return calib_.CalcLongitude(X, Y, Valid);
+  }
   double CalcLatitude(TPoint P, bool& Valid) const { return calib_.CalcLatitude(P, Valid); }
   double CalcLongitude(TPoint P, bool& Valid) const { return calib_.CalcLongitude(P, Valid); }
   bool CalcPixelCoords(double Lat, double Long, int32_t& X, int32_t& Y) const {
@@ -361,7 +365,7 @@ class TGeoMap : public TCustomControl {
 
   double mag_ = 1.0;
   TPoint topLeft_;
-  std::array<TZoomState, ZoomHistorySize> zoomRing_{};
+  std::array<TZoomStackEntry, ZoomHistorySize> zoomRing_{};
   int32_t zoomPos_ = 1;  // 1-based write position
 
   TMouseActMode mouseAction_ = maPan;

@@ -16,10 +16,10 @@ namespace nuv {
 // What the graticule pass draws over the image.
 enum TShowGrat : uint8_t {
   sgNone,
-  sgPoints,            // the calibration points
-  sgLines,             // meridians and parallels
+  sgPoints,  // the calibration points
+  sgLines,   // meridians and parallels
   sgPointsAndLines,
-  sgUTMGrid,           // lines of constant UTM northing and easting (cmUTM only)
+  sgUTMGrid,  // lines of constant UTM northing and easting (cmUTM only)
   sgPointsAndUTMGrid
 };
 
@@ -34,11 +34,11 @@ inline constexpr int32_t MaxGridLinesPerAxis = 1000;
 inline constexpr int32_t ZoomHistorySize = 16;
 
 // One entry of the zoom history; all zero for an unused entry.
-struct TZoomState {
+struct TZoomStackEntry {
   int32_t PanX = 0;
   int32_t PanY = 0;
   double Magnification = 0;
-  friend bool operator==(const TZoomState&, const TZoomState&) = default;
+  friend bool operator==(const TZoomStackEntry&, const TZoomStackEntry&) = default;
 };
 
 // Called with the canvas the view is being drawn on (the control's, a
