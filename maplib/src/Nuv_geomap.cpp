@@ -12,7 +12,10 @@
 namespace nuv {
 
 TGeoMap::TGeoMap(TComponent* AOwner)
-    : TCustomControl(AOwner), calib_(this), image_(std::make_unique<TBitmap>()) {
+    : TCustomControl(AOwner),
+      calib_(this),
+      image_(std::make_unique<TBitmap>()),
+      view_(std::make_unique<TBitmap>()) {
   SetBounds(Left(), Top(), 500, 400);
   classVisible_.fill(true);
   calib_.SetUTMZone(0);

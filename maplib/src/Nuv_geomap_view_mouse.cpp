@@ -1,6 +1,7 @@
 // Mouse handling of the map view: pan, zoom window, zoom drag, rubber band
-// and the modal MouseBox. Feedback is drawn in XOR on the control's canvas,
-// so drawing it twice erases it; Paint draws what is in progress again.
+// and the modal MouseBox. Feedback is drawn in XOR into the internal
+// bitmap, so drawing it twice erases it; Paint draws what is in progress
+// again.
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -38,7 +39,7 @@ void TGeoMap::HandleMouse(const std::function<void()>& Action) {
 }
 
 void TGeoMap::DrawXorRect(TPoint A, TPoint B) {
-  TCanvas& c = *Canvas();
+  TCanvas& c = *view_->Canvas();
   c.Pen()->SetMode(pmXor);
   c.Pen()->SetColor(clWhite);
   c.Pen()->SetStyle(psSolid);
@@ -46,16 +47,18 @@ void TGeoMap::DrawXorRect(TPoint A, TPoint B) {
   c.Rectangle(A.X, A.Y, B.X, B.Y);
   c.Pen()->SetMode(pmCopy);
   c.Brush()->SetStyle(bsSolid);
+  update();
 }
 
 void TGeoMap::DrawXorLine(TPoint A, TPoint B) {
-  TCanvas& c = *Canvas();
+  TCanvas& c = *view_->Canvas();
   c.Pen()->SetMode(pmXor);
   c.Pen()->SetColor(clWhite);
   c.Pen()->SetStyle(psSolid);
   c.MoveTo(A.X, A.Y);
   c.LineTo(B.X, B.Y);
   c.Pen()->SetMode(pmCopy);
+  update();
 }
 
 void TGeoMap::DrawMouseFeedback() {

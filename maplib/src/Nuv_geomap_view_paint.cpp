@@ -1,8 +1,10 @@
 // Rendering of the map view: background, image (from the scaled cache or
 // stretched directly), graticule, UTM grid, calibration points and frame,
 // on the control, into bitmaps, to the clipboard and to the printer.
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "Nuv_geomap_view_parts.h"
@@ -61,15 +63,34 @@ void CalibMarker(TCanvas& c, TPoint p, TColor color) {
   Diamond(c, p, 10);
 }
 
+// Source's pixels from (SourceX, SourceY) one to one into Dest of Target,
+// row by row.
+void CopyPixels(TBitmap& Target, const TRect& Dest, const TBitmap& Source, int32_t SourceX,
+                int32_t SourceY) {
+  const QImage& from = Source.Image();
+  const std::size_t bytes = static_cast<std::size_t>(Dest.Width()) * sizeof(uint32_t);
+  for (int32_t y = Dest.Top; y < Dest.Bottom; ++y)
+    std::memcpy(
+        Target.ScanLine(y) + Dest.Left,
+        reinterpret_cast<const uint32_t*>(from.constScanLine(SourceY + y - Dest.Top)) + SourceX,
+        bytes);
+}
+
 }  // namespace
 
 void TGeoMap::Paint() {
   if (suppressPaint_) return;
-  Render(*Canvas(), CurrentView(), true);
+  if (view_->Width() != Width() || view_->Height() != Height()) view_->SetSize(Width(), Height());
+  Render(*view_->Canvas(), CurrentView(), true, view_.get());
   DrawMouseFeedback();
 }
 
-void TGeoMap::Render(TCanvas& Canvas, const TView& View, bool UseCache) {
+void TGeoMap::paintEvent(QPaintEvent* event) {
+  TCustomControl::paintEvent(event);  // runs Paint when invalidated
+  QPainter(this).drawImage(0, 0, view_->Image());
+}
+
+void TGeoMap::Render(TCanvas& Canvas, const TView& View, bool UseCache, TBitmap* Target) {
   if (View.Width < 1 || View.Height < 1) return;
   TCanvas& c = Canvas;
   c.Pen()->SetMode(pmCopy);
@@ -83,7 +104,7 @@ void TGeoMap::Render(TCanvas& Canvas, const TView& View, bool UseCache) {
     c.TextOut(10, 10, emptyMsg_);
   } else {
     // The background only where the image leaves it.
-    const TRect r = DrawImage(c, View, UseCache);
+    const TRect r = DrawImage(c, View, UseCache, Target);
     const TRect strips[] = {
         Rect(0, 0, View.Width, r.Top), Rect(0, r.Bottom, View.Width, View.Height),
         Rect(0, r.Top, r.Left, r.Bottom), Rect(r.Right, r.Top, View.Width, r.Bottom)};
@@ -97,7 +118,7 @@ void TGeoMap::Render(TCanvas& Canvas, const TView& View, bool UseCache) {
             0x000000, 0x000000);
 }
 
-TRect TGeoMap::DrawImage(TCanvas& Canvas, const TView& View, bool UseCache) {
+TRect TGeoMap::DrawImage(TCanvas& Canvas, const TView& View, bool UseCache, TBitmap* Target) {
   // Covered: nothing (a rectangle at the view's middle that covers no
   // pixel), or the target rectangle of the copy within the view.
   const TRect none{View.Width / 2, View.Height / 2, View.Width / 2, View.Height / 2};
@@ -123,7 +144,10 @@ TRect TGeoMap::DrawImage(TCanvas& Canvas, const TView& View, bool UseCache) {
     const int32_t y1 = std::min(geomap::AddSat(oy, View.Height), cache_->Height());
     if (x0 >= x1 || y0 >= y1) return none;
     const TRect dest = Rect(x0 - ox, y0 - oy, x1 - ox, y1 - oy);
-    Canvas.CopyRect(dest, *cache_->Canvas(), Rect(x0, y0, x1, y1));
+    if (Target)
+      CopyPixels(*Target, dest, *cache_, x0, y0);
+    else
+      Canvas.CopyRect(dest, *cache_->Canvas(), Rect(x0, y0, x1, y1));
     return dest;
   }
   // The image pixels at least partly visible.
@@ -139,11 +163,16 @@ TRect TGeoMap::DrawImage(TCanvas& Canvas, const TView& View, bool UseCache) {
     return none;
   const TPoint a = View.ToControl(static_cast<double>(x0), static_cast<double>(y0));
   const TPoint b = View.ToControl(static_cast<double>(x1), static_cast<double>(y1));
+  const TRect covered{std::clamp(a.X, 0, View.Width), std::clamp(a.Y, 0, View.Height),
+                      std::clamp(b.X, 0, View.Width), std::clamp(b.Y, 0, View.Height)};
+  if (Target && View.Mag == 1) {
+    CopyPixels(*Target, covered, *image_, static_cast<int32_t>(x0), static_cast<int32_t>(y0));
+    return covered;
+  }
   Canvas.CopyRect(Rect(a.X, a.Y, b.X, b.Y), *image_->Canvas(),
                   Rect(static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1),
                        static_cast<int32_t>(y1)));
-  return {std::clamp(a.X, 0, View.Width), std::clamp(a.Y, 0, View.Height),
-          std::clamp(b.X, 0, View.Width), std::clamp(b.Y, 0, View.Height)};
+  return covered;
 }
 
 void TGeoMap::DrawGraticule(TCanvas& Canvas, const TView& View) {
@@ -291,8 +320,10 @@ void TGeoMap::PaintTo(TCanvas& Canvas, TPoint At, double Scale, int32_t Width, i
 }
 
 void TGeoMap::CopyToBMP(TBitmap& Bitmap, TPoint At, double Scale, int32_t Width, int32_t Height) {
+  if (!(Scale >= MinMagnification && Scale <= MaxMagnification))
+    RaiseComponentError<ENUVGeoMapError>(*this, "CopyToBMP: scale out of range (1/64 to 64)");
   Bitmap.SetSize(std::max(Width, 1), std::max(Height, 1));
-  PaintTo(*Bitmap.Canvas(), At, Scale, Bitmap.Width(), Bitmap.Height());
+  Render(*Bitmap.Canvas(), {At, Scale, Bitmap.Width(), Bitmap.Height()}, false, &Bitmap);
 }
 
 void TGeoMap::CopyToClipboard() {
@@ -300,7 +331,7 @@ void TGeoMap::CopyToClipboard() {
   if (w < 1 || h < 1) return;
   TBitmap view, bitmap;
   view.SetSize(w, h);
-  Render(*view.Canvas(), CurrentView(), true);
+  Render(*view.Canvas(), CurrentView(), true, &view);
   bitmap.SetSize(w, h);
   TCanvas& c = *bitmap.Canvas();
   c.CopyRect(Rect(2, 2, w - 2, h - 2), *view.Canvas(), Rect(2, 2, w - 2, h - 2));

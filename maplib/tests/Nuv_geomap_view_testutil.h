@@ -55,7 +55,10 @@ inline TColor ImagePixel(const TBitmap& b, int32_t x, int32_t y) {
              static_cast<uint8_t>(qBlue(q)));
 }
 
-inline TColor ControlPixel(TGeoMap& m, int32_t x, int32_t y) { return m.Canvas()->Pixels(x, y); }
+// What the control shows at (x, y).
+inline TColor ControlPixel(TGeoMap& m, int32_t x, int32_t y) {
+  return ImagePixel(m.ViewBitmap(), x, y);
+}
 
 // The inner columns (1 .. width-2) of a row, and the inner rows of a
 // column, painted in clBlue.

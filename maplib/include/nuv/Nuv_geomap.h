@@ -208,9 +208,12 @@ class TGeoMap : public TCustomControl {
   // ---- drawing
   bool SuppressPaint() const { return suppressPaint_; }
   void SetSuppressPaint(bool Value);
-  // Draws the view on the control's canvas (background, image, graticule,
-  // points, frame); nothing while SuppressPaint.
+  // Draws the view into the internal bitmap of the control's size
+  // (background, image, graticule, points, frame), which the control shows;
+  // nothing while SuppressPaint.
   void Paint() override;
+  // The internal bitmap: what the control shows, mouse feedback included.
+  const TBitmap& ViewBitmap() const { return *view_; }
   // Renders the view with image pixel At at the top-left corner and Scale
   // target pixels per image pixel on Canvas, over Width × Height pixels
   // from its origin, with overlays and frame as on screen (the image
@@ -317,6 +320,8 @@ class TGeoMap : public TCustomControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+  // Shows the internal bitmap.
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   struct TView;
@@ -333,9 +338,11 @@ class TGeoMap : public TCustomControl {
   void LoadImageOfCalibration(const std::string& Name);
   void TakeImage(std::unique_ptr<TBitmap> Image, std::string_view Name);
   TView CurrentView() const;
-  void Render(TCanvas& Canvas, const TView& View, bool UseCache);
+  // Target, when given, is the bitmap whose canvas Canvas is: one-to-one
+  // copies then go row by row.
+  void Render(TCanvas& Canvas, const TView& View, bool UseCache, TBitmap* Target = nullptr);
   // The part of the view the image covers.
-  TRect DrawImage(TCanvas& Canvas, const TView& View, bool UseCache);
+  TRect DrawImage(TCanvas& Canvas, const TView& View, bool UseCache, TBitmap* Target);
   void DrawGraticule(TCanvas& Canvas, const TView& View);
   void DrawParabolicLines(TCanvas& Canvas, const TView& View);
   void DrawGeoGraticule(TCanvas& Canvas, const TView& View);
@@ -357,6 +364,8 @@ class TGeoMap : public TCustomControl {
   std::string calDatName_;
   std::string calFileDir_;  // while a calibration file is read
   std::unique_ptr<TBitmap> image_;
+  // The view as Paint drew it, shown by the paint events.
+  std::unique_ptr<TBitmap> view_;
   // The whole image scaled by cacheMag_, for magnifications below
   // CacheMagLimit.
   std::unique_ptr<TBitmap> cache_;

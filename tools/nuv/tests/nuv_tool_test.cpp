@@ -486,12 +486,12 @@ TEST(NuvTool, MapRenderBadInput) {
   TempDir dir;
   const std::string png = dir.File("m.png");
   EXPECT_EQ(Nuv({"map", "render", dir.File("none.xml"), "-o", png}).Code, 1);
-  EXPECT_EQ(Nuv({"map", "render", dir.File("e.xml"), "--empty", "40", "40", "10", "20", "-o", png})
-                .Code,
-            1);
-  ASSERT_EQ(Nuv({"map", "render", dir.File("e.xml"), "--empty", "40", "41", "10", "11", "-o", png})
-                .Code,
-            0);
+  EXPECT_EQ(
+      Nuv({"map", "render", dir.File("e.xml"), "--empty", "40", "40", "10", "20", "-o", png}).Code,
+      1);
+  ASSERT_EQ(
+      Nuv({"map", "render", dir.File("e.xml"), "--empty", "40", "41", "10", "11", "-o", png}).Code,
+      0);
   EXPECT_EQ(Nuv({"map", "render", dir.File("e.xml"), "--show", "utm", "-o", png}).Code, 1);
   for (const std::vector<std::string>& c :
        {std::vector<std::string>{"map", "render", "x.xml", "--size", "10x10", "-o", "p.png"},
