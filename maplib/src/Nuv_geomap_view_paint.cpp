@@ -86,7 +86,13 @@ void TGeoMap::Paint() {
 }
 
 void TGeoMap::paintEvent(QPaintEvent* event) {
-  TCustomControl::paintEvent(event);  // runs Paint when invalidated
+  // Runs Paint when invalidated. An exception (of a raising OnDataRendered
+  // handler, say) must not unwind through Qt's event dispatch: the view
+  // shows what was drawn.
+  try {
+    TCustomControl::paintEvent(event);
+  } catch (...) {
+  }
   QPainter(this).drawImage(0, 0, view_->Image());
 }
 

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "TempDir.h"
 #include "nuv/Nuv_geomap.h"
 #include "nuv/platform/FileUtils.h"
+#include "nuv/platform/Forms.h"
 #include "nuv/platform/Jpeg.h"
 #include "nuv/platform/RecordingCanvas.h"
 
@@ -272,6 +274,20 @@ TEST(GeoMapViewPaint, CachedViewEqualsDirectStretching) {
       // Smoothing may blend the block edges slightly differently.
       EXPECT_LE(differ, anti ? 160 * 120 / 10 : 0) << "mag " << mag << " anti " << anti;
     }
+}
+
+TEST(GeoMapViewPaint, RaisingRenderHandlerStaysOutOfQt) {
+  TGeoMap m(nullptr);
+  m.SetBounds(0, 0, 120, 80);
+  m.SetMapBitMap(*Blocks(120, 80, 40));
+  m.OnDataRendered = [](TObject*, TCanvas&) { throw std::runtime_error("handler"); };
+  // A paint event of the shown control, then a direct call.
+  m.show();
+  Application().ProcessMessages();
+  m.repaint();
+  EXPECT_EQ(ControlPixel(m, 50, 40), BlockColor(50, 40));
+  EXPECT_THROW(m.Paint(), std::runtime_error);
+  m.hide();
 }
 
 TEST(GeoMapViewPaint, EmptyMessageAndFrames) {
