@@ -1,8 +1,9 @@
-// The map component of Nuv_geomap: its image name and size and the
-// calibration files under its name.
+// The map component of Nuv_geomap: construction and the calibration files
+// under its name.
 #include "nuv/Nuv_geomap.h"
 
 #include "maplib_units.h"
+#include "nuv/Nuv_filesys.h"
 #include "nuv/Nuv_streams.h"
 #include "nuv/platform/Bitmap.h"
 #include "nuv/platform/CodePage.h"
@@ -10,32 +11,20 @@
 
 namespace nuv {
 
-namespace {
-
-bool IsMapImageName(std::string_view name) {
-  const std::string lower = LowerCase(name);
-  return lower.ends_with(".jpg") || lower.ends_with(".jpeg") || lower.ends_with(".bmp");
-}
-
-}  // namespace
-
-TGeoMap::TGeoMap(TComponent* AOwner) : TComponent(AOwner), calib_(this) {
+TGeoMap::TGeoMap(TComponent* AOwner)
+    : TCustomControl(AOwner),
+      calib_(this),
+      image_(std::make_unique<TBitmap>()),
+      view_(std::make_unique<TBitmap>()) {
+  SetBounds(Left(), Top(), 500, 400);
+  classVisible_.fill(true);
   calib_.SetUTMZone(0);
-  calib_.OnLoadMapImage = [this](const std::string& name) { SetMapImgName(name); };
-  calib_.OnRecalculated = [this] { Paint(); };
+  calib_.OnLoadMapImage = [this](const std::string& name) { LoadImageOfCalibration(name); };
+  calib_.OnRecalculated = [this] { ViewChanged(); };
+  ClearZoomHistory();
 }
 
 TGeoMap::~TGeoMap() = default;
-
-void TGeoMap::SetMapImgName(std::string_view Name) {
-  std::string file(Name);
-  if (OnMapImageRequest) OnMapImageRequest(this, file);
-  int32_t w = 0, h = 0;
-  if (!(IsMapImageName(file) && FileExists(file) && GetImageFileSize(file, w, h))) w = h = 0;
-  mapImgName_ = Name;
-  calib_.SetImageSize(w, h);
-  Paint();
-}
 
 void TGeoMap::SetCalDatName(std::string_view Name) {
   if (FileExists(Name)) {
@@ -44,7 +33,7 @@ void TGeoMap::SetCalDatName(std::string_view Name) {
   } else {
     calib_.SetImageSize(0, 0);
   }
-  Paint();
+  ViewChanged();
 }
 
 void TGeoMap::WriteCalDataToOpenXMLFile(TextFile& F, bool CreateHeader, const std::string& ID) {
@@ -61,8 +50,26 @@ void TGeoMap::SaveCalDataAsXML(TStream& Stream, const std::string& ID) {
   calib_.WriteCalDataToStream(Stream, true, ID);
 }
 
+void TGeoMap::LoadImageOfCalibration(const std::string& Name) {
+  // SaveMap stores the image's bare name: it lives beside the calibration.
+  const std::string beside = calFileDir_ + Name;
+  if (!calFileDir_.empty() && StripPath(Name) == Name && !FileExists(Name) && FileExists(beside))
+    SetMapImgName(beside);
+  else
+    SetMapImgName(Name);
+}
+
 bool TGeoMap::LoadCalDataFromXML(const std::string& FileName, const std::string& ID) {
-  return LoadXMLFile(FileName, [&](TextFile& F) { return ReadCalDataFromOpenXMLFile(F, ID); });
+  calFileDir_ = FileName.substr(0, FileName.size() - StripPath(FileName).size());
+  try {
+    const bool found =
+        LoadXMLFile(FileName, [&](TextFile& F) { return ReadCalDataFromOpenXMLFile(F, ID); });
+    calFileDir_.clear();
+    return found;
+  } catch (...) {
+    calFileDir_.clear();
+    throw;
+  }
 }
 
 bool TGeoMap::LoadCalDataFromXML(TMemoryStream& Stream, const std::string& ID) {

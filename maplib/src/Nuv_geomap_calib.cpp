@@ -147,6 +147,26 @@ void TGeoMapCalibration::RecalcCalibration() {
   Recalculated();
 }
 
+void TGeoMapCalibration::ScalePixels(double Factor) {
+  if (!(Factor > 0 && std::isfinite(Factor))) return;
+  const auto scale = [Factor](int32_t& v) {
+    const double s = std::nearbyint(v * Factor);
+    v = s >= 2147483647.0 ? INT32_MAX : s <= -2147483648.0 ? INT32_MIN : static_cast<int32_t>(s);
+  };
+  for (int32_t l = 1; l <= data_.NumCalLines; ++l) {
+    TCalLine& line = data_.CalLines[l];
+    for (int32_t k = 1; k <= line.NumPoints; ++k) {
+      scale(line.Points[k].X);
+      scale(line.Points[k].Y);
+    }
+  }
+  for (int32_t i = 1; i <= data_.NumCalPoints; ++i) {
+    scale(data_.CalPoints[i].X);
+    scale(data_.CalPoints[i].Y);
+  }
+  RecalcCalibration();
+}
+
 bool TGeoMapCalibration::RecalcGratMat() {
   const int32_t lines = data_.NumCalLines;
   gratMat_->Resize(5, std::max(lines, 1));
@@ -331,6 +351,15 @@ void TGeoMapCalibration::CalcExtentsAndResolution() {
 
 double TGeoMapCalibration::LinearCoordinate(int32_t Which, int32_t X, int32_t Y) const {
   return Poly1(linear_[Which], X, Y);
+}
+
+bool TGeoMapCalibration::CalcUTMCoords(double X, double Y, double& Northing,
+                                       double& Easting) const {
+  Northing = Easting = 0;
+  if (!UTMFitted()) return false;
+  Northing = Poly1(linear_[0], X, Y);
+  Easting = Poly1(linear_[1], X, Y);
+  return true;
 }
 
 double TGeoMapCalibration::ParabolicValue(TGratLineKind Kind, int32_t X, int32_t Y,

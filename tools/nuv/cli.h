@@ -99,6 +99,7 @@ void AddStatsCommand(CLI::App& app);
 void AddFitCommand(CLI::App& app);
 void AddDistCommand(CLI::App& app);
 void AddGeoCommand(CLI::App& app);
+void AddMapCommand(CLI::App& app);
 void AddFormulaCommand(CLI::App& app);
 void AddDemoCommand(CLI::App& app);
 void AddChecksumCommand(CLI::App& app);

@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
   nuv::tool::AddFitCommand(app);
   nuv::tool::AddDistCommand(app);
   nuv::tool::AddGeoCommand(app);
+  nuv::tool::AddMapCommand(app);
   nuv::tool::AddFormulaCommand(app);
   nuv::tool::AddChecksumCommand(app);
   nuv::tool::AddUnitsCommand(app);

@@ -1,17 +1,31 @@
 // Calibrated maps: a raster map image tied to geographic coordinates by one
 // of six calibration models, converted in both directions, and saved with
-// its calibration as an XML block. TGeoMap holds the image's name and size
-// and its calibration (Nuv_geomap_calib.h, usable without a map) and offers
-// the calibration under its own names.
+// its calibration as an XML block. TGeoMap is the map view, a control (a
+// QWidget usable in any layout) that shows the image at a magnification
+// and pan offset with a graticule or UTM grid, the calibration points and
+// a frame over it, and pans and zooms with the mouse. It holds the
+// calibration (Nuv_geomap_calib.h, usable without a map) and offers it
+// under its own names.
+//
+// Control pixels count from the control's top-left corner, image pixels
+// from the image's; Magnification is control pixels per image pixel and
+// TopLeft the image pixel shown at the control's (0, 0). Conversions round
+// half to even. Nothing raises inside the control's mouse handling: the
+// mouse clamps where a call would raise.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "nuv/Nuv_geomap_calib.h"
+#include "nuv/Nuv_geomap_view.h"
 #include "nuv/Nuv_nuvbase.h"
+#include "nuv/platform/Bitmap.h"
+#include "nuv/platform/Controls.h"
 #include "nuv/platform/Streams.h"
 #include "nuv/platform/TextFile.h"
 
@@ -20,12 +34,22 @@ namespace nuv {
 // Before a map image is loaded; the handler may change the file name.
 using TMapImgRequestEvent = std::function<void(TObject* Sender, std::string& FileName)>;
 
-class TGeoMap : public TComponent {
+class TGeoMap : public TCustomControl {
  public:
+  // 500 × 400 pixels, no image, cmUndefined, the initial zoom state in the
+  // history.
   explicit TGeoMap(TComponent* AOwner);
   ~TGeoMap() override;
 
+  // ---- events
   TMapImgRequestEvent OnMapImageRequest;
+  TProgressEvent OnDataLoading;  // decoding a JPEG file
+  TRenderEvent OnBeforeRenderData;
+  TRenderEvent OnDataRendered;
+  TOnRubberBandActionEvent OnBeginRubberBand;
+  TOnRubberBandActionEvent OnContinueRubberBand;
+  TOnRubberBandActionEvent OnEndRubberBand;
+  TZoomPanEvent OnZoomPan;
 
   // The calibration itself, for what TGeoMap does not forward.
   TGeoMapCalibration& Calibration() { return calib_; }
@@ -33,10 +57,20 @@ class TGeoMap : public TComponent {
 
   // ---- the map image
   const std::string& MapImgName() const { return mapImgName_; }
-  // Stores the name and takes the image size from the file's header (a
-  // ".jpg", ".jpeg" or ".bmp" file, after OnMapImageRequest); 0 × 0 when
-  // there is no such readable file.
+  // Loads a ".jpg", ".jpeg" or ".bmp" file (extension in any case) named
+  // by Name after OnMapImageRequest may have changed it, and stores Name
+  // (as given, before the event) and resets TopLeft. A missing file or
+  // another extension leaves no image (0 × 0). An image above
+  // MaxMapImagePixels raises ENUVGeoMapError, read from the file's header
+  // before decoding; that and a file that cannot be decoded
+  // (EInvalidGraphic, EInOutError) leave the previous image, name and
+  // calibration.
   void SetMapImgName(std::string_view Name);
+  // Copies Bitmap as the map image under the name "$unknown$"; the size
+  // limit as SetMapImgName.
+  void SetMapBitMap(const TBitmap& Bitmap);
+  // The map image (empty when none).
+  const TBitmap& MapBitMap() const { return *image_; }
   int32_t ImageWidth() const { return calib_.ImageWidth(); }
   int32_t ImageHeight() const { return calib_.ImageHeight(); }
   const std::string& MapCaption() const { return calib_.Data().Caption; }
@@ -46,7 +80,166 @@ class TGeoMap : public TComponent {
   // image size.
   const std::string& CalDatName() const { return calDatName_; }
   void SetCalDatName(std::string_view Name);
-  void Paint() {}
+
+  // Writes the image as JPEG under FileName's name with extension ".jpg"
+  // (which becomes MapImgName, without directory) and the calibration
+  // under ".xml", both beside FileName. Each file replaces its old version
+  // only when complete; on failure the old files and MapImgName stay and
+  // the error propagates. Without an image ENUVGeoMapError is raised.
+  void SaveMap(const std::string& FileName, const std::string& ID);
+  // Renames the image file to NewName (made file-name safe, without
+  // directory and extension) in its directory with its extension. False
+  // when either name is empty, the image file does not exist, the target
+  // exists or the move fails.
+  bool RenameMapImg(std::string_view NewName);
+  // Generates a Width × Height (at least 100 × 100) graticule image of the
+  // bounds (put in order; a step that is not positive becomes 30°), lets
+  // DrawProc draw into it, saves it as FileName with ".bmp" and a
+  // biquadratic calibration of nine points as ".xml", and loads both.
+  // ENUVGeoMapError for equal or non-finite bounds and for steps that give
+  // more than MaxGridLinesPerAxis lines.
+  void CreateAndLoadEmptyMap(const std::string& FileName, double LatLow, double LongLow,
+                             double LatHigh, double LongHigh, double LatStep, double LongStep,
+                             int32_t Width, int32_t Height, const TEmptyMapDrawProc& DrawProc);
+  // Rescales the image to round(W·Factor) × round(H·Factor) and every
+  // calibration pixel by Factor, then recalculates. ENUVGeoMapError for a
+  // factor that is not positive or finite, an image that would leave
+  // 1..MaxMapImagePixels pixels, or no image.
+  void ResizeMap(double Factor);
+  // The factor MaxSize / max(W, H); ENUVGeoMapError without an image or
+  // for MaxSize < 1.
+  void ResizeMap(int32_t MaxSize);
+  // Forgets the image, its names and the calibration (cmUndefined).
+  void Clear();
+
+  // ---- view
+  double Magnification() const { return mag_; }
+  // ENUVError outside MinMagnification..MaxMagnification (and for NaN).
+  void SetMagnification(double Value);
+  TPoint TopLeft() const { return topLeft_; }
+  void SetTopLeft(TPoint Value);
+  // The whole image in the control. Nothing without an image.
+  void ZoomFitPage();
+  // TopLeft limited so that the control is covered by the image where the
+  // image is large enough, and to at least 0.
+  void PanMapToFillWindow();
+  void BringMapPixelToCenter(TPoint P);
+  // Only when the position has a pixel.
+  void BringLocationToCenter(double Lat, double Long);
+  TPoint ControlToMapImage(TPoint P) const;
+  TPoint MapImageToControl(TPoint P) const;
+  bool IsPositionWithinMap(double Lat, double Long) const;
+  // Fires OnZoomPan.
+  void DoZoomPanEvent();
+
+  // ---- zoom history: a ring of ZoomHistorySize states
+  void ZoomStateOnStack();
+  // Restores the state Steps (-15..0) before the last one stored, unless
+  // that entry is unused; other values do nothing.
+  void ZoomHistory(int32_t Steps);
+  // That entry; all zero for Steps outside -15..0.
+  TZoomStackEntry GetZoomStackEntry(int32_t Steps) const;
+  void ClearZoomHistory();
+
+  // ---- mouse
+  TMouseActMode MouseAction() const { return mouseAction_; }
+  void SetMouseAction(TMouseActMode Value);
+  bool AllowPan() const { return mouseAction_ == maPan; }
+  void SetAllowPan(bool Value) { SetMouseAction(Value ? maPan : maNone); }
+  bool ConfinePanToMapImage() const { return confinePan_; }
+  void SetConfinePanToMapImage(bool Value);
+  // The position of the image pixel of the last mouse press; 0 when the
+  // calibration cannot convert it.
+  double GetLastMClickLatitude() const;
+  double GetLastMClickLongitude() const;
+  TPoint LastMClickPixel() const { return lastClick_; }
+  // Lets the user drag a rectangle with the left button (a right press or
+  // MouseBoxAbort cancels) while the application's messages are processed;
+  // the mouse actions are off meanwhile. True with the control-pixel
+  // corners ordered (X1 <= X2, Y1 <= Y2); false with the arguments
+  // unchanged when cancelled. False at once when a box is already running.
+  bool MouseBox(int32_t& X1, int32_t& Y1, int32_t& X2, int32_t& Y2);
+  void MouseBoxAbort() { boxAbort_ = true; }
+
+  // ---- appearance (setters repaint)
+  bool AntiAlias() const { return antiAlias_; }
+  void SetAntiAlias(bool Value);
+  double CacheMagLimit() const { return cacheMagLimit_; }
+  // Clamped into 0..2/3.
+  void SetCacheMagLimit(double Value);
+  TColor ColorBackGnd() const { return colorBackGnd_; }
+  void SetColorBackGnd(TColor Value) { SetAndRepaint(colorBackGnd_, Value); }
+  TColor ColorGraticule() const { return colorGraticule_; }
+  void SetColorGraticule(TColor Value) { SetAndRepaint(colorGraticule_, Value); }
+  TColor ColorCalibPoints() const { return colorCalibPoints_; }
+  void SetColorCalibPoints(TColor Value) { SetAndRepaint(colorCalibPoints_, Value); }
+  TColor ColorFrame() const { return colorFrame_; }
+  void SetColorFrame(TColor Value) { SetAndRepaint(colorFrame_, Value); }
+  const std::string& EmptyMsg() const { return emptyMsg_; }
+  void SetEmptyMsg(std::string_view Value);
+  TFrameStyle FrameStyle() const { return frameStyle_; }
+  void SetFrameStyle(TFrameStyle Value) { SetAndRepaint(frameStyle_, Value); }
+  TShowGrat ShowGraticule() const { return showGrat_; }
+  void SetShowGraticule(TShowGrat Value);
+  // Degrees, clamped into 0..60; 0 chooses the spacing from the map.
+  double GratLineDist() const { return gratLineDist_; }
+  void SetGratLineDist(double Value);
+  // Metres, clamped into 0..10000000; 0 chooses the spacing from the map.
+  int32_t UTMGridDist() const { return utmGridDist_; }
+  void SetUTMGridDist(int32_t Value);
+
+  // ---- landmark display (the landmark list arrives with the landmarks)
+  int32_t RandSampleLimit() const { return randSampleLimit_; }
+  // Values up to 1000 are ignored.
+  void SetRandSampleLimit(int32_t Value);
+  // Classes 0..255; others read false and are not stored.
+  bool GetClassVisibility(int32_t Class) const;
+  void SetClassVisibility(int32_t Class, bool Visible);
+  // 1-based number of the highlighted landmark, 0 for none; values outside
+  // 0..NumLandMarks become 0.
+  int32_t HighLM() const { return highLM_; }
+  void SetHighLM(int32_t Value);
+  void SetHighLightProperties(TColor Color1, TColor Color2, bool Flag);
+  TColor HighLightColor1() const { return highColor1_; }
+  TColor HighLightColor2() const { return highColor2_; }
+  bool HighLightFlag() const { return highFlag_; }
+  int32_t NumLandMarks() const { return 0; }
+
+  // ---- drawing
+  bool SuppressPaint() const { return suppressPaint_; }
+  void SetSuppressPaint(bool Value);
+  // Draws the view into the internal bitmap of the control's size
+  // (background, image, graticule, points, frame), which the control shows;
+  // nothing while SuppressPaint.
+  void Paint() override;
+  // The internal bitmap: what the control shows, mouse feedback included.
+  const TBitmap& ViewBitmap() const { return *view_; }
+  // Renders the view with image pixel At at the top-left corner and Scale
+  // target pixels per image pixel on Canvas, over Width × Height pixels
+  // from its origin, with overlays and frame as on screen (the image
+  // stretched directly, without the cache). ENUVGeoMapError for a scale
+  // outside the magnification range.
+  void PaintTo(TCanvas& Canvas, TPoint At, double Scale, int32_t Width, int32_t Height);
+  // PaintTo into Bitmap, resized to Width × Height (each at least 1).
+  void CopyToBMP(TBitmap& Bitmap, TPoint At, double Scale, int32_t Width, int32_t Height);
+  // The view as shown, inside a 2-pixel border, to the clipboard.
+  void CopyToClipboard();
+  // The whole image at magnification 1 with its overlays to the clipboard.
+  void CopyEntireMapToClipboard();
+  // Printer rectangle covered by the view printed at (X, Y) with Scale
+  // printer pixels per control pixel.
+  TRect CalcExtentsOfPrint(int32_t X, int32_t Y, double Scale) const;
+  // Renders the visible view on the open printer's page: at (X, Y) with
+  // Scale printer pixels per control pixel; fitted into a printer
+  // rectangle keeping its proportions; or at a point in the size it has on
+  // the screen. Nothing when the printer is not printing; ENUVGeoMapError
+  // for a scale that is not positive and finite.
+  void CopyToOpenPrinter(int32_t X, int32_t Y, double Scale);
+  void CopyToOpenPrinter(const TRect& PrinterRect);
+  void CopyToOpenPrinter(TPoint At);
+  // Prints the view centred on one page with Scale printer pixels per
+  // control pixel (a document of its own).
+  void PrintIt(double Scale);
 
   // ---- calibration (see TGeoMapCalibration)
   const TCalibData& CalibData() const { return calib_.Data(); }
@@ -75,8 +268,12 @@ class TGeoMap : public TComponent {
   void ClearCalibData() { calib_.ClearCalibData(); }
   void RecalcCalibration() { calib_.RecalcCalibration(); }
 
-  double CalcLatitude(int32_t X, int32_t Y, bool& Valid) const { return calib_.CalcLatitude(X, Y, Valid); }
-  double CalcLongitude(int32_t X, int32_t Y, bool& Valid) const { return calib_.CalcLongitude(X, Y, Valid); }
+  double CalcLatitude(int32_t X, int32_t Y, bool& Valid) const {
+    return calib_.CalcLatitude(X, Y, Valid);
+  }
+  double CalcLongitude(int32_t X, int32_t Y, bool& Valid) const {
+    return calib_.CalcLongitude(X, Y, Valid);
+  }
   double CalcLatitude(TPoint P, bool& Valid) const { return calib_.CalcLatitude(P, Valid); }
   double CalcLongitude(TPoint P, bool& Valid) const { return calib_.CalcLongitude(P, Valid); }
   bool CalcPixelCoords(double Lat, double Long, int32_t& X, int32_t& Y) const {
@@ -108,7 +305,8 @@ class TGeoMap : public TComponent {
   void SaveCalDataAsXML(TStream& Stream, const std::string& ID);
   void WriteCalDataToOpenXMLFile(TextFile& F, bool CreateHeader, const std::string& ID);
   // Replace the calibration by the block of ID (the first for an empty ID)
-  // and load its map image: true when the block was found and read to its
+  // and load its map image (a bare image name that is not found is looked
+  // up in the calibration file's directory): true when the block was found and read to its
   // end tag; false also for a file that cannot be opened. The memory stream
   // is read from its beginning. What did not fit the record is in
   // Calibration().LastReadIssues().
@@ -118,10 +316,102 @@ class TGeoMap : public TComponent {
     return calib_.ReadCalDataFromOpenXMLFile(F, ID);
   }
 
+ protected:
+  void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+  void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+  // Shows the internal bitmap.
+  void paintEvent(QPaintEvent* event) override;
+
  private:
+  struct TView;
+  enum TBoxState : uint8_t { bxIdle, bxWaiting, bxDragging, bxDone };
+  template <class T>
+  void SetAndRepaint(T& Field, T Value) {
+    if (Field == Value) return;
+    Field = Value;
+    ViewChanged();
+  }
+  // Invalidates the control unless painting is suppressed.
+  void ViewChanged();
+  void CheckImageSize(int32_t Width, int32_t Height) const;
+  void LoadImageOfCalibration(const std::string& Name);
+  void TakeImage(std::unique_ptr<TBitmap> Image, std::string_view Name);
+  TView CurrentView() const;
+  // Target, when given, is the bitmap whose canvas Canvas is: one-to-one
+  // copies then go row by row.
+  void Render(TCanvas& Canvas, const TView& View, bool UseCache, TBitmap* Target = nullptr);
+  // The part of the view the image covers.
+  TRect DrawImage(TCanvas& Canvas, const TView& View, bool UseCache, TBitmap* Target);
+  void DrawGraticule(TCanvas& Canvas, const TView& View);
+  void DrawParabolicLines(TCanvas& Canvas, const TView& View);
+  void DrawGeoGraticule(TCanvas& Canvas, const TView& View);
+  void DrawUTMGrid(TCanvas& Canvas, const TView& View);
+  void DrawCalibPoints(TCanvas& Canvas, const TView& View);
+  void RenderToPrinter(const TRect& PrinterRect);
+  void SetMagnificationClamped(double Value);
+  void CenterOn(double ImageX, double ImageY);
+  void PanTo(TPoint Mouse, TShiftState Shift);
+  void ZoomDragTo(TPoint Mouse);
+  void FinishZoomWindow();
+  void DrawXorRect(TPoint A, TPoint B);
+  void DrawXorLine(TPoint A, TPoint B);
+  void DrawMouseFeedback();
+  void HandleMouse(const std::function<void()>& Action);
+
   TGeoMapCalibration calib_;
   std::string mapImgName_;
   std::string calDatName_;
+  std::string calFileDir_;  // while a calibration file is read
+  std::unique_ptr<TBitmap> image_;
+  // The view as Paint drew it, shown by the paint events.
+  std::unique_ptr<TBitmap> view_;
+  // The whole image scaled by cacheMag_, for magnifications below
+  // CacheMagLimit.
+  std::unique_ptr<TBitmap> cache_;
+  double cacheMag_ = 0;
+  bool cacheAntiAlias_ = false;
+
+  double mag_ = 1.0;
+  TPoint topLeft_;
+  std::array<TZoomStackEntry, ZoomHistorySize> zoomRing_{};
+  int32_t zoomPos_ = 1;  // 1-based write position
+
+  TMouseActMode mouseAction_ = maPan;
+  bool confinePan_ = true;
+  bool antiAlias_ = false;
+  double cacheMagLimit_ = 2.0 / 3.0;
+  TColor colorBackGnd_ = clSilver;
+  TColor colorGraticule_ = clBlue;
+  TColor colorCalibPoints_ = clRed;
+  TColor colorFrame_ = clBlack;
+  std::string emptyMsg_ = "GeoMap: empty";
+  TFrameStyle frameStyle_ = fsSimple;
+  TShowGrat showGrat_ = sgNone;
+  double gratLineDist_ = 0;
+  int32_t utmGridDist_ = 0;
+  int32_t randSampleLimit_ = 20000;
+  std::array<bool, 256> classVisible_{};
+  int32_t highLM_ = 0;
+  TColor highColor1_ = clBlue;
+  TColor highColor2_ = clYellow;
+  bool highFlag_ = false;
+  bool suppressPaint_ = false;
+
+  // Mouse state. Points are control pixels unless named otherwise.
+  TPoint lastClick_;  // image pixel of the last press
+  bool dragStarted_ = false;
+  TPoint dragMouse_;
+  TPoint dragTopLeft_;
+  double dragMag_ = 1;
+  double dragCentreX_ = 0, dragCentreY_ = 0;  // image point kept at the centre
+  bool zoomWind_ = false;
+  TPoint zoomWindA_, zoomWindB_;
+  bool rubberBand_ = false;
+  TPoint bandAnchor_, bandEnd_;
+  TBoxState boxState_ = bxIdle;
+  bool boxAbort_ = false;
+  TPoint boxA_, boxB_;
 };
 
 }  // namespace nuv

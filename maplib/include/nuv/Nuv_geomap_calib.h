@@ -208,6 +208,11 @@ class TGeoMapCalibration {
   bool CanRestoreLastDeletedCalPoint() const;
   void ClearCalibData();
   void RecalcCalibration();
+  // Multiplies every graticule-line and calibration pixel by Factor
+  // (rounded half to even, saturated to 32 bits), for an image rescaled by
+  // it, then recalculates. Factors that are not positive and finite are
+  // ignored.
+  void ScalePixels(double Factor);
 
   // ---- conversions
   // Latitude and longitude of a pixel; Valid is false (result 0) when the
@@ -226,6 +231,9 @@ class TGeoMapCalibration {
   // model is cmUTM with a fit in which that line is not parallel to the
   // pixel axis.
   int32_t CalcUTMyFromNorthingX(double Northing, int32_t X) const;
+  // Northing and easting of a pixel under the map's grid; false (both 0)
+  // unless the model is cmUTM with a fit.
+  bool CalcUTMCoords(double X, double Y, double& Northing, double& Easting) const;
   int32_t CalcUTMxFromEastingY(double Easting, int32_t Y) const;
   // Standard deviations of the differences between stored and fitted
   // pixels (x and y) over the reference points; 0 with fewer than three

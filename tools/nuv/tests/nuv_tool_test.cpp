@@ -452,4 +452,54 @@ TEST(NuvTool, FormulaSearch) {
     EXPECT_EQ(Nuv(c).Code, 2) << c.back();
 }
 
+TEST(NuvTool, MapRenderOfAnEmptyMap) {
+  TempDir dir;
+  const std::string png = dir.File("map.png");
+  // 460 x 360 pixels with a 30-pixel margin: 50 pixels per degree of
+  // latitude from 40 at y = 330, 40 per degree of longitude from 10 at x = 30.
+  const TRun r = Nuv({"map", "render", dir.File("blank.xml"), "--empty", "40", "46", "10", "20",
+                      "--size", "460x360", "-o", png});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  EXPECT_NE(r.Out.find("model: biquadraticpn"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("top-left: 46.6 9.25"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("bottom-right: 39.4 20.75"), std::string::npos) << r.Out;
+  EXPECT_TRUE(std::filesystem::exists(dir.File("blank.bmp")));
+  const QImage image(QString::fromStdString(png));
+  ASSERT_EQ(image.width(), 460);
+  ASSERT_EQ(image.height(), 360);
+  // The graticule of whole degrees in blue over the generated map.
+  for (int lon = 10; lon <= 20; ++lon)
+    EXPECT_EQ(image.pixel(30 + 40 * (lon - 10), 100) & 0xFFFFFF, 0x0000FFu) << "meridian " << lon;
+  for (int lat = 40; lat <= 46; ++lat)
+    EXPECT_EQ(image.pixel(215, 330 - 50 * (lat - 40)) & 0xFFFFFF, 0x0000FFu) << "parallel " << lat;
+  EXPECT_EQ(image.pixel(215, 305) & 0xFFFFFF, 0xFFFFFFu) << "between the lines";
+  EXPECT_EQ(image.pixel(0, 180) & 0xFFFFFF, 0u) << "frame";
+  // Rendered again from the files written, with the points.
+  const TRun again = Nuv({"map", "render", dir.File("blank.xml"), "--show", "points", "--size",
+                          "230x180", "-o", dir.File("half.png"), "--json"});
+  ASSERT_EQ(again.Code, 0) << again.Err;
+  EXPECT_EQ(json::parse(again.Out)["magnification"], 0.5);
+  EXPECT_EQ(QImage(QString::fromStdString(dir.File("half.png"))).width(), 230);
+}
+
+TEST(NuvTool, MapRenderBadInput) {
+  TempDir dir;
+  const std::string png = dir.File("m.png");
+  EXPECT_EQ(Nuv({"map", "render", dir.File("none.xml"), "-o", png}).Code, 1);
+  EXPECT_EQ(
+      Nuv({"map", "render", dir.File("e.xml"), "--empty", "40", "40", "10", "20", "-o", png}).Code,
+      1);
+  ASSERT_EQ(
+      Nuv({"map", "render", dir.File("e.xml"), "--empty", "40", "41", "10", "11", "-o", png}).Code,
+      0);
+  EXPECT_EQ(Nuv({"map", "render", dir.File("e.xml"), "--show", "utm", "-o", png}).Code, 1);
+  for (const std::vector<std::string>& c :
+       {std::vector<std::string>{"map", "render", "x.xml", "--size", "10x10", "-o", "p.png"},
+        {"map", "render", "x.xml", "--show", "grid", "-o", "p.png"},
+        {"map", "render", "x.xml", "--empty", "1", "2", "3", "-o", "p.png"},
+        {"map", "render", "x.xml"}})
+    EXPECT_EQ(Nuv(c).Code, 2) << c[3];
+  EXPECT_FALSE(std::filesystem::exists("p.png"));
+}
+
 }  // namespace
