@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 
 #include "Nuv_geodb_records.h"
@@ -1029,6 +1030,53 @@ int64_t TGeoDB::GarbageCollection() {
   sum_ = std::move(sum);
   Progress(100);
   return oldSize - newSize;
+}
+
+namespace {
+
+std::string Num(double v) {
+  char buf[32];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
+}
+
+std::string KindName(TgdbItem k) {
+  return k <= gitUndefined ? std::string(GDB_ITEMNAMES[k]) : "kind " + std::to_string(k);
+}
+
+}  // namespace
+
+void TGeoDB::ExportDataDebug(const std::string& FileName) const {
+  std::string out;
+  const auto line = [&](const std::string& s) { out += s + "\r\n"; };
+  line("Database: " + base_);
+  line("Version: " + std::to_string(header_.DBVersion) + "  LastItemID: " +
+       std::to_string(header_.LastItemID) + "  Revision: " + std::to_string(header_.Revision));
+  line("Description: " + header_.Description.Str());
+  line("Entries: " + std::to_string(NumEntries()));
+  line(
+      "Entry; ItemID; Name; Kind; DataPos; Size; Closed; LatLow; LatHigh; LongLow; LongHigh; Date; "
+      "IntAttrA; "
+      "IntAttrB; FloatAttr; ByteAttr");
+  for (int32_t e = 0; e < NumEntries(); ++e) {
+    const TgdbData& d = sum_[e];
+    line(std::to_string(e + 1) + "; " + std::to_string(d.ItemID) + "; " + d.Name.Str() + "; " +
+         KindName(d.Kind) + "; " + std::to_string(d.DataPos) + "; " + std::to_string(d.Size) +
+         "; " + (d.Closed ? "1" : "0") + "; " + Num(d.LatLow) + "; " + Num(d.LatHigh) + "; " +
+         Num(d.LongLow) + "; " + Num(d.LongHigh) + "; " + Num(d.Date) + "; " +
+         std::to_string(d.IntAttrA) + "; " + std::to_string(d.IntAttrB) + "; " + Num(d.FloatAttr) +
+         "; " + std::to_string(d.ByteAttr));
+  }
+  static constexpr std::array<std::string_view, 5> kIndexNames{"ItemID", "LatLow", "LatHigh",
+                                                               "LongLow", "LongHigh"};
+  for (int32_t i = 0; i < 5; ++i) {
+    line("Index " + std::string(kIndexNames[i]) + " (key; entry):");
+    for (int32_t k = 0; k < NumEntries(); ++k)
+      line(i == 0
+               ? std::to_string(ix_id_[k].ItemID) + "; " + std::to_string(ix_id_[k].Entry + 1)
+               : Num(ix_ll_[i - 1][k].Value) + "; " + std::to_string(ix_ll_[i - 1][k].Entry + 1));
+  }
+  geodb::WriteFileReplacing(FileName, reinterpret_cast<const uint8_t*>(out.data()), out.size());
 }
 
 }  // namespace nuv
