@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -99,10 +101,13 @@ void ExpectIndexesConsistent(const TGeoDB& db, const std::string& label) {
       ASSERT_TRUE(r.Entry >= 1 && r.Entry <= n && !seen[r.Entry])
           << label << " index " << k + 1 << " at " << i;
       seen[r.Entry] = true;
-      EXPECT_EQ(r.Value, db.GetSumdata(r.Entry).*edges[k])
+      EXPECT_EQ(std::bit_cast<uint32_t>(r.Value),
+                std::bit_cast<uint32_t>(db.GetSumdata(r.Entry).*edges[k]))
           << label << " index " << k + 1 << " at " << i;
+      // NaN, found only in foreign files, sorts after every number.
+      const float prev = (db.*getters[k])(i - 1).Value;
       if (i > 1) {
-        EXPECT_LE((db.*getters[k])(i - 1).Value, r.Value)
+        EXPECT_TRUE(std::isnan(r.Value) || (!std::isnan(prev) && prev <= r.Value))
             << label << " index " << k + 1 << " at " << i;
       }
     }
@@ -607,6 +612,330 @@ TEST_F(GeoDBTest, ExportDataDebugListsRecordsAndIndexes) {
         "1; 1; Lower Saxony; Border; 260; 4; 1; 51.25; 53.75; 7; 11.5; 45000.5; 7; -2; 1.5; 3\r\n",
         "3; 3; notes; BLOB; 292; 20000; 0;", "Index LongHigh (key; entry):\r\n-180; 5\r\n"})
     EXPECT_NE(text.find(want), std::string::npos) << want;
+}
+
+// ---------------------------------------------------------------------------
+// Corrupt databases
+
+const std::string kMissing = "<missing>";
+
+std::string I32(int32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+std::string F32(float v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+void Patch(std::string& file, std::size_t at, const std::string& bytes) {
+  file.replace(at, bytes.size(), bytes);
+}
+
+void WriteOrRemove(const std::string& base, const Files& f) {
+  for (std::size_t i = 0; i < kExt.size(); ++i) {
+    if (f[i] == kMissing)
+      DeleteFile(base + kExt[i]);
+    else
+      WriteRawFile(base + kExt[i], f[i]);
+  }
+}
+
+// Reads every payload there is; none of it may crash or read wild.
+void RetrieveEverything(TGeoDB& db) {
+  for (int32_t e = 0; e <= db.NumEntries() + 1; ++e) {
+    TgdbPolygon p;
+    TMetaInfo m;
+    TMemoryStream s;
+    db.RetrievePolygon(e, p);
+    db.RetrieveBLOB(e, m, s);
+    db.GetMetaInfo(e, m);
+  }
+}
+
+TEST_F(GeoDBTest, CorruptDatabasesAreRefusedOrRepaired) {
+  enum Outcome { Refused, Repaired, Opens };
+  struct Case {
+    const char* label;
+    std::function<void(Files&)> corrupt;
+    Outcome outcome;
+    std::function<void(TGeoDB&)> check;
+  };
+  const auto polygonFails = [](TGeoDB& db) {
+    TgdbPolygon p{{1, 1}};
+    EXPECT_FALSE(db.RetrievePolygon(1, p));
+    EXPECT_TRUE(p.empty());
+  };
+  const auto blobFails = [](TGeoDB& db) {
+    TMetaInfo m;
+    std::vector<char> buf(40000);
+    EXPECT_FALSE(db.RetrieveBLOB(3, m, buf.data(), 40000));
+    EXPECT_FALSE(db.GetMetaInfo(3, m));
+  };
+  const Case cases[] = {
+      {"data file shorter than its header", [](Files& f) { f[0].resize(259); }, Refused, {}},
+      {"database version 3", [](Files& f) { f[0][4] = 3; }, Refused, {}},
+      {"summary file not whole records", [](Files& f) { f[1].resize(599); }, Refused, {}},
+      {"index short of a record", [](Files& f) { f[3].resize(32); }, Repaired, {}},
+      {"index entry past the end", [](Files& f) { Patch(f[2], 4, I32(99)); }, Repaired, {}},
+      {"negative index entry", [](Files& f) { Patch(f[6], 12, I32(-1)); }, Repaired, {}},
+      {"index entry twice", [](Files& f) { Patch(f[4], 12, f[4].substr(4, 4)); }, Repaired, {}},
+      {"index key not the record's", [](Files& f) { Patch(f[5], 0, F32(-21)); }, Repaired, {}},
+      {"index out of order",
+       [](Files& f) { std::swap_ranges(f[2].begin(), f[2].begin() + 8, f[2].begin() + 8); },
+       Repaired,
+       {}},
+      {"index file missing", [](Files& f) { f[4] = kMissing; }, Repaired, {}},
+      {"index with a partial record", [](Files& f) { f[2] += "xyz"; }, Repaired, {}},
+      {"summary file missing", [](Files& f) { f[1] = kMissing; }, Opens,
+       [](TGeoDB& db) {
+         EXPECT_EQ(db.NumEntries(), 0);
+         EXPECT_EQ(ReadRawFile(db.DBName() + ".nuvgi2"), "");
+       }},
+      {"data file missing", [](Files& f) { f[0] = kMissing; }, Opens,
+       [&](TGeoDB& db) {
+         polygonFails(db);
+         EXPECT_EQ(db.GetSumdata(db.AddTown("n", 0, 0, {1, 1}, 0, 0, 0)).ItemID, 7)
+             << "identifiers stay unique";
+       }},
+      {"polygon size far beyond the file", [](Files& f) { Patch(f[1], 112, I32(INT32_MAX)); },
+       Opens, polygonFails},
+      {"negative polygon size", [](Files& f) { Patch(f[1], 112, I32(-4)); }, Opens, polygonFails},
+      {"payload position past the end", [](Files& f) { Patch(f[1], 76, I32(1000000000)); }, Opens,
+       polygonFails},
+      {"payload position inside the header", [](Files& f) { Patch(f[1], 76, I32(0)); }, Opens,
+       polygonFails},
+      {"polygon without payload position", [](Files& f) { Patch(f[1], 76, I32(-1)); }, Opens,
+       polygonFails},
+      {"BLOB size beyond the file", [](Files& f) { Patch(f[1], 240 + 112, I32(30000)); }, Opens,
+       blobFails},
+      {"BLOB at a negative position", [](Files& f) { Patch(f[1], 240 + 76, I32(-5)); }, Opens,
+       blobFails},
+      {"kind out of range", [](Files& f) { f[1][108] = static_cast<char>(200); }, Opens,
+       [&](TGeoDB& db) {
+         polygonFails(db);
+         EXPECT_EQ(db.GetSumdata(1).Kind, 200);
+         db.ExportDataDebug(db.DBName() + ".txt");
+         EXPECT_NE(ReadRawFile(db.DBName() + ".txt").find("; kind 200; "), std::string::npos);
+       }},
+      {"name length byte 255", [](Files& f) { f[1][4] = static_cast<char>(255); }, Opens,
+       [](TGeoDB& db) { EXPECT_EQ(db.GetSumdata(1).Name, "Lower Saxony" + std::string(47, ' ')); }},
+      {"meta length byte above capacity",
+       [](Files& f) { f[0][292 + 256] = static_cast<char>(255); }, Opens,
+       [](TGeoDB& db) {
+         TMetaInfo m;
+         ASSERT_TRUE(db.GetMetaInfo(3, m));
+         EXPECT_EQ(m.Caption.Length(), 127u);
+         EXPECT_EQ(m.Descriptor, "descriptor");
+       }},
+      {"last item ID behind the records", [](Files& f) { Patch(f[0], 0, I32(1)); }, Opens,
+       [](TGeoDB& db) {
+         EXPECT_EQ(db.GetSumdata(db.AddTown("n", 0, 0, {1, 1}, 0, 0, 0)).ItemID, 7);
+       }},
+      {"NaN edge in a foreign record", [](Files& f) { Patch(f[1], 92, F32(std::nanf(""))); }, Opens,
+       [](TGeoDB& db) {
+         ExpectIndexesConsistent(db, "NaN edge");
+         EXPECT_EQ(db.GetIxLatLow(5).Entry, 1) << "NaN sorts last";
+         EXPECT_EQ(db.GetClosestLatLowIx(60), 4);
+         db.AddTown("n", 0, 0, {95, 1}, 0, 0, 0);
+         EXPECT_EQ(db.GetIxLatLow(6).Entry, 1);
+       }},
+  };
+  const Files fixture = ReadFiles(kFixture);
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string base = Base("c" + std::to_string(n++));
+    Files f = fixture;
+    c.corrupt(f);
+    WriteOrRemove(base, f);
+    TGeoDB db(nullptr);
+    db.SetName("GDB");
+    if (c.outcome == Refused) {
+      EXPECT_THROW(db.SetDBName(base), ENUVGeoDBError) << c.label;
+      EXPECT_EQ(db.DBName(), "") << c.label;
+      EXPECT_EQ(db.NumEntries(), 0) << c.label;
+      ExpectSameFiles(ReadFiles(base), f, c.label);
+      continue;
+    }
+    ASSERT_NO_THROW(db.SetDBName(base)) << c.label;
+    if (c.outcome == Repaired) {
+      EXPECT_EQ(db.NumEntries(), 5) << c.label;
+      ExpectSameFiles(ReadFiles(base), fixture, c.label);
+    }
+    if (c.check) c.check(db);
+    RetrieveEverything(db);
+    ExpectIndexesConsistent(db, c.label);
+    EXPECT_GE(db.GarbageCollection(), 0) << c.label;
+    RetrieveEverything(db);
+  }
+}
+
+TEST_F(GeoDBTest, RefusalMessages) {
+  const Files fixture = ReadFiles(kFixture);
+  struct Case {
+    std::function<void(Files&)> corrupt;
+    const char* message;
+  };
+  const Case cases[] = {
+      {[](Files& f) { f[0].resize(10); }, "Component \"GDB\": SetDBName: data file is truncated."},
+      {[](Files& f) { f[0][4] = 5; },
+       "Component \"GDB\": SetDBName: unsupported database version."},
+      {[](Files& f) { f[1] += "x"; }, "Component \"GDB\": SetDBName: summary file is truncated."},
+  };
+  for (const Case& c : cases) {
+    Files f = fixture;
+    c.corrupt(f);
+    WriteFiles(Base(), f);
+    TGeoDB db(nullptr);
+    db.SetName("GDB");
+    ExpectThrowMessage<ENUVGeoDBError>([&] { db.SetDBName(Base()); }, c.message);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Misuse and failing files
+
+TEST_F(GeoDBTest, WithoutADatabaseNothingHappens) {
+  TGeoDB db(nullptr);
+  TgdbPolygon p;
+  TMetaInfo m;
+  TMemoryStream s;
+  EXPECT_EQ(db.AddTown("t", 0, 0, {1, 1}, 0, 0, 0), -1);
+  EXPECT_EQ(db.AddBLOB("b", 0, 0, 0, 0, 0, 0, 0, 0, 0, m, "x", 1), -1);
+  EXPECT_FALSE(db.RetrievePolygon(1, p));
+  EXPECT_FALSE(db.RetrieveBLOB(1, m, s));
+  EXPECT_FALSE(db.RetrieveBLOB(1, dir_.File("x"), m));
+  EXPECT_FALSE(db.GetMetaInfo(1, m));
+  EXPECT_FALSE(db.UpdateMetaInfo(1, m));
+  EXPECT_FALSE(db.UpdateBasicData(1, {}));
+  EXPECT_EQ(db.GarbageCollection(), -1);
+  db.DeleteData(1);
+  db.ReplaceTown(1, "t", 0, 0, {1, 1}, 0, 0, 0);
+  db.SetDescription("d");
+  db.SetRevision(2);
+  db.SaveIndex(0);
+  db.RecalcIndexes();
+  EXPECT_EQ(db.GetDescription(), "");
+  EXPECT_EQ(db.GetSumdata(1), TgdbData{});
+  EXPECT_EQ(db.GetIxLatLow(1), TIxLLRec{});
+  EXPECT_EQ(db.GetClosestLongHighIx(3), 1);
+  EXPECT_EQ(db.SearchForItemID(1), 0);
+  EXPECT_EQ(db.SearchData("t"), 0);
+}
+
+TEST_F(GeoDBTest, EntriesOutsideTheDatabaseAreRefused) {
+  auto db = Open(CopyFixture());
+  TgdbPolygon p;
+  TMetaInfo m;
+  TMemoryStream s;
+  EXPECT_TRUE(db->RetrievePolygon(-3, p)) << "below 1 reads entry 1";
+  EXPECT_EQ(p.size(), 4u);
+  EXPECT_FALSE(db->RetrievePolygon(6, p));
+  EXPECT_FALSE(db->RetrieveBLOB(0, m, s));
+  EXPECT_FALSE(db->RetrieveBLOB(6, m, s));
+  EXPECT_FALSE(db->RetrieveBLOB(1, m, s)) << "not a BLOB";
+  EXPECT_EQ(db->GetSumdata(99).Name, "Empty lake");
+  EXPECT_EQ(db->GetSumdata(-1).Name, "Lower Saxony");
+  db->InsertIntoIndex(9, {});
+  db->RemoveIndexEntries(0);
+  ExpectIndexesConsistent(*db, "after ignored index calls");
+  auto empty = Open(Base("empty"));
+  EXPECT_FALSE(empty->RetrievePolygon(1, p));
+  EXPECT_FALSE(empty->RetrieveBLOB(1, m, s));
+}
+
+TEST_F(GeoDBTest, FailuresRaiseTheirMessagesAndChangeNothing) {
+  auto db = Open(CopyFixture());
+  const std::string base = Base("sample");
+  const float nan = std::nanf("");
+  const std::string small = "abc";
+  std::vector<char> buf(100);
+  TMetaInfo m;
+  db->AddBLOB("", 0, 0, 0, 0, 0, 0, 0, 0, 0, m, small.data(), 3);
+  const Files before = ReadFiles(base);
+  struct Case {
+    std::function<void()> run;
+    const char* message;
+  };
+  const Case cases[] = {
+      {[&] {
+         db->AddRoad("n", {{1, 1}, {nan, 2}}, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+       },
+       "Component \"GDB\": AddData: invalid coordinates."},
+      {[&] {
+         db->AddTown("n", 0, 0, {1, nan}, 0, 0, 0);
+       },
+       "Component \"GDB\": AddData: invalid coordinates."},
+      {[&] {
+         db->ReplaceTown(2, "n", 0, 0, {nan, 1}, 0, 0, 0);
+       },
+       "Component \"GDB\": ReplaceData: invalid coordinates."},
+      {[&] {
+         TgdbData d = db->GetSumdata(2);
+         d.LongHigh = nan;
+         db->UpdateBasicData(2, d);
+       },
+       "Component \"GDB\": UpdateBasicData: invalid coordinates."},
+      {[&] { db->AddBLOB("b", 0, 0, 0, 0, 0, 0, 0, 0, 0, m, nullptr, 5); },
+       "Component \"GDB\": AddData: invalid BLOB data."},
+      {[&] { db->RetrieveBLOB(3, m, buf.data(), 100); },
+       "Component \"GDB\": RetrieveBLOB: BLOB to be retrieved is larger than SizeOfBlobData."},
+      {[&] { db->RetrieveBLOB(6, "", m); }, "Component \"GDB\": RetrieveBLOB: invalid filename."},
+  };
+  for (const Case& c : cases) ExpectThrowMessage<ENUVGeoDBError>(c.run, c.message);
+  EXPECT_EQ(db->NumEntries(), 6);
+  ExpectSameFiles(ReadFiles(base), before, "after refused calls");
+
+  const int32_t code = nuv::testing::IoCodeOf(
+      [&] { db->AddBLOB(Base("no such file.bin"), 0, 0, 0, 0, 0, 0, 0, 0, 0, m); });
+  EXPECT_EQ(code, 2) << "a missing BLOB source";
+  EXPECT_EQ(db->NumEntries(), 6);
+  ExpectSameFiles(ReadFiles(base), before, "after a missing BLOB source");
+
+  // Retrieving into a directory named after the item.
+  ASSERT_TRUE(db->RetrieveBLOB(3, dir_.File("") + "/", m));
+  EXPECT_EQ(ReadRawFile(dir_.File("notes")), BlobPattern(20000));
+
+  DeleteFile(base + ".nuvgdd");
+  const std::pair<std::function<void()>, const char*> gone[] = {
+      {[&] {
+         db->AddTown("n", 0, 0, {1, 1}, 0, 0, 0);
+       },
+       "Component \"GDB\": AddData: cannot open database."},
+      {[&] { db->SetDescription("x"); },
+       "Component \"GDB\": SetDescription: cannot open database."},
+      {[&] { db->SetRevision(9); }, "Component \"GDB\": SetRevision: cannot open database."},
+  };
+  for (const auto& [run, message] : gone) ExpectThrowMessage<ENUVGeoDBError>(run, message);
+  EXPECT_EQ(db->NumEntries(), 6);
+  EXPECT_EQ(db->GetRevision(), 3);
+}
+
+TEST_F(GeoDBTest, PayloadsBeyondTwoGibibytesAreRefused) {
+  auto db = Open(Base());
+  const std::string data = Base() + ".nuvgdd";
+  std::filesystem::resize_file(data, static_cast<std::uintmax_t>(INT32_MAX) - 100);  // sparse
+  const std::vector<TSCoords> points(13, TSCoords{1, 2});
+  ExpectThrowMessage<ENUVGeoDBError>([&] { db->AddRoad("r", points, 0, 0, 0, 0, 0, 0, 0, 0, 0); },
+                                     "Component \"GDB\": AddData: database file is full.");
+  EXPECT_EQ(FileSizeOf(data), INT32_MAX - 100);
+  EXPECT_EQ(db->NumEntries(), 0);
+  const int32_t e =
+      db->AddRoad("r", std::vector<TSCoords>(12, TSCoords{1, 2}), 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  EXPECT_EQ(db->GetSumdata(e).DataPos, INT32_MAX - 100);
+  EXPECT_EQ(db->AddTown("t", 0, 0, {1, 1}, 0, 0, 0), 2) << "items without payload still fit";
+  TgdbPolygon p;
+  EXPECT_TRUE(db->RetrievePolygon(e, p));
+  EXPECT_EQ(p.size(), 12u);
+}
+
+TEST_F(GeoDBTest, AFailedIndexSaveLeavesTheOldFile) {
+  auto db = Open(Base());
+  db->AddTown("a", 0, 0, {1, 1}, 0, 0, 0);
+  const std::string index = Base() + ".nuvgi0";
+  const std::string old = ReadRawFile(index);
+  std::filesystem::create_directory(index + ".tmp");  // the temporary file cannot be made
+  EXPECT_THROW(db->AddTown("b", 0, 0, {2, 2}, 0, 0, 0), EInOutError);
+  EXPECT_EQ(ReadRawFile(index), old);
+  std::filesystem::remove(index + ".tmp");
+  db.reset();
+  auto again = Open(Base());
+  EXPECT_EQ(again->NumEntries(), 2);
+  EXPECT_EQ(ReadRawFile(index).size(), 16u) << "repaired on opening";
+  ExpectIndexesConsistent(*again, "repaired");
 }
 
 // ---------------------------------------------------------------------------
