@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "Nuv_geodb_records.h"
 #include "maplib_units.h"
@@ -19,6 +20,8 @@ using geodb::BoxEdge;
 namespace {
 
 constexpr int32_t kBlock = 16384;
+// Points are read in larger pieces: fewer calls, still well inside the cache.
+constexpr int32_t kReadChunk = 65536;
 constexpr int32_t kSummaryFile = 5;
 constexpr int32_t kDataFile = 6;
 // 32-bit payload positions reach this far.
@@ -46,6 +49,23 @@ int32_t SearchStop(const Rec* a, int32_t n, Key v) {
       hi = mid - 1;
     else
       return mid;
+  }
+  return lo;
+}
+
+// The same for a number v, which needs no NaN test on its side: a NaN key
+// is neither below v nor at most v.
+inline int32_t SearchStop(const TIxLLRec* a, int32_t n, double v) {
+  if (std::isnan(v)) return SearchStop<TIxLLRec, double>(a, n, v);
+  int32_t lo = 0, hi = n - 1;
+  while (lo <= hi) {
+    const int32_t mid = lo + (hi - lo) / 2;
+    const double k = a[mid].Value;
+    if (k == v) return mid;
+    // Without a branch: the direction is unpredictable.
+    const bool below = k < v;
+    lo = below ? mid + 1 : lo;
+    hi = below ? hi : mid - 1;
   }
   return lo;
 }
@@ -95,6 +115,15 @@ void EncodePoints(const TSCoords* p, std::size_t n, uint8_t* out) {
   for (std::size_t i = 0; i < n; ++i) {
     w.WriteF32(p[i].Lat);
     w.WriteF32(p[i].Long);
+  }
+}
+
+// Field by field as well, without a bounds check per value: the caller
+// hands exactly n points.
+void DecodePoints(const uint8_t* in, int32_t n, TSCoords* out) {
+  for (int32_t k = 0; k < n; ++k, in += 8) {
+    std::memcpy(&out[k].Lat, in, 4);
+    std::memcpy(&out[k].Long, in + 4, 4);
   }
 }
 
@@ -150,15 +179,27 @@ void TGeoDB::Open(const std::string& Base) {
     header_ = geodb::DecodeHeader(bytes);
     if (header_.DBVersion != GdbVersion) refuse("unsupported database version.");
   }
-  geodb::TRecordBytes bytes;
-  const bool haveSummary = geodb::ReadWholeFile(sumName, bytes);
-  if (bytes.size() % GdbDataSize != 0) refuse("summary file is truncated.");
-  sum_.resize(bytes.size() / GdbDataSize);
-  for (std::size_t e = 0; e < sum_.size(); ++e) {
-    sum_[e] = geodb::DecodeData(bytes.data() + e * GdbDataSize);
-    // Identifiers already given out are never given again.
-    header_.LastItemID = std::max(header_.LastItemID, sum_[e].ItemID);
+  // Read in pieces and decoded at once; the keys are gathered on the way
+  // for the index checks.
+  std::array<std::vector<uint32_t>, 5> keyBits;
+  const int64_t sumSize = FileSizeOf(sumName);
+  if (sumSize > 0 && sumSize % GdbDataSize != 0) refuse("summary file is truncated.");
+  if (sumSize > 0) {
+    sum_.reserve(static_cast<std::size_t>(sumSize / GdbDataSize));
+    for (auto& k : keyBits) k.reserve(sum_.capacity());
   }
+  const bool haveSummary =
+      geodb::ReadRecords(sumName, GdbDataSize, [&](const uint8_t* rec, std::size_t count) {
+        for (std::size_t r = 0; r < count; ++r, rec += GdbDataSize) {
+          TgdbData& d = sum_.emplace_back();
+          geodb::DecodeData(rec, d);
+          keyBits[0].push_back(static_cast<uint32_t>(d.ItemID));
+          for (int32_t k = 0; k < 4; ++k)
+            keyBits[k + 1].push_back(std::bit_cast<uint32_t>(BoxEdge(d, k)));
+          // Identifiers already given out are never given again.
+          header_.LastItemID = std::max(header_.LastItemID, d.ItemID);
+        }
+      });
   std::array<bool, 5> rebuild{};
   for (int32_t i = 0; i < 5; ++i) {
     geodb::TRecordBytes ixBytes;
@@ -167,7 +208,7 @@ void TGeoDB::Open(const std::string& Base) {
       ix_id_ = geodb::DecodeItemIDIndex(ixBytes);
     else
       ix_ll_[i - 1] = geodb::DecodeLLIndex(ixBytes);
-    rebuild[i] = !have || ixBytes.size() % GdbIndexRecSize != 0 || !IndexMatches(i);
+    rebuild[i] = !have || ixBytes.size() % GdbIndexRecSize != 0 || !IndexMatches(i, keyBits[i]);
   }
 
   base_ = Base;
@@ -208,26 +249,24 @@ void TGeoDB::SetLazyWrite(bool Value) {
 // ---------------------------------------------------------------------------
 // Indexes
 
-bool TGeoDB::IndexMatches(int32_t Index) const {
+bool TGeoDB::IndexMatches(int32_t Index, const std::vector<uint32_t>& keyBits) const {
   const std::size_t n = sum_.size();
-  std::vector<bool> seen(n);
-  const auto check = [&](const auto& ix, auto keyOfEntry) {
+  std::vector<uint8_t> seen(n);
+  const auto check = [&](const auto& ix, auto bitsOf) {
     if (ix.size() != n) return false;
     for (std::size_t k = 0; k < n; ++k) {
       const int32_t e = ix[k].Entry;
-      if (!(e >= 0 && static_cast<std::size_t>(e) < n) || seen[e]) return false;
-      seen[e] = true;
-      if (!keyOfEntry(ix[k], sum_[e])) return false;
+      if (!(e >= 0 && static_cast<std::size_t>(e) < n) || seen[e] || bitsOf(ix[k]) != keyBits[e])
+        return false;
+      seen[e] = 1;
       if (k > 0 && KeyLess(KeyOf(ix[k]), KeyOf(ix[k - 1]))) return false;
     }
     return true;
   };
   if (Index == 0)
-    return check(ix_id_,
-                 [](const TIxItemIDRec& r, const TgdbData& d) { return r.ItemID == d.ItemID; });
-  return check(ix_ll_[Index - 1], [Index](const TIxLLRec& r, const TgdbData& d) {
-    return std::bit_cast<uint32_t>(r.Value) == std::bit_cast<uint32_t>(BoxEdge(d, Index - 1));
-  });
+    return check(ix_id_, [](const TIxItemIDRec& r) { return static_cast<uint32_t>(r.ItemID); });
+  return check(ix_ll_[Index - 1],
+               [](const TIxLLRec& r) { return std::bit_cast<uint32_t>(r.Value); });
 }
 
 void TGeoDB::RebuildIndex(int32_t Index) {
@@ -796,16 +835,12 @@ bool TGeoDB::RetrievePolygon(int32_t Entry, TgdbPolygon& Polygon) {
   if (ok) {
     Polygon.resize(static_cast<std::size_t>(d.Size));
     const int32_t step = d.Size / 100 + 1;
-    std::vector<uint8_t> block(kBlock);
-    const int32_t perBlock = kBlock / 8;
+    std::vector<uint8_t> block(kReadChunk);
+    const int32_t perBlock = kReadChunk / 8;
     for (int32_t i = 0; i < d.Size; i += perBlock) {
       const int32_t n = std::min(perBlock, d.Size - i);
       f.BlockRead(block.data(), n * 8);
-      ByteReader r(block.data(), static_cast<std::size_t>(n) * 8);
-      for (int32_t k = i; k < i + n; ++k) {
-        Polygon[k].Lat = r.ReadF32();
-        Polygon[k].Long = r.ReadF32();
-      }
+      DecodePoints(block.data(), n, Polygon.data() + i);
       if (OnPercentDone)
         for (int32_t k = (i + step - 1) / step * step; k < i + n; k += step) ProgressOf(k, d.Size);
     }

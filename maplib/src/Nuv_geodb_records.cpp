@@ -64,9 +64,8 @@ void EncodeData(const TgdbData& d, uint8_t* out) {
   w.Skip(3);
 }
 
-TgdbData DecodeData(const uint8_t* in) {
+void DecodeData(const uint8_t* in, TgdbData& d) {
   ByteReader r(in, GdbDataSize);
-  TgdbData d;
   d.ItemID = r.ReadI32();
   d.Name = r.ReadStr<59>();
   d.FloatAttr = r.ReadF32();
@@ -84,7 +83,6 @@ TgdbData DecodeData(const uint8_t* in) {
   r.Skip(3);
   d.Size = r.ReadI32();
   d.Closed = r.ReadBool();
-  return d;
 }
 
 void EncodeMetaInfo(const TMetaInfo& m, uint8_t* out) {
@@ -156,6 +154,21 @@ bool ReadWholeFile(const std::string& name, TRecordBytes& bytes) {
   if (size > INT32_MAX) throw EInOutError(100);
   bytes.resize(static_cast<std::size_t>(size));
   f.BlockRead(bytes.data(), static_cast<int32_t>(size));
+  return true;
+}
+
+bool ReadRecords(const std::string& name, int32_t recSize,
+                 const std::function<void(const uint8_t* records, std::size_t count)>& sink) {
+  if (!FileExists(name)) return false;
+  BinaryFile f(name, recSize);
+  f.SetFileMode(fmOpenRead);
+  f.Reset();
+  const int32_t perPiece = std::max(1, 65536 / recSize);
+  std::vector<uint8_t> piece(static_cast<std::size_t>(perPiece) * recSize);
+  for (int32_t got = perPiece; got == perPiece;) {
+    f.BlockRead(piece.data(), perPiece, got);
+    if (got > 0) sink(piece.data(), static_cast<std::size_t>(got));
+  }
   return true;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +17,7 @@ using TRecordBytes = std::vector<uint8_t>;
 void EncodeHeader(const TgdbHeader& h, uint8_t* out);
 TgdbHeader DecodeHeader(const uint8_t* in);
 void EncodeData(const TgdbData& d, uint8_t* out);
-TgdbData DecodeData(const uint8_t* in);
+void DecodeData(const uint8_t* in, TgdbData& d);
 void EncodeMetaInfo(const TMetaInfo& m, uint8_t* out);
 TMetaInfo DecodeMetaInfo(const uint8_t* in);
 
@@ -42,6 +43,10 @@ inline float BoxEdge(const TgdbData& d, int32_t edge) {
 // The whole file; false when it does not exist (an existing file that
 // cannot be read raises EInOutError).
 bool ReadWholeFile(const std::string& name, TRecordBytes& bytes);
+// Hands the whole records of a file to Sink in pieces; false when the file
+// does not exist (an existing file that cannot be read raises EInOutError).
+bool ReadRecords(const std::string& name, int32_t recSize,
+                 const std::function<void(const uint8_t* records, std::size_t count)>& sink);
 // Writes a temporary file beside name and renames it over name, so that a
 // failure leaves the old file as it was.
 void WriteFileReplacing(const std::string& name, const uint8_t* data, std::size_t size);

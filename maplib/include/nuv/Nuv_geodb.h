@@ -389,7 +389,8 @@ class TGeoDB : public TComponent {
   void WriteHeader(std::string_view Method, const TgdbHeader& Header);
   void WriteSummary(int32_t Entry0, const TgdbData& Data);
   void RebuildIndex(int32_t Index);
-  bool IndexMatches(int32_t Index) const;
+  // KeyBits: the bits of each entry's key, in entry order.
+  bool IndexMatches(int32_t Index, const std::vector<uint32_t>& KeyBits) const;
   void Progress(int32_t Percent);
   void ProgressOf(int64_t Done, int64_t Total);
   // Opens the data file at a payload that lies wholly inside it.
