@@ -8,6 +8,7 @@ the seven files byte for byte, and open the fixture to read it back.
 
     python3 tools/ref/geodb_codec.py            # writes the fixture
     python3 tools/ref/geodb_codec.py --dump DB  # prints a database
+    python3 tools/ref/geodb_codec.py --fuzz-seed fuzz/corpus/geodb
 """
 import os
 import struct
@@ -205,9 +206,27 @@ def dump(base):
             print(i, dec_index(f.read(), "i" if i == 0 else "f"))
 
 
+def fuzz_seed(db):
+    """The files as fuzz/geodb_fuzz.cpp reads them: each a 4-byte length, then its bytes."""
+    files = [db.data_file(), b"".join(enc_data(d) for d in db.summary)]
+    files += [enc_index(ix, "i" if i == 0 else "f") for i, ix in enumerate(db.indexes)]
+    return b"".join(struct.pack("<I", len(f)) + f for f in files)
+
+
 def main():
     if len(sys.argv) == 3 and sys.argv[1] == "--dump":
         dump(sys.argv[2])
+        return
+    if len(sys.argv) == 3 and sys.argv[1] == "--fuzz-seed":
+        os.makedirs(sys.argv[2], exist_ok=True)
+        with open(os.path.join(sys.argv[2], "sample"), "wb") as f:
+            f.write(fuzz_seed(build_sample()))
+        small = Database()
+        small.add("b", 0, points=[(1, 2), (3, 4)], closed=True)
+        small.add("t", 1, box=(5, 5, 6, 6))
+        small.add("o", 7, meta=["k", "", "", "", ""], blob=b"0123456789")
+        with open(os.path.join(sys.argv[2], "small"), "wb") as f:
+            f.write(fuzz_seed(small))
         return
     here = os.path.dirname(os.path.abspath(__file__))
     out = os.path.join(here, "..", "..", "maplib", "tests", "data", "geodb")
