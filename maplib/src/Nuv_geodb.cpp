@@ -159,9 +159,18 @@ std::string TGeoDB::FileOf(int32_t Index) const {
 }
 
 void TGeoDB::Open(const std::string& Base) {
+  try {
+    Load(Base);
+  } catch (...) {
+    // Whatever was read goes: the component stays closed.
+    base_.clear();
+    Close();
+    throw;
+  }
+}
+
+void TGeoDB::Load(const std::string& Base) {
   const auto refuse = [&](std::string_view why) {
-    sum_.clear();
-    header_ = TgdbHeader{};
     RaiseComponentError<ENUVGeoDBError>(*this, std::string("SetDBName: ") + std::string(why));
   };
   const std::string dataName = geodb::DataFileName(Base);
@@ -212,22 +221,17 @@ void TGeoDB::Open(const std::string& Base) {
   }
 
   base_ = Base;
-  try {
-    if (!haveData) {
-      uint8_t h[GdbHeaderSize];
-      geodb::EncodeHeader(header_, h);
-      geodb::WriteFileReplacing(dataName, h, GdbHeaderSize);
-    }
-    if (!haveSummary) geodb::WriteFileReplacing(sumName, nullptr, 0);
-    for (int32_t i = 0; i < 5; ++i)
-      if (rebuild[i]) {
-        RebuildIndex(i);
-        SaveIndex(i);
-      }
-  } catch (...) {
-    Close();
-    throw;
+  if (!haveData) {
+    uint8_t h[GdbHeaderSize];
+    geodb::EncodeHeader(header_, h);
+    geodb::WriteFileReplacing(dataName, h, GdbHeaderSize);
   }
+  if (!haveSummary) geodb::WriteFileReplacing(sumName, nullptr, 0);
+  for (int32_t i = 0; i < 5; ++i)
+    if (rebuild[i]) {
+      RebuildIndex(i);
+      SaveIndex(i);
+    }
 }
 
 void TGeoDB::Close() {

@@ -922,6 +922,19 @@ TEST_F(GeoDBTest, PayloadsBeyondTwoGibibytesAreRefused) {
   EXPECT_EQ(p.size(), 12u);
 }
 
+TEST_F(GeoDBTest, AnOpeningThatFailsLateLeavesTheComponentClosed) {
+  const std::string base = CopyFixture();
+  std::filesystem::remove(base + ".nuvgi3");
+  std::filesystem::create_directory(base + ".nuvgi3");  // cannot be rebuilt
+  TGeoDB db(nullptr);
+  EXPECT_THROW(db.SetDBName(base), EInOutError);
+  EXPECT_EQ(db.DBName(), "");
+  EXPECT_EQ(db.NumEntries(), 0);
+  EXPECT_EQ(db.GetDescription(), "");
+  EXPECT_EQ(db.AddTown("t", 0, 0, {1, 1}, 0, 0, 0), -1);
+  EXPECT_EQ(ReadRawFile(base + ".nuvgds"), ReadRawFile(kFixture + ".nuvgds"));
+}
+
 TEST_F(GeoDBTest, AFailedIndexSaveLeavesTheOldFile) {
   auto db = Open(Base());
   db->AddTown("a", 0, 0, {1, 1}, 0, 0, 0);

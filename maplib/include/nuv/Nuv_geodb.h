@@ -383,6 +383,9 @@ class TGeoDB : public TComponent {
   TgdbData BuildRecord(std::string_view Method, const TItemArgs& Args, BinaryFile& DataFile);
   void OpenDataFile(std::string_view Method, BinaryFile& F, bool Writable) const;
   void Open(const std::string& Base);
+  // Reads and checks the files, repairs the indexes and creates what is
+  // missing; Open undoes it all when this throws.
+  void Load(const std::string& Base);
   void Close();
   void SaveAllIndexes();
   void SaveIndexesUnlessLazy();
