@@ -89,3 +89,9 @@ ys = np.sin(2 * xs) + 0.1 * np.cos(7 * xs)
 spl = make_smoothing_spline(xs, ys, lam=0.05)
 print("smoothing spline at knots:", fmt(spl(xs)))
 print("smoothing spline at 1.234:", repr(float(spl(1.234))))
+
+# Image correlation: red channels of the test's two bitmaps, area (1, 1)-(4, 3)
+# of the first against (3, 2)-(6, 4) of the second.
+red_a = [(x * 37 + y * 11) % 256 for y in range(1, 4) for x in range(1, 5)]
+red_b = [(x * x * 7 + y * 3) % 256 for y in range(2, 5) for x in range(3, 7)]
+print("image red corrcoef:", repr(float(np.corrcoef(red_a, red_b)[0, 1])))
