@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "nuv/Nuv_math2.h"
@@ -266,33 +265,44 @@ void kMeansClustering(const TMatrix& DataMat, int32_t /*i1*/, int32_t /*i2*/, in
 
 namespace {
 
-// Lance–Williams update of D(q, l) after merging p and q.
-double MergedDistance(TClusterMethod method, double alpha, double dpl, double dql, double dpq,
-                      double np, double nq, double nl) {
+// Lance–Williams update of D(q, ·) after merging p and q: colQ[l] from
+// colP[l], colQ[l] and the sizes, for every slot (dead slots and p and q
+// themselves get values that are never read), in loops the compiler
+// vectorises.
+void MergeColumns(TClusterMethod method, double alpha, const double* colP, double* colQ,
+                  const double* size, int32_t n, double dpq, double np, double nq) {
   switch (method) {
     case cmSingleLink:
-      return std::min(dpl, dql);
+      for (int32_t l = 0; l < n; ++l) colQ[l] = std::min(colP[l], colQ[l]);
+      return;
     case cmCompleteLink:
-      return std::max(dpl, dql);
+      for (int32_t l = 0; l < n; ++l) colQ[l] = std::max(colP[l], colQ[l]);
+      return;
     case cmWard:
-      return ((np + nl) * dpl + (nq + nl) * dql - nl * dpq) / (np + nq + nl);
+      for (int32_t l = 0; l < n; ++l)
+        colQ[l] = ((np + size[l]) * colP[l] + (nq + size[l]) * colQ[l] - size[l] * dpq) /
+                  (np + nq + size[l]);
+      return;
     case cmAvgLink:
-      return (dpl + dql) / 2;
+      for (int32_t l = 0; l < n; ++l) colQ[l] = (colP[l] + colQ[l]) / 2;
+      return;
     case cmFlexLink:
-      return alpha * (dpl + dql) + (1 - 2 * alpha) * dpq;
+      for (int32_t l = 0; l < n; ++l) colQ[l] = alpha * (colP[l] + colQ[l]) + (1 - 2 * alpha) * dpq;
+      return;
     case cmUpgma:
-      return (np * dpl + nq * dql) / (np + nq);
+      for (int32_t l = 0; l < n; ++l) colQ[l] = (np * colP[l] + nq * colQ[l]) / (np + nq);
+      return;
   }
-  return dpl;
 }
 
-// The working state: the full distance matrix (column l holds D(·, l)),
-// live slots, identifiers, sizes and per slot p the first smallest D(p, q)
-// over live q > p, which keeps the search for the closest pair linear.
+// The working state: the full symmetric distance matrix (column l holds
+// D(·, l), columns ld apart; the caller's storage), live slots,
+// identifiers, sizes and per slot p the first smallest D(p, q) over live
+// q > p, which keeps the search for the closest pair linear.
 class TAgglomeration {
  public:
-  TAgglomeration(std::vector<double> dist, int32_t n)
-      : n_(n), d_(std::move(dist)), live_(n, true), id_(n), size_(n, 1.0), rowMin_(n), rowArg_(n) {
+  TAgglomeration(double* dist, int64_t ld, int32_t n)
+      : n_(n), ld_(ld), d_(dist), live_(n, 1), id_(n), size_(n, 1.0), rowMin_(n), rowArg_(n) {
     for (int32_t i = 0; i < n; ++i) id_[i] = i + 1;
     for (int32_t p = 0; p < n; ++p) RescanRow(p);
   }
@@ -308,12 +318,13 @@ class TAgglomeration {
     idP = id_[p];
     idQ = id_[q];
     const double np = size_[p], nq = size_[q];
-    for (int32_t l = 0; l < n_; ++l) {
-      if (!live_[l] || l == p || l == q) continue;
-      const double v = MergedDistance(method, alpha, D(p, l), D(q, l), dist, np, nq, size_[l]);
-      At(q, l) = At(l, q) = v;
-    }
-    live_[p] = false;
+    // Columns p and q hold D(p, ·) and D(q, ·) contiguously; row q is the
+    // mirror that later column reads need.
+    double* colQ = Col(q);
+    MergeColumns(method, alpha, Col(p), colQ, size_.data(), n_, dist, np, nq);
+    for (int32_t l = 0; l < n_; ++l)
+      if (live_[l] && l != p && l != q) Col(l)[q] = colQ[l];
+    live_[p] = 0;
     id_[q] = newId;
     size_[q] = np + nq;
     // Rows before q see a changed D(l, q) and may have pointed at p.
@@ -331,12 +342,12 @@ class TAgglomeration {
   }
 
  private:
-  double D(int32_t a, int32_t b) const { return d_[static_cast<std::size_t>(b) * n_ + a]; }
-  double& At(int32_t a, int32_t b) { return d_[static_cast<std::size_t>(b) * n_ + a]; }
+  double* Col(int32_t b) const { return d_ + b * ld_; }
+  double D(int32_t a, int32_t b) const { return Col(b)[a]; }
   void RescanRow(int32_t p) {
     rowArg_[p] = -1;
     rowMin_[p] = kInf;
-    const double* col = d_.data() + static_cast<std::size_t>(p) * n_;  // D(q, p) = D(p, q)
+    const double* col = Col(p);  // D(q, p) = D(p, q)
     for (int32_t q = p + 1; q < n_; ++q)
       if (live_[q] && (rowArg_[p] < 0 || Nearer(col[q], rowMin_[p]))) {
         rowMin_[p] = col[q];
@@ -345,8 +356,9 @@ class TAgglomeration {
   }
 
   int32_t n_;
-  std::vector<double> d_;
-  std::vector<bool> live_;
+  int64_t ld_;
+  double* d_;
+  std::vector<uint8_t> live_;
   std::vector<int32_t> id_;
   std::vector<double> size_;
   std::vector<double> rowMin_;
@@ -401,22 +413,19 @@ int32_t AgglomClustering(TObject* Sender, TMatrix& DataMat, TDistMode DistMode,
     Alpha = 0.75;
   else if (Alpha > 1)
     Alpha = 1.0;
-  std::vector<double> dist;
+  TMatrix dm(nullptr);
+  dm.Resize(n, n);
   {
-    TMatrix dm(nullptr);
-    dm.Resize(n, n);
     TDistEventScope scope(DataMat, OnCalcDist);
     DataMat.CalcDistMat(DistMode, dm);
-    try {
-      dist.resize(static_cast<std::size_t>(n) * n);
-    } catch (const std::bad_alloc&) {
-      throw ENUVMath2Error("AgglomClustering: not enough memory");
-    }
-    for (int32_t c = 0; c < n; ++c) std::copy_n(dm.Column(c + 1), n, dist.data() + int64_t{c} * n);
   }
+  // The distances are worked on in dm's own column-major storage.
+  double* dist = dm.Column(1);
+  const int64_t ld = n > 1 ? dm.Column(2) - dist : n;
   // Similarity coefficients become distances.
   if (DistMode == dmJaccard || DistMode == dmDice)
-    for (double& v : dist) v = 1 - v;
+    for (int32_t c = 0; c < n; ++c)
+      for (int32_t r = 0; r < n; ++r) dist[c * ld + r] = 1 - dist[c * ld + r];
   ClustResult.Resize(3, n - 1);
   ClustDist.Resize(std::max(1, n - 1));
   ClustDist.Clear();
@@ -425,7 +434,7 @@ int32_t AgglomClustering(TObject* Sender, TMatrix& DataMat, TDistMode DistMode,
     XCoords.SetVal(1, 1);
     return 0;
   }
-  TAgglomeration work(std::move(dist), n);
+  TAgglomeration work(dist, ld, n);
   for (int32_t k = 1; k < n; ++k) {
     if (AbortMathProc) {
       ClustDist.Clear();
