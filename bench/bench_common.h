@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 namespace bench {
@@ -14,6 +15,16 @@ namespace bench {
 // The largest acceptable ratio of our time to the peer's; set on the
 // main row of a case, not on the variants that show other instruction sets.
 inline void SetTarget(benchmark::State& state, double ratio) { state.counters["target"] = ratio; }
+
+// The target against one named peer of a case that has several (the
+// implementation after the slash of the peer's benchmark name).
+inline void SetTarget(benchmark::State& state, double ratio, std::string_view peer) {
+  state.counters["target " + std::string(peer)] = ratio;
+}
+
+// The floating-point operations of one call, by the textbook count of the
+// operation; the table shows the achieved rate beside the machine's limit.
+inline void SetFlops(benchmark::State& state, double flops) { state.counters["flops"] = flops; }
 
 // A pair that does not compute the same result measures nothing useful:
 // the program stops.

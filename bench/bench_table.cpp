@@ -1,18 +1,23 @@
 // Reads the JSON files the benchmark programs write (--benchmark_out) and
 // prints every pair as one Markdown table: our time, the peer's time and
-// their ratio, then the memory rows.
+// their ratio, the achieved rates beside the machine's single-core limit,
+// then the memory rows.
 //
 // Benchmarks are named "<case>/<implementation>". The implementation "nuv"
 // is ours and "nuv <variant>" a variant of ours (its row is labelled with
-// the variant); any other implementation is the peer of the case. Of
+// the variant); any other implementation is a peer of the case. Our main
+// row gets one line per peer, a variant one line with the first peer. Of
 // repeated runs the median is used. Our benchmark may carry the counter
-// "target", the largest acceptable ratio. Memory benchmarks carry the
-// counters "peak_bytes" (resident), "heap_bytes" and "raw_bytes" instead of
-// a peer.
+// "target", the largest acceptable ratio to the first peer, and
+// "target <peer>" for another peer. A benchmark with the counter "flops"
+// (operations of one call) or a bytes_per_second rate shows its rate.
+// Memory benchmarks carry the counters "peak_bytes" (resident),
+// "heap_bytes" and "raw_bytes" instead of a peer.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -22,6 +27,8 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "nuv/Nuv_cpuid.h"
 
 namespace {
 
@@ -159,7 +166,14 @@ class TParser {
 
 struct TResult {
   double Ns = 0;  // CPU time of one iteration
-  std::optional<double> Target, Peak, Heap, Raw;
+  std::optional<double> Target, Peak, Heap, Raw, Flops, BytesPerSecond;
+  std::vector<std::pair<std::string, double>> PeerTargets;  // "target <peer>"
+
+  std::optional<double> TargetFor(const std::string& peer, bool firstPeer) const {
+    for (const auto& [name, ratio] : PeerTargets)
+      if (name == peer) return ratio;
+    return firstPeer ? Target : std::nullopt;
+  }
 };
 
 struct TCase {
@@ -215,6 +229,12 @@ void Collect(const TJson& doc, std::vector<TCase>& cases) {
     r.Peak = b.Value("peak_bytes");
     r.Heap = b.Value("heap_bytes");
     r.Raw = b.Value("raw_bytes");
+    r.Flops = b.Value("flops");
+    r.BytesPerSecond = b.Value("bytes_per_second");
+    static const std::string kTarget = "target ";
+    for (const auto& [key, value] : b.Members)
+      if (key.rfind(kTarget, 0) == 0 && value.Kind == TJson::Number)
+        r.PeerTargets.emplace_back(key.substr(kTarget.size()), value.Num);
     const std::string caseName = name.substr(0, slash);
     auto it = cases.begin();
     while (it != cases.end() && it->Name != caseName) ++it;
@@ -263,25 +283,134 @@ std::string ProcessorModel() {
   return "unknown processor";
 }
 
-void PrintTimes(const std::vector<TCase>& cases) {
-  std::cout << "| Case | nuv | Peer | Peer time | Ratio | Target |\n"
-               "|---|---:|---|---:|---:|---|\n";
+// ---------------------------------------------------------------------------
+// The single-core limit, from what the processor reports: the widest
+// vectors its instruction set has (CPUID leaves 1 and 7), narrowed to the
+// width of the floating-point datapath where the processor reports it
+// (AMD's leaf 0x8000001A: 512-bit instructions run as two 256-bit halves
+// there), two fused multiply-add units (CPUID does not count them; every
+// x86-64 core with FMA since 2013 has two), and the clock.
+
+struct TLimits {
+  double TscGHz = 0, CoreGHz = 0;
+  int IsaBits = 128, DatapathBits = 0;
+  bool Fma = false;
+
+  double GHz() const { return std::max(TscGHz, CoreGHz); }
+  int VectorBits() const { return DatapathBits > 0 ? std::min(IsaBits, DatapathBits) : IsaBits; }
+  // Two FMA units of two operations per lane, or one multiply and one add.
+  double Gflops() const { return GHz() * VectorBits() / 64 * (Fma ? 4 : 2); }
+  // Two vector loads a cycle: no checksum reading each byte once is faster.
+  double GBs() const { return GHz() * 2 * VectorBits() / 8; }
+};
+
+bool Bit(uint32_t word, int bit) { return (word >> bit & 1) != 0; }
+
+// The core's own clock, which may run above the time-stamp counter's
+// rate: a chain of dependent additions retires one a cycle. Timed in the
+// thread's CPU time, so that being descheduled on a busy machine does not
+// count; the fastest of several trials stands.
+double CoreGHz() {
+#if defined(__x86_64__)
+  constexpr uint64_t kLoops = 10000000, kAddsPerLoop = 16;
+  double best = 0;
+  for (int trial = 0; trial < 5; ++trial) {
+    uint64_t acc = 0, loops = kLoops;
+    timespec start{}, stop{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+    asm volatile(
+        "1:\n"
+        ".rept 16\n"
+        "add $1, %0\n"
+        ".endr\n"
+        "dec %1\n"
+        "jnz 1b\n"
+        : "+r"(acc), "+r"(loops));
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &stop);
+    const double ns = 1e9 * static_cast<double>(stop.tv_sec - start.tv_sec) +
+                      static_cast<double>(stop.tv_nsec - start.tv_nsec);
+    best = std::max(best, static_cast<double>(kLoops * kAddsPerLoop) / ns);
+  }
+  return best;
+#else
+  return 0;
+#endif
+}
+
+TLimits ReadLimits() {
+  TLimits l;
+  try {
+    const nuv::TCPUIDRegisters leaf1 = nuv::CPU_ExecuteLeaf(1);
+    l.Fma = Bit(leaf1.ECX, 12);
+    if (Bit(leaf1.ECX, 28)) l.IsaBits = 256;
+    try {
+      const nuv::TCPUIDRegisters leaf7 = nuv::CPU_ExecuteLeaf(7);
+      if (Bit(leaf7.EBX, 16)) l.IsaBits = 512;
+    } catch (const nuv::ENUVCpuIdError&) {
+    }
+    try {
+      const nuv::TCPUIDRegisters perf = nuv::CPU_ExecuteLeaf(0x8000001A);
+      l.DatapathBits = Bit(perf.EAX, 2) ? 256 : Bit(perf.EAX, 0) ? 128 : 0;
+    } catch (const nuv::ENUVCpuIdError&) {
+    }
+    l.TscGHz = nuv::CPU_Speed(200) / 1000.0;
+  } catch (const nuv::ENUVCpuIdError&) {
+  }
+  l.CoreGHz = CoreGHz();
+  return l;
+}
+
+void PrintLimits(const TLimits& l) {
+  std::cout << "Single-core limit: " << Fmt("%.1f", l.Gflops()) << " GFLOP/s in double precision ("
+            << Fmt("%.2f", l.GHz()) << " GHz; time-stamp counter " << Fmt("%.2f", l.TscGHz)
+            << " GHz, core clock measured " << Fmt("%.2f", l.CoreGHz) << " GHz; " << l.IsaBits
+            << "-bit instructions";
+  if (l.DatapathBits > 0) std::cout << " on a " << l.DatapathBits << "-bit datapath";
+  std::cout << ", " << l.VectorBits() / 64 << " doubles a vector, "
+            << (l.Fma ? "2 FMA units" : "one multiply and one add a cycle") << ") and "
+            << Fmt("%.0f", l.GBs()) << " GB/s of loads (two " << l.VectorBits() / 8
+            << "-byte loads a cycle). The rate columns give the share of that limit.\n\n";
+}
+
+// The achieved rate with its share of the limit, or "–".
+std::string Rate(const TResult& r, const TLimits& l) {
+  if (r.Flops && std::isfinite(r.Ns) && r.Ns > 0) {
+    const double gflops = *r.Flops / r.Ns;
+    return Fmt("%.1f GFLOP/s", gflops) + Fmt(" (%.0f %%)", 100 * gflops / l.Gflops());
+  }
+  if (r.BytesPerSecond) {
+    const double gbs = *r.BytesPerSecond / 1e9;
+    return Fmt("%.1f GB/s", gbs) + Fmt(" (%.0f %%)", 100 * gbs / l.GBs());
+  }
+  return "–";
+}
+
+void PrintTimes(const std::vector<TCase>& cases, const TLimits& limits) {
+  std::cout << "| Case | nuv | nuv rate | Peer | Peer time | Peer rate | Ratio | Target |\n"
+               "|---|---:|---:|---|---:|---:|---:|---|\n";
   for (const TCase& c : cases) {
-    const TResult* peer = nullptr;
-    std::string peerName = "–";
-    for (const auto& [impl, r] : c.Impls)
-      if (!IsOurs(impl) && peer == nullptr) {
-        peer = &r;
-        peerName = impl;
-      }
+    std::vector<const std::pair<std::string, TResult>*> peers;
+    for (const auto& impl : c.Impls)
+      if (!IsOurs(impl.first)) peers.push_back(&impl);
     for (const auto& [impl, r] : c.Impls) {
       if (!IsOurs(impl) || r.Raw) continue;
       const std::string label = impl == "nuv" ? c.Name : c.Name + " (" + impl.substr(4) + ")";
-      const double ratio = peer != nullptr ? r.Ns / peer->Ns : NAN;
-      std::cout << "| " << label << " | " << Duration(r.Ns) << " | " << peerName << " | "
-                << (peer != nullptr ? Duration(peer->Ns) : "–") << " | "
-                << (peer != nullptr ? Fmt(ratio < 0.095 ? "%.2g" : "%.2f", ratio) : "–") << " | "
-                << (peer != nullptr ? Verdict(ratio, r.Target) : "") << " |\n";
+      const std::string ours =
+          "| " + label + " | " + Duration(r.Ns) + " | " + Rate(r, limits) + " | ";
+      if (peers.empty()) {
+        std::cout << ours << "– | – | – | – |  |\n";
+        continue;
+      }
+      // A variant is compared with the first peer only.
+      const std::size_t shown = impl == "nuv" ? peers.size() : 1;
+      for (std::size_t i = 0; i < shown; ++i) {
+        const auto& [peerName, peer] = *peers[i];
+        const double ratio = r.Ns / peer.Ns;
+        const auto target = r.TargetFor(peerName, i == 0);
+        std::cout << ours << peerName << " | " << Duration(peer.Ns) << " | " << Rate(peer, limits)
+                  << " | " << Fmt(ratio < 0.095 ? "%.2g" : "%.2f", ratio) << " | "
+                  << (target ? Verdict(ratio, target) : "") << " |\n";
+      }
     }
   }
 }
@@ -332,7 +461,9 @@ int main(int argc, char** argv) {
             << " logical cores. Times are CPU time of one call (wall-clock time where a case waits "
                "for child processes or the disk; median of the repetitions); "
                "ratio = nuv / peer, below 1 is faster.\n\n";
-  PrintTimes(cases);
+  const TLimits limits = ReadLimits();
+  PrintLimits(limits);
+  PrintTimes(cases, limits);
   PrintMemory(cases);
   return 0;
 }

@@ -1,4 +1,6 @@
-// Distributions beside Boost.Math and least-squares fits beside Eigen.
+// Distributions beside Boost.Math and least-squares fits beside Eigen,
+// each peer built twice: as nuv is (baseline x86-64) and for this
+// processor (-O3 -march=native, the "native" rows).
 //
 // Each distribution benchmark evaluates the same 10^6 arguments per call;
 // the degrees of freedom cycle through small, medium and large values.
@@ -9,7 +11,6 @@
 // CalcPolyFit report it. Entering the points, which keeps the running sums
 // of every fit up to date, is timed on its own row. Results are checked
 // against the peers before anything is timed.
-#include <Eigen/Dense>
 #include <algorithm>
 #include <array>
 #include <boost/math/distributions/chi_squared.hpp>
@@ -19,11 +20,14 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench_common.h"
+#include "native_peers.h"
 #include "nuv/Nuv_math2.h"
 #include "nuv/Nuv_statis.h"
+#include "statis_peers.h"
 
 namespace {
 
@@ -53,32 +57,44 @@ const TArgs& Args() {
 }
 
 // ---------------------------------------------------------------------------
-// The four functions, each as nuv and as Boost, over argument i.
+// The four functions, each as nuv, as Boost and as the native Boost, over
+// argument i.
+
+using TEval = double (*)(const TArgs&, std::size_t);
 
 struct TFunction {
   const char* Name;
-  double (*Nuv)(const TArgs&, std::size_t);
-  double (*Boost)(const TArgs&, std::size_t);
+  TEval Nuv, Boost, Native;
   double Tolerance;  // largest relative difference accepted
 };
 
+namespace nat = bench::native;
+
 namespace bm = boost::math;
+
+constexpr const char* kBoostNative = "Boost.Math native";
+constexpr const char* kEigenNative = "Eigen HouseholderQR native";
 
 const TFunction kFunctions[] = {
     {"nDistriIntegral", [](const TArgs& a, std::size_t i) { return nuv::nDistriIntegral(a.X[i]); },
-     [](const TArgs& a, std::size_t i) { return bm::cdf(bm::normal(), a.X[i]); }, 1e-13},
+     [](const TArgs& a, std::size_t i) { return bm::cdf(bm::normal(), a.X[i]); },
+     [](const TArgs& a, std::size_t i) { return nat::BoostNormalCdf(a.X[i]); }, 1e-13},
     {"tDistriIntegral",
      [](const TArgs& a, std::size_t i) { return nuv::tDistriIntegral(a.X[i], a.DF1[i]); },
      [](const TArgs& a, std::size_t i) { return bm::cdf(bm::students_t(a.DF1[i]), a.X[i]); },
-     1e-12},
+     [](const TArgs& a, std::size_t i) { return nat::BoostStudentsTCdf(a.X[i], a.DF1[i]); }, 1e-12},
     {"chi2DistriQuantile",
      [](const TArgs& a, std::size_t i) { return nuv::chi2DistriQuantile(a.P[i], a.DF1[i]); },
      [](const TArgs& a, std::size_t i) { return bm::quantile(bm::chi_squared(a.DF1[i]), a.P[i]); },
+     [](const TArgs& a, std::size_t i) { return nat::BoostChiSquaredQuantile(a.P[i], a.DF1[i]); },
      1e-11},
     {"FDistriQuantile",
      [](const TArgs& a, std::size_t i) { return nuv::FDistriQuantile(a.P[i], a.DF1[i], a.DF2[i]); },
      [](const TArgs& a, std::size_t i) {
        return bm::quantile(bm::fisher_f(a.DF1[i], a.DF2[i]), a.P[i]);
+     },
+     [](const TArgs& a, std::size_t i) {
+       return nat::BoostFisherFQuantile(a.P[i], a.DF1[i], a.DF2[i]);
      },
      1e-10},
 };
@@ -88,22 +104,22 @@ double RelativeDifference(double a, double b) {
   return std::fabs(a - b) / std::max(std::fabs(a), std::fabs(b));
 }
 
-double LargestDifference(const TFunction& f) {
+double LargestDifference(TEval ours, TEval peer) {
   double worst = 0;
   for (std::size_t i = 0; i < kCount; ++i)
-    worst = std::max(worst, RelativeDifference(f.Nuv(Args(), i), f.Boost(Args(), i)));
+    worst = std::max(worst, RelativeDifference(ours(Args(), i), peer(Args(), i)));
   return worst;
 }
 
-void DistributionRun(benchmark::State& state, const TFunction& f, bool ours) {
+void DistributionRun(benchmark::State& state, const TFunction& f, TEval eval) {
   const TArgs& a = Args();
-  const auto eval = ours ? f.Nuv : f.Boost;
   for (auto _ : state)
     for (std::size_t i = 0; i < kCount; ++i) benchmark::DoNotOptimize(eval(a, i));
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
-  if (ours) {
-    state.counters["max_rel_diff"] = LargestDifference(f);
+  if (eval == f.Nuv) {
+    state.counters["max_rel_diff"] = LargestDifference(f.Nuv, f.Boost);
     bench::SetTarget(state, 1.0);
+    bench::SetTarget(state, 1.0, kBoostNative);
   }
 }
 
@@ -144,25 +160,20 @@ struct TFit {
   double FitQual = 0;
 };
 
-// The least-squares polynomial of the given degree, with 1 - SSres/SStot,
-// as an Eigen program fitting many data sets would write it: the design
-// matrix is kept between calls and decomposed in place.
-TFit EigenPolyFit(int degree) {
-  const TPoints& p = Points();
-  const auto n = static_cast<Eigen::Index>(kCount);
-  static Eigen::MatrixXd a;
-  a.resize(n, degree + 1);
-  const Eigen::Map<const Eigen::VectorXd> x(p.X.data(), n), y(p.Y.data(), n);
-  a.col(0).setOnes();
-  for (int j = 1; j <= degree; ++j) a.col(j) = a.col(j - 1).cwiseProduct(x);
-  const double ssTot = (y.array() - y.mean()).square().sum();
-  Eigen::HouseholderQR<Eigen::Ref<Eigen::MatrixXd>> qr(a);
-  const Eigen::VectorXd c = qr.solve(y);
-  // The residual norm is that of the part of Qᵀy beyond the coefficients.
-  Eigen::VectorXd qty = y;
-  qty.applyOnTheLeft(qr.householderQ().adjoint());
-  const double ssRes = qty.tail(n - degree - 1).squaredNorm();
-  return {std::vector<double>(c.data(), c.data() + c.size()), 1 - ssRes / ssTot};
+TFit BaselinePolyFit(int degree) {
+  TFit f;
+  f.Coeffs.assign(static_cast<std::size_t>(degree) + 1, 0.0);
+  f.FitQual = bench::peers::PolyFitQR(Points().X.data(), Points().Y.data(), kCount, degree,
+                                      f.Coeffs.data());
+  return f;
+}
+
+TFit NativePolyFit(int degree) {
+  TFit f;
+  f.Coeffs.assign(static_cast<std::size_t>(degree) + 1, 0.0);
+  f.FitQual = bench::native::EigenPolyFit(Points().X.data(), Points().Y.data(), kCount, degree,
+                                          f.Coeffs.data());
+  return f;
 }
 
 TFit NuvLinFit() {
@@ -190,18 +201,24 @@ void CheckSameFit(const char* what, const TFit& ours, const TFit& peer) {
 }
 
 void CheckSameResults() {
-  for (const TFunction& f : kFunctions) {
-    const double worst = LargestDifference(f);
-    if (!(worst <= f.Tolerance))
-      bench::Fail(f.Name, "relative difference " + std::to_string(worst));
+  for (const TFunction& f : kFunctions)
+    for (const TEval peer : {f.Boost, f.Native}) {
+      const double worst = LargestDifference(f.Nuv, peer);
+      if (!(worst <= f.Tolerance))
+        bench::Fail(f.Name, "relative difference " + std::to_string(worst));
+    }
+  for (const auto peer : {BaselinePolyFit, NativePolyFit}) {
+    CheckSameFit("CalcLinFit differs from Eigen", NuvLinFit(), peer(1));
+    CheckSameFit("CalcPolyFit differs from Eigen", NuvCubicFit(), peer(3));
   }
-  CheckSameFit("CalcLinFit differs from Eigen", NuvLinFit(), EigenPolyFit(1));
-  CheckSameFit("CalcPolyFit differs from Eigen", NuvCubicFit(), EigenPolyFit(3));
 }
 
 void FitRun(benchmark::State& state, TFit (*fit)(), bool ours) {
   for (auto _ : state) benchmark::DoNotOptimize(fit().FitQual);
-  if (ours) bench::SetTarget(state, 1.0);
+  if (ours) {
+    bench::SetTarget(state, 1.0);
+    bench::SetTarget(state, 1.0, kEigenNative);
+  }
 }
 
 void EnterRun(benchmark::State& state) {
@@ -215,24 +232,32 @@ void EnterRun(benchmark::State& state) {
 void RegisterAll() {
   for (const TFunction& f : kFunctions) {
     const std::string name = std::string(f.Name) + " 10^6 arguments";
-    benchmark::RegisterBenchmark((name + "/nuv").c_str(), DistributionRun, f, true)
+    for (const auto& [impl, eval] : {std::pair{"nuv", f.Nuv}, std::pair{"Boost.Math", f.Boost},
+                                     std::pair{kBoostNative, f.Native}})
+      benchmark::RegisterBenchmark((name + "/" + impl).c_str(), DistributionRun, f, eval)
+          ->Unit(benchmark::kMillisecond);
+  }
+  struct TFitCase {
+    const char* Name;
+    TFit (*Nuv)();
+    TFit (*Baseline)();
+    TFit (*Native)();
+  };
+  const TFitCase fits[] = {
+      {"TCurveFit::CalcLinFit 10^6 points", NuvLinFit, [] { return BaselinePolyFit(1); },
+       [] { return NativePolyFit(1); }},
+      {"TCurveFit::CalcPolyFit degree 3, 10^6 points", NuvCubicFit,
+       [] { return BaselinePolyFit(3); }, [] { return NativePolyFit(3); }},
+  };
+  for (const TFitCase& c : fits) {
+    const std::string name(c.Name);
+    benchmark::RegisterBenchmark((name + "/nuv").c_str(), FitRun, c.Nuv, true)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark((name + "/Boost.Math").c_str(), DistributionRun, f, false)
+    benchmark::RegisterBenchmark((name + "/Eigen HouseholderQR").c_str(), FitRun, c.Baseline, false)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark((name + "/" + kEigenNative).c_str(), FitRun, c.Native, false)
         ->Unit(benchmark::kMillisecond);
   }
-  benchmark::RegisterBenchmark("TCurveFit::CalcLinFit 10^6 points/nuv", FitRun, NuvLinFit, true)
-      ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark(
-      "TCurveFit::CalcLinFit 10^6 points/Eigen HouseholderQR", FitRun,
-      [] { return EigenPolyFit(1); }, false)
-      ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("TCurveFit::CalcPolyFit degree 3, 10^6 points/nuv", FitRun,
-                               NuvCubicFit, true)
-      ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark(
-      "TCurveFit::CalcPolyFit degree 3, 10^6 points/Eigen HouseholderQR", FitRun,
-      [] { return EigenPolyFit(3); }, false)
-      ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("TCurveFit::EnterStatValue 10^6 points/nuv", EnterRun)
       ->Unit(benchmark::kMillisecond);
 }

@@ -1,6 +1,7 @@
 // CRC-16, CRC-32 and SHA-1. CRC-32 and SHA-1 have a portable path and one
 // on the processor's carry-less multiply and SHA instructions, chosen at
-// run time; both give the same results.
+// run time (for CRC-32 the 512-bit multiply where there is one, else the
+// 128-bit one); all give the same results.
 #include <cpuid.h>
 #include <immintrin.h>
 
@@ -87,6 +88,8 @@ constexpr uint64_t kFold512Lo = FoldConstant(512 + 32);
 constexpr uint64_t kFold512Hi = FoldConstant(512 - 32);
 constexpr uint64_t kFold128Lo = FoldConstant(128 + 32);
 constexpr uint64_t kFold128Hi = FoldConstant(128 - 32);
+constexpr uint64_t kFold4096Lo = FoldConstant(4096 + 32);
+constexpr uint64_t kFold4096Hi = FoldConstant(4096 - 32);
 
 __attribute__((target("pclmul,sse4.1"))) inline __m128i Fold(__m128i X, __m128i K, __m128i Next) {
   const __m128i lo = _mm_clmulepi64_si128(X, K, 0x00);
@@ -98,13 +101,30 @@ __attribute__((target("pclmul,sse4.1"))) inline __m128i Load(const uint8_t* p) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 
+__attribute__((target("pclmul,sse4.1"))) inline __m128i FoldPair(uint64_t hi, uint64_t lo) {
+  return _mm_set_epi64x(static_cast<int64_t>(hi), static_cast<int64_t>(lo));
+}
+
+// Folds X forward by 16 bytes onto Next.
+__attribute__((target("pclmul,sse4.1"))) inline __m128i Fold128(__m128i X, __m128i Next) {
+  return Fold(X, FoldPair(kFold128Hi, kFold128Lo), Next);
+}
+
+// The CRC of the bytes folded into lane x followed by p[0..n).
+__attribute__((target("pclmul,sse4.1"))) uint32_t CRC32FromLane(__m128i x, const uint8_t* p,
+                                                              std::size_t n) {
+  for (; n >= 16; n -= 16, p += 16) x = Fold128(x, Load(p));
+  alignas(16) uint8_t lane[16];
+  _mm_store_si128(reinterpret_cast<__m128i*>(lane), x);
+  return CRC32Portable(CRC32Portable(0, lane, 16), p, n);
+}
+
 __attribute__((target("pclmul,sse4.1"))) uint32_t CRC32Clmul(uint32_t crc, const uint8_t* p,
                                                            std::size_t n) {
   if (n < 128) return CRC32Portable(crc, p, n);
   // Four lanes of 16 bytes each fold 64 bytes further per round, then into
   // one lane; the lane's own CRC continues into the remaining bytes.
-  const __m128i k512 = _mm_set_epi64x(static_cast<int64_t>(kFold512Hi), static_cast<int64_t>(kFold512Lo));
-  const __m128i k128 = _mm_set_epi64x(static_cast<int64_t>(kFold128Hi), static_cast<int64_t>(kFold128Lo));
+  const __m128i k512 = FoldPair(kFold512Hi, kFold512Lo);
   __m128i x0 = _mm_xor_si128(Load(p), _mm_cvtsi32_si128(static_cast<int32_t>(crc)));
   __m128i x1 = Load(p + 16);
   __m128i x2 = Load(p + 32);
@@ -117,12 +137,49 @@ __attribute__((target("pclmul,sse4.1"))) uint32_t CRC32Clmul(uint32_t crc, const
     x2 = Fold(x2, k512, Load(p + 32));
     x3 = Fold(x3, k512, Load(p + 48));
   }
-  __m128i x = Fold(Fold(Fold(x0, k128, x1), k128, x2), k128, x3);
-  for (; n >= 16; n -= 16, p += 16) x = Fold(x, k128, Load(p));
-  alignas(16) uint8_t lane[16];
-  _mm_store_si128(reinterpret_cast<__m128i*>(lane), x);
-  return CRC32Portable(CRC32Portable(0, lane, 16), p, n);
+  return CRC32FromLane(Fold128(Fold128(Fold128(x0, x1), x2), x3), p, n);
 }
+
+// The same folding on 64-byte vectors of four lanes each.
+#define NUV_TARGET_VPCLMUL __attribute__((target("vpclmulqdq,avx512f,pclmul,sse4.1")))
+
+NUV_TARGET_VPCLMUL inline __m512i Fold(__m512i X, __m512i K, __m512i Next) {
+  const __m512i lo = _mm512_clmulepi64_epi128(X, K, 0x00);
+  const __m512i hi = _mm512_clmulepi64_epi128(X, K, 0x11);
+  return _mm512_ternarylogic_epi64(lo, hi, Next, 0x96);  // lo ^ hi ^ Next
+}
+
+NUV_TARGET_VPCLMUL inline __m512i Load512(const uint8_t* p) { return _mm512_loadu_si512(p); }
+
+NUV_TARGET_VPCLMUL inline __m512i FoldPair512(uint64_t hi, uint64_t lo) {
+  const auto h = static_cast<int64_t>(hi), l = static_cast<int64_t>(lo);
+  return _mm512_set_epi64(h, l, h, l, h, l, h, l);
+}
+
+// Eight vectors fold 512 bytes further per round: enough independent
+// multiplies to cover their latency.
+NUV_TARGET_VPCLMUL uint32_t CRC32Vpclmul(uint32_t crc, const uint8_t* p, std::size_t n) {
+  constexpr int kVectors = 8;
+  constexpr std::size_t kRound = 64 * kVectors;
+  if (n < 2 * kRound) return CRC32Clmul(crc, p, n);
+  const __m512i kRoundFold = FoldPair512(kFold4096Hi, kFold4096Lo);
+  const __m512i k512 = FoldPair512(kFold512Hi, kFold512Lo);
+  __m512i x[kVectors];
+  for (int i = 0; i < kVectors; ++i) x[i] = Load512(p + 64 * i);
+  x[0] = _mm512_xor_si512(x[0], _mm512_set_epi64(0, 0, 0, 0, 0, 0, 0, crc));
+  p += kRound;
+  n -= kRound;
+  for (; n >= kRound; n -= kRound, p += kRound)
+    for (int i = 0; i < kVectors; ++i) x[i] = Fold(x[i], kRoundFold, Load512(p + 64 * i));
+  __m512i v = x[0];
+  for (int i = 1; i < kVectors; ++i) v = Fold(v, k512, x[i]);
+  // The four lanes of v are consecutive 16-byte blocks.
+  alignas(64) __m128i lanes[4];
+  _mm512_store_si512(lanes, v);
+  return CRC32FromLane(Fold128(Fold128(Fold128(lanes[0], lanes[1]), lanes[2]), lanes[3]), p, n);
+}
+
+#undef NUV_TARGET_VPCLMUL
 
 // ---------------------------------------------------------------------------
 // SHA-1 compression of whole 64-byte blocks
@@ -212,6 +269,7 @@ __attribute__((target("sha,sse4.1"))) void SHA1Hardware(uint32_t* h, const uint8
 
 struct TCpuFeatures {
   bool clmul = false;
+  bool vpclmul = false;
   bool sha = false;
 };
 
@@ -222,6 +280,10 @@ TCpuFeatures DetectCpu() {
   const bool sse41 = (c & bit_SSE4_1) != 0;
   f.clmul = sse41 && (c & bit_PCLMUL) != 0;
   if (__get_cpuid_count(7, 0, &a, &b, &c, &d)) f.sha = sse41 && (b & bit_SHA) != 0;
+  // The compiler's test also asks whether the system saves the 512-bit
+  // registers.
+  __builtin_cpu_init();
+  f.vpclmul = f.clmul && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq");
   return f;
 }
 
@@ -232,8 +294,11 @@ const TCpuFeatures& Cpu() {
 
 bool g_portableOnly = false;
 
+bool g_narrowOnly = false;
+
 uint32_t CRC32Update(uint32_t crc, const uint8_t* p, std::size_t n) {
-  return Cpu().clmul && !g_portableOnly ? CRC32Clmul(crc, p, n) : CRC32Portable(crc, p, n);
+  if (g_portableOnly || !Cpu().clmul) return CRC32Portable(crc, p, n);
+  return Cpu().vpclmul && !g_narrowOnly ? CRC32Vpclmul(crc, p, n) : CRC32Clmul(crc, p, n);
 }
 
 void SHA1Blocks(uint32_t* h, const uint8_t* p, std::size_t blocks) {
@@ -302,6 +367,8 @@ namespace detail {
 bool HardwareCRC32Available() { return Cpu().clmul; }
 bool HardwareSHA1Available() { return Cpu().sha; }
 void ForcePortableChecksums(bool On) { g_portableOnly = On; }
+bool WideCRC32Available() { return Cpu().vpclmul; }
+void ForceNarrowCRC32(bool On) { g_narrowOnly = On; }
 
 }  // namespace detail
 

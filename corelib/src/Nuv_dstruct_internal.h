@@ -34,6 +34,10 @@ void CheckedAllocation(const TComponent& Owner, int64_t Bytes, std::string_view 
 bool HardwareCRC32Available();
 bool HardwareSHA1Available();
 void ForcePortableChecksums(bool On);
+// CRC-32 on 64-byte vectors (the 512-bit carry-less multiply); On keeps it
+// on the 16-byte vectors, so that tests reach both.
+bool WideCRC32Available();
+void ForceNarrowCRC32(bool On);
 
 // Windows-1252 lower case of every byte, and S lowered into Buffer (room
 // for S.size() bytes; may be S itself).

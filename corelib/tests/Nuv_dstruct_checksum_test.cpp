@@ -12,16 +12,34 @@
 namespace nuv {
 namespace {
 
-// Runs each test body once on the processor's instructions (where there are
-// any) and once on the portable code.
-class ChecksumPaths : public ::testing::TestWithParam<bool> {
+// Runs each test body on the processor's widest instructions, on its
+// 16-byte carry-less multiply (where it has wider ones) and on the
+// portable code.
+enum class TPath { Hardware, Narrow, Portable };
+
+class ChecksumPaths : public ::testing::TestWithParam<TPath> {
  protected:
-  void SetUp() override { detail::ForcePortableChecksums(GetParam()); }
-  void TearDown() override { detail::ForcePortableChecksums(false); }
+  void SetUp() override {
+    if (GetParam() == TPath::Narrow && !detail::WideCRC32Available())
+      GTEST_SKIP() << "no 512-bit carry-less multiply: the hardware run covers this path";
+    detail::ForcePortableChecksums(GetParam() == TPath::Portable);
+    detail::ForceNarrowCRC32(GetParam() == TPath::Narrow);
+  }
+  void TearDown() override {
+    detail::ForcePortableChecksums(false);
+    detail::ForceNarrowCRC32(false);
+  }
 };
 
-INSTANTIATE_TEST_SUITE_P(Paths, ChecksumPaths, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Portable" : "Hardware"; });
+INSTANTIATE_TEST_SUITE_P(Paths, ChecksumPaths,
+                         ::testing::Values(TPath::Hardware, TPath::Narrow, TPath::Portable),
+                         [](const auto& info) {
+                           switch (info.param) {
+                             case TPath::Hardware: return "Hardware";
+                             case TPath::Narrow: return "Narrow";
+                             default: return "Portable";
+                           }
+                         });
 
 std::string Hex8(uint32_t v) { return IntToHex(v, 8); }
 
@@ -92,6 +110,21 @@ TEST_P(ChecksumPaths, CRC32MatchesBitwiseReferenceAtAnyLengthAndAlignment) {
   for (const std::size_t len : {1000u, 4095u, 65536u + 17u, (1u << 20) + 3u})
     EXPECT_EQ(CRC32ofBuffer(data.data() + 1, static_cast<int64_t>(len)), ReferenceCRC32(data.data() + 1, len))
         << "len=" << len;
+}
+
+// The 64-byte vectors take buffers from 1024 bytes on, 512 bytes a round;
+// the lengths around those steps end a round exactly, one byte short of
+// it or past it, and leave every kind of tail.
+TEST_P(ChecksumPaths, CRC32AtTheVectorRoundBoundaries) {
+  const std::vector<uint8_t> data = RandomBytes(4096 + 64, 8);
+  for (std::size_t offset = 0; offset < 64; offset += 13)
+    for (const std::size_t rounds : {2u, 3u, 7u})
+      for (const std::size_t extra : {0u, 1u, 15u, 16u, 17u, 63u, 64u, 65u, 511u})
+        for (const std::size_t len : {rounds * 512 + extra, rounds * 512 - 1}) {
+          ASSERT_EQ(CRC32ofBuffer(data.data() + offset, static_cast<int64_t>(len)),
+                    ReferenceCRC32(data.data() + offset, len))
+              << "offset=" << offset << " len=" << len;
+        }
 }
 
 TEST(CRC32, OfFileAndOfMissingFile) {

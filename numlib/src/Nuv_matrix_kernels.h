@@ -6,7 +6,7 @@
 // added in ascending order of the summation index, every product and
 // every sum rounded once (no fused multiply-add). Results therefore do not
 // depend on the blocking or on the instruction set chosen at run time
-// (AVX2 where the processor has it, SSE2 otherwise).
+// (AVX-512 or AVX2 where the processor has it, SSE2 otherwise).
 #pragma once
 
 #include <cstdint>
