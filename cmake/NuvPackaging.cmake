@@ -53,7 +53,7 @@ set(CPACK_PACKAGE_NAME nuv)
 set(CPACK_PACKAGE_VENDOR "nuv developers")
 set(CPACK_PACKAGE_CONTACT "nuv developers <nuv@example.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(nuv_summary "nuv scientific and engineering components")
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -73,8 +73,12 @@ set(nuv_deb_version "${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${nuv_runtime_package})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "fonts-dejavu-core")
+# The linker cache is refreshed by the trigger dpkg runs once per
+# transaction.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/triggers)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
-  "${PROJECT_DESCRIPTION} - shared libraries
+  "${nuv_summary} - shared libraries
  nuv is a component library for scientific and engineering desktop
  software. This package holds its shared libraries: corelib (foundation),
  numlib (mathematics and data analysis), maplib (geography and map
@@ -86,7 +90,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
   "${nuv_runtime_package} (= ${nuv_deb_version}), qt6-base-dev (>= ${Qt6_VERSION_MAJOR}.${Qt6_VERSION_MINOR})")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
-  "${PROJECT_DESCRIPTION} - development files
+  "${nuv_summary} - development files
  nuv is a component library for scientific and engineering desktop
  software. This package holds what building against it needs: the headers,
  the CMake package (find_package(nuv)) and the pkg-config files nuv-corelib,
@@ -97,7 +101,7 @@ set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "${nuv_runtime_package} (= ${nuv_deb_version})")
 set(CPACK_DEBIAN_TOOLS_DESCRIPTION
-  "${PROJECT_DESCRIPTION} - command-line tool
+  "${nuv_summary} - command-line tool
  nuv is a component library for scientific and engineering desktop
  software. This package holds the nuv tool, which puts the main jobs of
  each library on the command line: checksums, statistics and fits of data

@@ -20,8 +20,8 @@ int main() {
     // The zone follows from the position (with the Norway and Svalbard
     // exceptions); southern northings carry the false northing of 10000 km.
     LatLongToUTM(p.Lat, p.Long, gelWGS84, zone, easting, northing);
-    std::cout << p.Name << ": " << GeoToUTMZone(p.Lat, p.Long) << ' ' << strff(easting, 1, 1)
-              << ' ' << strff(northing, 1, 1);
+    std::cout << p.Name << ": " << GeoToUTMZone(p.Lat, p.Long) << ' ' << strff(easting, 1, 1) << ' '
+              << strff(northing, 1, 1);
 
     // Back from the grid: the zone and the hemisphere say which grid.
     double lat = 0, lon = 0;

@@ -11,8 +11,8 @@
 
 int main() {
   using namespace nuv;
-  constexpr double kStandards[][2] = {
-      {0.0, 0.002}, {1.0, 0.121}, {2.0, 0.238}, {4.0, 0.482}, {6.0, 0.719}, {8.0, 0.955}};
+  constexpr double kStandards[][2] = {{0.0, 0.002}, {1.0, 0.121}, {2.0, 0.238},
+                                      {4.0, 0.482}, {6.0, 0.719}, {8.0, 0.955}};
   constexpr int32_t kRows = std::size(kStandards);
 
   // Columns and rows count from 1; column 1 the concentration, 2 the

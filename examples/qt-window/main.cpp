@@ -43,7 +43,8 @@ struct TFormulaPane {
   QLabel* Mass;
 
   TFormulaPane(const QString& title, QWidget* parent)
-      : Box(new QGroupBox(title, parent)), Formula(new nuv::TMolForm(nullptr)),
+      : Box(new QGroupBox(title, parent)),
+        Formula(new nuv::TMolForm(nullptr)),
         Mass(new QLabel(Box)) {
     auto* layout = new QVBoxLayout(Box);
     Formula->setParent(Box);

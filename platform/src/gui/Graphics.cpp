@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "Fonts.h"
-#include "nuv/platform/Controls.h"
 #include "QtBoundary.h"
+#include "nuv/platform/Controls.h"
 
 namespace nuv {
 
@@ -67,37 +67,37 @@ constexpr TPaletteSlot Themed(QPalette::ColorGroup group, QPalette::ColorRole ro
 constexpr TPaletteSlot kClassic{};
 
 constexpr TPaletteSlot kPaletteSlots[] = {
-    Themed(QPalette::Button),                            // 0 scroll bar
-    kClassic,                                            // 1 desktop background
-    kClassic,                                            // 2 active caption
-    kClassic,                                            // 3 inactive caption
-    Themed(QPalette::Window),                            // 4 menu
-    Themed(QPalette::Base),                              // 5 window
-    Themed(QPalette::Shadow),                            // 6 window frame
-    Themed(QPalette::WindowText),                        // 7 menu text
-    Themed(QPalette::Text),                              // 8 window text
-    kClassic,                                            // 9 caption text
-    Themed(QPalette::Button),                            // 10 active border
-    Themed(QPalette::Inactive, QPalette::Button),        // 11 inactive border
-    Themed(QPalette::Dark),                              // 12 application workspace
-    Themed(QPalette::Highlight),                         // 13 highlight
-    Themed(QPalette::HighlightedText),                   // 14 highlight text
-    Themed(QPalette::Button),                            // 15 button face
-    Themed(QPalette::Dark),                              // 16 button shadow
-    Themed(QPalette::Disabled, QPalette::Text),          // 17 grey text
-    Themed(QPalette::ButtonText),                        // 18 button text
-    kClassic,                                            // 19 inactive caption text
-    Themed(QPalette::Light),                             // 20 button highlight
-    Themed(QPalette::Shadow),                            // 21 3-D dark shadow
-    Themed(QPalette::Midlight),                          // 22 3-D light
-    Themed(QPalette::ToolTipText),                       // 23 tooltip text
-    Themed(QPalette::ToolTipBase),                       // 24 tooltip background
-    kClassic,                                            // 25 (unused)
-    Themed(QPalette::Link),                              // 26 hot-tracked item
-    kClassic,                                            // 27 gradient of the active caption
-    kClassic,                                            // 28 gradient of the inactive caption
-    Themed(QPalette::Highlight),                         // 29 highlighted menu item
-    Themed(QPalette::Window),                            // 30 menu bar
+    Themed(QPalette::Button),                      // 0 scroll bar
+    kClassic,                                      // 1 desktop background
+    kClassic,                                      // 2 active caption
+    kClassic,                                      // 3 inactive caption
+    Themed(QPalette::Window),                      // 4 menu
+    Themed(QPalette::Base),                        // 5 window
+    Themed(QPalette::Shadow),                      // 6 window frame
+    Themed(QPalette::WindowText),                  // 7 menu text
+    Themed(QPalette::Text),                        // 8 window text
+    kClassic,                                      // 9 caption text
+    Themed(QPalette::Button),                      // 10 active border
+    Themed(QPalette::Inactive, QPalette::Button),  // 11 inactive border
+    Themed(QPalette::Dark),                        // 12 application workspace
+    Themed(QPalette::Highlight),                   // 13 highlight
+    Themed(QPalette::HighlightedText),             // 14 highlight text
+    Themed(QPalette::Button),                      // 15 button face
+    Themed(QPalette::Dark),                        // 16 button shadow
+    Themed(QPalette::Disabled, QPalette::Text),    // 17 grey text
+    Themed(QPalette::ButtonText),                  // 18 button text
+    kClassic,                                      // 19 inactive caption text
+    Themed(QPalette::Light),                       // 20 button highlight
+    Themed(QPalette::Shadow),                      // 21 3-D dark shadow
+    Themed(QPalette::Midlight),                    // 22 3-D light
+    Themed(QPalette::ToolTipText),                 // 23 tooltip text
+    Themed(QPalette::ToolTipBase),                 // 24 tooltip background
+    kClassic,                                      // 25 (unused)
+    Themed(QPalette::Link),                        // 26 hot-tracked item
+    kClassic,                                      // 27 gradient of the active caption
+    kClassic,                                      // 28 gradient of the inactive caption
+    Themed(QPalette::Highlight),                   // 29 highlighted menu item
+    Themed(QPalette::Window),                      // 30 menu bar
 };
 static_assert(std::size(kPaletteSlots) == std::size(kSystemColors));
 
