@@ -47,13 +47,13 @@ nuv_pkg_config(maplib maplib "nuv geography and map controls"
 nuv_pkg_config(mollib mollib "nuv chemistry and structure drawing"
   "nuv-corelib ${nuv_exact}, nuv-numlib ${nuv_exact}")
 
-# Debian packages: libnuv<major> (runtime), libnuv-dev and nuv-tools.
+# Debian packages: libnuv<major> (runtime), libnuv-dev and nuv-tools. Each
+# description follows the project's one-line summary.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME nuv)
 set(CPACK_PACKAGE_VENDOR "nuv developers")
 set(CPACK_PACKAGE_CONTACT "nuv developers <nuv@example.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(nuv_summary "nuv scientific and engineering components")
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -78,34 +78,31 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/triggers)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
-  "${nuv_summary} - shared libraries
- nuv is a component library for scientific and engineering desktop
- software. This package holds its shared libraries: corelib (foundation),
- numlib (mathematics and data analysis), maplib (geography and map
- controls), mollib (chemistry and structure drawing) and the platform layer
- nuvplatform they share.")
+  "nuv is a component library for scientific and engineering desktop
+software. This package holds its shared libraries: corelib (foundation),
+numlib (mathematics and data analysis), maplib (geography and map
+controls), mollib (chemistry and structure drawing) and the platform layer
+nuvplatform they share.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libnuv-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
   "${nuv_runtime_package} (= ${nuv_deb_version}), qt6-base-dev (>= ${Qt6_VERSION_MAJOR}.${Qt6_VERSION_MINOR})")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
-  "${nuv_summary} - development files
- nuv is a component library for scientific and engineering desktop
- software. This package holds what building against it needs: the headers,
- the CMake package (find_package(nuv)) and the pkg-config files nuv-corelib,
- nuv-numlib, nuv-maplib, nuv-mollib and nuv-platform.")
+  "nuv is a component library for scientific and engineering desktop
+software. This package holds what building against it needs: the headers,
+the CMake package (find_package(nuv)) and the pkg-config files nuv-corelib,
+nuv-numlib, nuv-maplib, nuv-mollib and nuv-platform.")
 
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME nuv-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "${nuv_runtime_package} (= ${nuv_deb_version})")
 set(CPACK_DEBIAN_TOOLS_DESCRIPTION
-  "${nuv_summary} - command-line tool
- nuv is a component library for scientific and engineering desktop
- software. This package holds the nuv tool, which puts the main jobs of
- each library on the command line: checksums, statistics and fits of data
- tables, coordinate conversions and formula masses.")
+  "nuv is a component library for scientific and engineering desktop
+software. This package holds the nuv tool, which puts the main jobs of
+each library on the command line: checksums, statistics and fits of data
+tables, coordinate conversions and formula masses.")
 # Every package carries its copyright file and a Debian changelog in
 # /usr/share/doc/<package>, as Debian policy asks.
 string(TIMESTAMP nuv_deb_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
