@@ -19,16 +19,17 @@ dpkg-deb -x "$dev" "$work/root"
 fail() { echo "FAIL: $*"; exit 1; }
 libdir=$(dirname "$(find "$work/root/usr/lib" -name 'libnumlib.so' | head -n1)")
 [ -d "$libdir" ] || fail "libnumlib.so is not in the development package"
+contents=$(dpkg-deb -c "$runtime")
 for lib in nuvplatform corelib numlib maplib mollib; do
-  dpkg-deb -c "$runtime" | grep -q "lib$lib\.so\.[0-9]*\.[0-9]" || fail "$runtime lacks lib$lib"
-  dpkg-deb -c "$runtime" | grep -q "lib$lib\.so " && fail "$runtime holds the link name of lib$lib"
+  grep -q "lib$lib\.so\.[0-9]*\.[0-9]" <<<"$contents" || fail "$runtime lacks lib$lib"
+  grep -q "lib$lib\.so " <<<"$contents" && fail "$runtime holds the link name of lib$lib"
   [ -f "$libdir/pkgconfig/nuv-${lib#nuv}.pc" ] || [ "$lib" = nuvplatform ] ||
     fail "no pkg-config file for $lib"
 done
 [ -f "$work/root/usr/include/nuv/version.h" ] || fail "nuv/version.h is not in the development package"
 dpkg-deb -f "$dev" Depends | grep -q "$(dpkg-deb -f "$runtime" Package) (= $(dpkg-deb -f "$runtime" Version))" ||
   fail "the development package does not depend on its runtime package"
-dpkg-deb -f "$runtime" Depends | grep -q "libqt6gui6" || fail "the runtime package does not depend on Qt"
+grep -q "libqt6gui6" <<<"$(dpkg-deb -f "$runtime" Depends)" || fail "the runtime package does not depend on Qt"
 
 cmake -S "$source/examples/consumer" -B "$work/build" -G Ninja \
   -DCMAKE_PREFIX_PATH="$work/root/usr" >/dev/null
