@@ -3,8 +3,10 @@
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
+DOCS_DIR   := $(abspath $(BUILD))/docs
+PKG_DIR    := $(abspath $(BUILD))/pkg/packages
 
-.PHONY: all demo test bench clean deps
+.PHONY: all demo test bench docs package clean deps
 
 all: test
 
@@ -20,7 +22,8 @@ demo: deps
 # Debug build under AddressSanitizer and UndefinedBehaviorSanitizer, then
 # every test.
 test: deps
-	cmake -S . -B $(BUILD)/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DNUV_SANITIZE=ON
+	cmake -S . -B $(BUILD)/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DNUV_SANITIZE=ON \
+	  -DNUV_DOCS_DIR=$(DOCS_DIR) -DNUV_PACKAGE_DIR=$(PKG_DIR)
 	cmake --build $(BUILD)/asan -j $(JOBS)
 	cd $(BUILD)/asan && UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
@@ -30,6 +33,26 @@ bench:
 	cmake -S . -B $(BUILD)/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DNUV_BUILD_TESTS=OFF -DNUV_BUILD_BENCH=ON
 	cmake --build $(BUILD)/bench -j $(JOBS)
 	cmake --build $(BUILD)/bench --target run-benchmarks
+
+# The API reference of the public headers in $(BUILD)/docs/html.
+docs:
+	@scripts/install-deps --docs
+	cmake -S . -B $(BUILD)/docs $(CMAKE_GEN) -DNUV_BUILD_TESTS=OFF -DNUV_DOCS_DIR=$(DOCS_DIR)
+	cmake --build $(BUILD)/docs --target docs
+	@echo "API reference: $(DOCS_DIR)/html/index.html"
+
+# Debian packages (runtime, development, tool) in $(PKG_DIR), built with
+# Debian's hardening flags for /usr, then checked by lintian.
+package:
+	@scripts/install-deps --package
+	cmake -S . -B $(BUILD)/pkg $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DNUV_BUILD_TESTS=OFF \
+	  -DCMAKE_INSTALL_PREFIX=/usr \
+	  "-DCMAKE_CXX_FLAGS=$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  "-DCMAKE_SHARED_LINKER_FLAGS=$$(dpkg-buildflags --get LDFLAGS) -Wl,-z,now" \
+	  "-DCMAKE_EXE_LINKER_FLAGS=$$(dpkg-buildflags --get LDFLAGS) -Wl,-z,now"
+	cmake --build $(BUILD)/pkg -j $(JOBS)
+	cd $(BUILD)/pkg && cpack -G DEB
+	lintian --no-tag-display-limit $(PKG_DIR)/*.deb || true
 
 clean:
 	rm -rf $(BUILD)

@@ -19,10 +19,17 @@ function(nuv_add_library target)
   set_target_properties(${target} PROPERTIES
     VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
     EXPORT_NAME ${target})
+  nuv_install_library(${target})
+endfunction()
+
+# The shared object goes to the runtime component, its link name and the
+# headers to the development component.
+function(nuv_install_library target)
   install(TARGETS ${target} EXPORT nuvTargets
-    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(DIRECTORY include/nuv DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime
+            NAMELINK_COMPONENT development
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+  install(DIRECTORY include/nuv DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 endfunction()
 
 # nuv_add_test(<target> SOURCES <file>... LINK <target>...)

@@ -14,6 +14,8 @@
 #include <iostream>
 #include <string>
 
+#include "nuv/platform/Controls.h"
+
 namespace {
 
 void PrepareEnvironment() {
@@ -62,6 +64,8 @@ int main(int argc, char** argv) {
   PrepareEnvironment();
   testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
+  // System colours come from the palette: one fixed palette keeps pixels exact.
+  QApplication::setPalette(nuv::ClassicPalette());
   if (!RegisterFonts()) return 1;
   return RUN_ALL_TESTS();
 }

@@ -97,7 +97,7 @@ int32_t CountWordsHTML(std::string_view S, bool SkipNumbers, bool& InTag);
 // ---------------------------------------------------------------------------
 // Entities
 
-// The entity of Ch ("&amp;", "&lt;", "&gt;", "&quot;", and "&nbsp;" ..
+// The entity of Ch ("&amp;", "&lt;", "&gt;", "&quot;", and "&nbsp;" to
 // "&yuml;" of HTMLLat1Entities for 160..255), otherwise Ch itself.
 std::string AnsiToHTMLEntity(char Ch);
 // The character of one entity, given with or without its "&" and ";":

@@ -349,6 +349,11 @@ TCanvas* TControl::SurfaceCanvas() {
 void TControl::RenderSurface() {
   dirty_ = false;
   if (!canvas_ || surface_.isNull()) return;
+  const QPalette colors = palette();
+  const QPalette::ColorGroup group = !isEnabled()       ? QPalette::Disabled
+                                     : isActiveWindow() ? QPalette::Active
+                                                        : QPalette::Inactive;
+  const TSystemColorScope scope(colors, group);
   painting_ = true;
   canvas_->Flush();
   surface_.fill(QColor::fromRgb(raster::PixelOf(color_)));
@@ -392,7 +397,19 @@ void TControl::resizeEvent(QResizeEvent* event) {
 }
 
 bool TControl::event(QEvent* event) {
-  if (event->type() == QEvent::ParentChange) ParentChanged();
+  switch (event->type()) {
+    case QEvent::ParentChange:
+      ParentChanged();
+      break;
+    // The system colours of the painting changed with them.
+    case QEvent::PaletteChange:
+    case QEvent::EnabledChange:
+    case QEvent::ActivationChange:
+      if (canvas_) Invalidate();
+      break;
+    default:
+      break;
+  }
   return QWidget::event(event);
 }
 

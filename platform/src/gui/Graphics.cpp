@@ -2,11 +2,14 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPalette>
 #include <algorithm>
 #include <cstdlib>
 
 #include "Fonts.h"
 #include "QtBoundary.h"
+#include "nuv/platform/Controls.h"
 
 namespace nuv {
 
@@ -47,6 +50,69 @@ constexpr TColor kSystemColors[] = {
     0xC0C0C0,  // 30 menu bar
 };
 
+// Where each system colour lives in a palette. Themed colours follow the
+// group of the control being painted unless they name a group of their
+// own; the others are drawn by the window manager, which no palette
+// describes, and keep the classic value.
+struct TPaletteSlot {
+  bool Themed = false;
+  QPalette::ColorRole Role = QPalette::NoRole;
+  bool OwnGroup = false;
+  QPalette::ColorGroup Group = QPalette::Active;
+};
+constexpr TPaletteSlot Themed(QPalette::ColorRole role) { return {true, role}; }
+constexpr TPaletteSlot Themed(QPalette::ColorGroup group, QPalette::ColorRole role) {
+  return {true, role, true, group};
+}
+constexpr TPaletteSlot kClassic{};
+
+constexpr TPaletteSlot kPaletteSlots[] = {
+    Themed(QPalette::Button),                      // 0 scroll bar
+    kClassic,                                      // 1 desktop background
+    kClassic,                                      // 2 active caption
+    kClassic,                                      // 3 inactive caption
+    Themed(QPalette::Window),                      // 4 menu
+    Themed(QPalette::Base),                        // 5 window
+    Themed(QPalette::Shadow),                      // 6 window frame
+    Themed(QPalette::WindowText),                  // 7 menu text
+    Themed(QPalette::Text),                        // 8 window text
+    kClassic,                                      // 9 caption text
+    Themed(QPalette::Button),                      // 10 active border
+    Themed(QPalette::Inactive, QPalette::Button),  // 11 inactive border
+    Themed(QPalette::Dark),                        // 12 application workspace
+    Themed(QPalette::Highlight),                   // 13 highlight
+    Themed(QPalette::HighlightedText),             // 14 highlight text
+    Themed(QPalette::Button),                      // 15 button face
+    Themed(QPalette::Dark),                        // 16 button shadow
+    Themed(QPalette::Disabled, QPalette::Text),    // 17 grey text
+    Themed(QPalette::ButtonText),                  // 18 button text
+    kClassic,                                      // 19 inactive caption text
+    Themed(QPalette::Light),                       // 20 button highlight
+    Themed(QPalette::Shadow),                      // 21 3-D dark shadow
+    Themed(QPalette::Midlight),                    // 22 3-D light
+    Themed(QPalette::ToolTipText),                 // 23 tooltip text
+    Themed(QPalette::ToolTipBase),                 // 24 tooltip background
+    kClassic,                                      // 25 (unused)
+    Themed(QPalette::Link),                        // 26 hot-tracked item
+    kClassic,                                      // 27 gradient of the active caption
+    kClassic,                                      // 28 gradient of the inactive caption
+    Themed(QPalette::Highlight),                   // 29 highlighted menu item
+    Themed(QPalette::Window),                      // 30 menu bar
+};
+static_assert(std::size(kPaletteSlots) == std::size(kSystemColors));
+
+// The palette of the control being painted (TSystemColorScope).
+thread_local const QPalette* tPaintPalette = nullptr;
+thread_local QPalette::ColorGroup tPaintGroup = QPalette::Active;
+
+QColor QColorOf(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+TColor PaletteColor(const QPalette& palette, QPalette::ColorGroup group, const TPaletteSlot& slot) {
+  const QColor c = palette.color(slot.OwnGroup ? slot.Group : group, slot.Role);
+  return RGB(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
+             static_cast<uint8_t>(c.blue()));
+}
+
 // Largest em of a font, in pixels: bigger requests would only fill the
 // glyph cache.
 constexpr int32_t kMaxFontPixels = 16384;
@@ -59,7 +125,36 @@ int32_t Negated(int32_t v) { return v == INT32_MIN ? INT32_MAX : -v; }
 TColor ColorToRGB(TColor color) {
   if (color >= 0) return color;
   const uint32_t index = static_cast<uint32_t>(color) & 0xFFu;
-  return index < std::size(kSystemColors) ? kSystemColors[index] : clBlack;
+  if (index >= std::size(kSystemColors)) return clBlack;
+  const TPaletteSlot& slot = kPaletteSlots[index];
+  if (!slot.Themed) return kSystemColors[index];
+  if (tPaintPalette) return PaletteColor(*tPaintPalette, tPaintGroup, slot);
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return kSystemColors[index];
+  return PaletteColor(QGuiApplication::palette(), QPalette::Active, slot);
+}
+
+QPalette ClassicPalette() {
+  QPalette palette;
+  for (std::size_t i = 0; i < std::size(kPaletteSlots); ++i) {
+    const TPaletteSlot& slot = kPaletteSlots[i];
+    if (!slot.Themed) continue;
+    if (slot.OwnGroup)
+      palette.setColor(slot.Group, slot.Role, QColorOf(kSystemColors[i]));
+    else
+      palette.setColor(slot.Role, QColorOf(kSystemColors[i]));
+  }
+  return palette;
+}
+
+TSystemColorScope::TSystemColorScope(const QPalette& palette, QPalette::ColorGroup group)
+    : previous_palette_(tPaintPalette), previous_group_(tPaintGroup) {
+  tPaintPalette = &palette;
+  tPaintGroup = group;
+}
+
+TSystemColorScope::~TSystemColorScope() {
+  tPaintPalette = previous_palette_;
+  tPaintGroup = previous_group_;
 }
 
 int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator) {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "nuv/platform/CodePage.h"
+#include "nuv/platform/Controls.h"
 #include "nuv/platform/FileUtils.h"
 #include "nuv/platform/Streams.h"
 #include "nuv/platform/SysUtils.h"
@@ -89,6 +90,8 @@ void EnsureGuiApplication() {
   static char* argv[] = {arg0, nullptr};
   static QApplication* app = nullptr;
   app = new QApplication(argc, argv);
+  // No host style is in charge: drawings look the same on every machine.
+  QApplication::setPalette(ClassicPalette());
   // Gone at exit, before the statics Qt made while starting, so that Qt
   // and the font library shut down in order.
   std::atexit([] {

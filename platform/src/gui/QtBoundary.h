@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPalette>
 #include <QString>
 #include <cstdint>
 #include <string>
@@ -42,6 +43,21 @@ inline constexpr int64_t kMaxImagePixels = int64_t{1} << 28;
 // when there is no display), so that fonts, widgets and the clipboard work.
 // Raises Exception when the host made a non-GUI application.
 void EnsureGuiApplication();
+
+// While one exists, system colours resolve through the given group of the
+// palette (that of the control being painted); scopes nest. The palette
+// must outlive the scope.
+class TSystemColorScope {
+ public:
+  TSystemColorScope(const QPalette& palette, QPalette::ColorGroup group);
+  ~TSystemColorScope();
+  TSystemColorScope(const TSystemColorScope&) = delete;
+  TSystemColorScope& operator=(const TSystemColorScope&) = delete;
+
+ private:
+  const QPalette* previous_palette_;
+  QPalette::ColorGroup previous_group_;
+};
 // True when a QGuiApplication exists.
 bool HasGuiApplication();
 // Logical pixels per inch of the primary screen, rounded; 96 without a

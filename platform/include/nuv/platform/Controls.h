@@ -22,6 +22,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPalette>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -99,6 +100,12 @@ inline constexpr uint16_t VK_F1 = 0x70;  // to VK_F1 + 11 (F12)
 // The virtual-key code of a Qt key (0 for keys without one); keypad
 // digits and operators when keypad is set.
 uint16_t VirtualKeyOf(int qtKey, bool keypad);
+
+// The classic grey scheme as a palette, every group alike but for the grey
+// text of the disabled group. The library gives it to a QApplication that it
+// creates itself, so that images drawn without a host look the same on
+// every machine; tests give it to theirs for the same reason.
+QPalette ClassicPalette();
 
 namespace detail {
 // First base of every control: makes sure the GUI application exists

@@ -102,9 +102,14 @@ inline constexpr TColor clGradientInactiveCaption = SysColor(28);
 inline constexpr TColor clMenuHighlight = SysColor(29);
 inline constexpr TColor clMenuBar = SysColor(30);
 
-// The RGB value of a colour: system colours resolve through a fixed table
-// (the classic grey scheme: button face $C0C0C0, shadow $808080, highlight
-// $FFFFFF), so that drawings look the same on every desktop. Unknown system
+// The RGB value of a colour. System colours are the theme's colours: while
+// a control paints they come from its palette (the disabled group when the
+// control is disabled, else the active or inactive group), otherwise from
+// the application's palette. Without a GUI application, and for the parts
+// the window manager draws (desktop, captions, caption gradients), they
+// come from the classic grey scheme (button face $C0C0C0, shadow $808080,
+// highlight $FFFFFF), which is also the palette of an application the
+// library creates itself (ClassicPalette in Controls.h). Unknown system
 // indices give black; other values are returned unchanged.
 TColor ColorToRGB(TColor color);
 
