@@ -260,7 +260,7 @@ bool ApplyPropertyLine(TCTab& t, std::string_view s, bool& first_chg) {
   if (!chg && !s.starts_with("M  ISO")) return true;
   TTokens tok(s.substr(6));
   int32_t count = 0;
-  if (!tok.Num(count) || count < 1 || count > 8) return false;
+  if (!tok.Num(count) || count < 1 || count > MaxCTabAtoms) return false;
   if (chg && first_chg) {
     for (int32_t a = 1; a <= t.NAtoms(); ++a) A::At(t, a).Charge = 0;
     first_chg = false;
@@ -294,7 +294,10 @@ TReadResult ParseCTab(TRecord& rec, TCTab& t, bool sd, std::string& pending) {
   std::vector<std::array<double, 3>> xyz(static_cast<std::size_t>(natoms));
   for (int32_t a = 1; a <= natoms; ++a) {
     TAtomFields f;
-    if (!rec.Line(s) || !(sd ? ParseFreeAtom(s, f) : ParseFixedAtom(s, f)) || !StoreAtom(t, a, f))
+    // Free format fails where ten-column coordinates touch ("1.0000-1234.5678");
+    // the fixed columns read those.
+    if (!rec.Line(s) || !((sd && ParseFreeAtom(s, f)) || ParseFixedAtom(s, f)) ||
+        !StoreAtom(t, a, f))
       return rrFail;
     xyz[static_cast<std::size_t>(a - 1)] = {f.xyz[0], f.xyz[1], f.xyz[2]};
   }

@@ -315,6 +315,14 @@ TEST(CTabReaders, SdDataItemsOfOtherPrograms) {
   f.Reset();
   TCTab t(nullptr);
   EXPECT_TRUE(t.ReadFromMDLSDFile(f, nullptr)) << "Props may be null";
+  WriteRawFile(dir.File("b.sdf"),
+               "touching\n\n\n  2  1\n    1.0000-1234.5678    0.0000 C   0  0\n"
+               "    2.0000-1234.5678    0.0000 N   0  3\n  1  2  3\nM  END\n$$$$\n");
+  TextFile g(dir.File("b.sdf"));
+  g.Reset();
+  EXPECT_TRUE(t.ReadFromMDLSDFile(g, nullptr)) << "coordinates without a blank between them";
+  EXPECT_EQ(t.GetAtNum(2), 7);
+  EXPECT_EQ(t.GetCharge(2), 1);
 }
 
 // Bad records among good ones: each refused record is consumed up to its
