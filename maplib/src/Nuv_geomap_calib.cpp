@@ -18,16 +18,6 @@ namespace {
 constexpr double kDegToRad = std::numbers::pi / 180;
 constexpr double kRadToDeg = 180 / std::numbers::pi;
 
-// Stands in for Nuv_math2's SphereGreatCircleDist until that unit has it:
-// Radius·arccos of the spherical cosine, angles in degrees.
-double TemporarySphereGreatCircleDist(double Radius, double Lat1, double Long1, double Lat2,
-                                      double Long2) {
-  const double p1 = Lat1 * kDegToRad, p2 = Lat2 * kDegToRad;
-  const double q = std::cos(p1) * std::cos(p2) * std::cos((Long1 - Long2) * kDegToRad) +
-                   std::sin(p1) * std::sin(p2);
-  return Radius * std::acos(std::clamp(q, -1.0, 1.0));
-}
-
 // The rounded pixel of a fitted coordinate; false for values that are not
 // finite or beyond the 32-bit range.
 bool ToPixel(double v, int32_t& out) {
@@ -315,7 +305,7 @@ void TGeoMapCalibration::CalcExtentsAndResolution() {
   const double lat1 = CalcLatitude(0, h / 2, ok[0]), long1 = CalcLongitude(0, h / 2, ok[1]);
   const double lat2 = CalcLatitude(w, h / 2, ok[2]), long2 = CalcLongitude(w, h / 2, ok[3]);
   if (!(ok[0] && ok[1] && ok[2] && ok[3])) return;
-  double dist = TemporarySphereGreatCircleDist(6378000, lat1, long1, lat2, long2);
+  double dist = SphereGreatCircleDist(6378000, lat1, long1, lat2, long2);
   const double dlong = long2 - long1;
   // Beyond half a turn the great circle takes the short way round.
   if (dlong > 360)

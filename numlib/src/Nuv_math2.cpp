@@ -4,7 +4,7 @@
 
 namespace nuv::units {
 
-void Nuv_math2_Init() {}
-void Nuv_math2_Finalize() {}
+void Nuv_math2_Init() { AbortMathProc = false; }
+void Nuv_math2_Finalize() { RemoveEigenMatrix(); }
 
 }  // namespace nuv::units

@@ -865,18 +865,6 @@ bool SortedKnots(std::span<const double> x, std::span<const double> y, std::vect
   return true;
 }
 
-// Value at t of the cubic with second derivatives m at the knots; beyond
-// the ends the end pieces continue.
-double EvalSpline(const std::vector<double>& x, const std::vector<double>& y,
-                  const std::vector<double>& m, double t) {
-  const auto n = static_cast<int32_t>(x.size());
-  int32_t i = static_cast<int32_t>(std::upper_bound(x.begin(), x.end(), t) - x.begin()) - 1;
-  i = std::clamp(i, 0, n - 2);
-  const double h = x[i + 1] - x[i], a = x[i + 1] - t, b = t - x[i];
-  return m[i] * a * a * a / (6 * h) + m[i + 1] * b * b * b / (6 * h) +
-         (y[i] / h - m[i] * h / 6) * a + (y[i + 1] / h - m[i + 1] * h / 6) * b;
-}
-
 }  // namespace
 
 const TCurveFit::TSpline& TCurveFit::Spline() {
@@ -921,7 +909,7 @@ const TCurveFit::TSpline& TCurveFit::Spline() {
 
 double TCurveFit::CubicSpline(double x) {
   const TSpline& s = Spline();
-  return EvalSpline(s.x, s.y, s.m, x);
+  return math2::EvalSpline(s.x, s.y, s.m, x);
 }
 
 // Reinsch's smoothing spline: minimises p·Σ(y - g)² + (1 - p)·∫g''², which
@@ -935,10 +923,8 @@ void TCurveFit::SmoothedSpline(double x, double& y, bool& Ok) {
     auto s = std::make_unique<TSpline>();
     std::vector<double> ky;
     if (!SortedKnots(XData(), YData(), s->x, ky)) return;
-    const auto n = static_cast<int32_t>(s->x.size()), m = n - 2;
+    const auto n = static_cast<int32_t>(s->x.size());
     const auto& kx = s->x;
-    std::vector<double> h(n - 1);
-    for (int32_t i = 0; i < n - 1; ++i) h[i] = kx[i + 1] - kx[i];
     if (smoothing_ == 0) {
       // All weight on the curvature: the regression line.
       double k, d, q;
@@ -947,53 +933,11 @@ void TCurveFit::SmoothedSpline(double x, double& y, bool& Ok) {
       for (int32_t i = 0; i < n; ++i) s->y[i] = k * kx[i] + d;
       s->m.assign(n, 0);
     } else {
-      const double alpha = (1 - smoothing_) / smoothing_;
-      // Q (n × m) has column j non-zero in rows j, j+1, j+2.
-      auto q = [&](int32_t j, int32_t r) {  // r = 0, 1, 2
-        return r == 0 ? 1 / h[j] : (r == 1 ? -1 / h[j] - 1 / h[j + 1] : 1 / h[j + 1]);
-      };
-      // Symmetric band (diagonal, first and second off-diagonal) of R + αQᵀQ.
-      std::vector<double> d0(m), d1(m, 0), d2(m, 0), rhs(m);
-      for (int32_t j = 0; j < m; ++j) {
-        d0[j] = (h[j] + h[j + 1]) / 3 +
-                alpha * (q(j, 0) * q(j, 0) + q(j, 1) * q(j, 1) + q(j, 2) * q(j, 2));
-        if (j + 1 < m)
-          d1[j] = h[j + 1] / 6 + alpha * (q(j, 1) * q(j + 1, 0) + q(j, 2) * q(j + 1, 1));
-        if (j + 2 < m) d2[j] = alpha * q(j, 2) * q(j + 2, 0);
-        rhs[j] = q(j, 0) * ky[j] + q(j, 1) * ky[j + 1] + q(j, 2) * ky[j + 2];
-      }
-      // Banded LDLᵀ of the positive definite pentadiagonal matrix.
-      std::vector<double> D(m), L1(m, 0), L2(m, 0);
-      for (int32_t j = 0; j < m; ++j) {
-        double dj = d0[j];
-        if (j >= 1) dj -= L1[j - 1] * L1[j - 1] * D[j - 1];
-        if (j >= 2) dj -= L2[j - 2] * L2[j - 2] * D[j - 2];
-        D[j] = dj;
-        if (j + 1 < m) {
-          double v = d1[j];
-          if (j >= 1) v -= L1[j - 1] * L2[j - 1] * D[j - 1];
-          L1[j] = v / dj;
-        }
-        if (j + 2 < m) L2[j] = d2[j] / dj;
-      }
-      std::vector<double> g(m);
-      for (int32_t j = 0; j < m; ++j) {
-        g[j] = rhs[j] - (j >= 1 ? L1[j - 1] * g[j - 1] : 0) - (j >= 2 ? L2[j - 2] * g[j - 2] : 0);
-      }
-      for (int32_t j = 0; j < m; ++j) g[j] /= D[j];
-      for (int32_t j = m - 1; j >= 0; --j) {
-        if (j + 1 < m) g[j] -= L1[j] * g[j + 1];
-        if (j + 2 < m) g[j] -= L2[j] * g[j + 2];
-      }
-      s->y = ky;
-      for (int32_t j = 0; j < m; ++j)
-        for (int32_t r = 0; r < 3; ++r) s->y[j + r] -= alpha * q(j, r) * g[j];
-      s->m.assign(n, 0);
-      for (int32_t j = 0; j < m; ++j) s->m[j + 1] = g[j];
+      math2::ReinschSmooth(s->x, ky, (1 - smoothing_) / smoothing_, s->y, s->m);
     }
     smoothed_ = std::move(s);
   }
-  y = EvalSpline(smoothed_->x, smoothed_->y, smoothed_->m, x);
+  y = math2::EvalSpline(smoothed_->x, smoothed_->y, smoothed_->m, x);
   Ok = true;
 }
 

@@ -30,3 +30,38 @@ class TLeastSquares {
 };
 
 }  // namespace nuv::math2
+
+namespace nuv {
+class TMatrix;
+}
+
+namespace nuv::math2 {
+
+// Thin singular value decomposition A = U·diag(W)·Vᵀ of a Rows × Cols
+// matrix, K = min(Rows, Cols) values in descending order; U (Rows × K) and
+// V (Cols × K) column-major.
+struct TSvd {
+  int32_t Rows = 0, Cols = 0, K = 0;
+  std::vector<double> U, W, V;
+};
+// a is the column-major Rows m × Cols n matrix. False without convergence.
+bool ThinSvd(std::vector<double> a, int32_t m, int32_t n, TSvd& svd);
+
+// The window of m (loCol..hiCol, loRow..hiRow, valid) as a column-major
+// block, and a block stored into m (resized to cols × rows, Changed).
+std::vector<double> ColumnBlock(const TMatrix& m, int32_t loCol, int32_t hiCol, int32_t loRow,
+                                int32_t hiRow);
+void StoreColumns(const std::vector<double>& block, int32_t rows, int32_t cols, TMatrix& m);
+bool AllFinite(const std::vector<double>& v);
+
+// Reinsch's smoothing spline through the knots x (strictly ascending, at
+// least three): minimises Σ(y - g)² + alpha·∫g''²; g receives the values
+// at the knots, gamma the second derivatives (0 at both ends).
+void ReinschSmooth(const std::vector<double>& x, const std::vector<double>& y, double alpha,
+                   std::vector<double>& g, std::vector<double>& gamma);
+// Value at t of the cubic spline with values y and second derivatives m
+// at the knots x; beyond the ends the end pieces continue.
+double EvalSpline(const std::vector<double>& x, const std::vector<double>& y,
+                  const std::vector<double>& m, double t);
+
+}  // namespace nuv::math2

@@ -23,9 +23,11 @@ constexpr const char* kDemoDescription =
     "evaluation of a measurement series on Fisher's iris data (150 flowers,\n"
     "four measurements and the species). It builds a data table, names the\n"
     "columns, marks the species column nominal, prints column statistics and\n"
-    "the covariance and correlation matrices, fits a line through petal\n"
-    "length and width and writes the points as an ASC file into a temporary\n"
-    "directory, whose header it reads back.";
+    "the covariance and correlation matrices and the principal components\n"
+    "(explained variance, loadings and a line through the first two score\n"
+    "columns), fits a line through petal length and width and writes the\n"
+    "points as an ASC file into a temporary directory, whose header it reads\n"
+    "back.";
 
 void ShowFrame() {
   std::cout << "Libraries (units initialised):";

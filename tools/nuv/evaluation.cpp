@@ -180,6 +180,49 @@ void ShowLineFit(std::ostream& out, const TDataTable& t) {
   fs::remove_all(dir);
 }
 
+// Principal components of the four measurements in correlation mode: the
+// shares of explained variance, the loadings, and the line through the
+// first two score columns, which are uncorrelated by construction.
+void ShowPrincipalComponents(std::ostream& out, const TDataTable& t) {
+  const TMatrix& data = t.DataMatrix();
+  if (!CalcPrincComp(data, 1, kMeasures, 1, kFlowers, 2, true)) {
+    out << "\nThe principal component analysis failed.\n";
+    return;
+  }
+  out << "\nPrincipal components (CalcPrincComp, correlation mode):\n  " << Padded("", 14);
+  for (int32_t j = 1; j <= kMeasures; ++j) out << "           PC" << j;
+  out << "\n  " << Padded("explained", 14);
+  for (int32_t j = 1; j <= kMeasures; ++j) out << Fixed(100 * GetEigenResult(j, 0), 13, 2) << '%';
+  out << '\n';
+  for (int32_t i = 1; i <= kMeasures; ++i) {
+    out << "  " << Padded(t.GetColName(i).Str(), 14);
+    for (int32_t j = 1; j <= kMeasures; ++j) out << Fixed(GetEigenResult(i, j), 14, 4);
+    out << '\n';
+  }
+  // Scores: the standardised measurements projected on the first two
+  // loadings.
+  double mean[kMeasures], sd[kMeasures];
+  for (int32_t c = 0; c < kMeasures; ++c) {
+    double variance = 0;
+    t.MeanVarOfNumCells(c + 1, 0, c + 1, 0, mean[c], variance);
+    sd[c] = std::sqrt(variance);
+  }
+  TCurveFit fit(nullptr);
+  for (int32_t r = 1; r <= kFlowers; ++r) {
+    double score[2] = {0, 0};
+    for (int32_t j = 0; j < 2; ++j)
+      for (int32_t c = 0; c < kMeasures; ++c)
+        score[j] += (data.GetVal(c + 1, r) - mean[c]) / sd[c] * GetEigenResult(c + 1, j + 1);
+    fit.EnterStatValue(score[0], score[1]);
+  }
+  double k = 0, d = 0, quality = 0;
+  fit.CalcLinFit(k, d, quality);
+  out << "  line through the scores of PC1 (x) and PC2 (y): y = " << Fixed(k, 1, 4) << " * x "
+      << (d < 0 ? "- " : "+ ") << Fixed(std::fabs(d), 1, 4)
+      << "   (r = " << Fixed(fit.GetRxy(), 1, 4) << ")\n";
+  RemoveEigenMatrix();
+}
+
 }  // namespace
 
 void ShowEvaluation(std::ostream& out) {
@@ -198,6 +241,7 @@ void ShowEvaluation(std::ostream& out) {
   ShowColumns(out, t);
   ShowSpeciesMeans(out, t);
   if (!ShowCovariances(out, t)) out << "\nThe covariance computation was aborted.\n";
+  ShowPrincipalComponents(out, t);
   ShowLineFit(out, t);
 }
 

@@ -1,6 +1,6 @@
 // Data analysis: curve fitting, smoothing and derivatives, principal
 // components, clustering, random numbers from tables, cross-validation and
-// plane geometry.
+// plane geometry. CalcFishQ is the statistics unit's (Nuv_statis.h).
 #pragma once
 
 #include "nuv/Nuv_nuvbase.h"
@@ -15,3 +15,5 @@ class ENUVMath2Error : public ENUVError {
 }  // namespace nuv
 
 #include "nuv/Nuv_math2_curvefit.h"
+#include "nuv/Nuv_math2_smooth.h"
+#include "nuv/Nuv_math2_cluster.h"
