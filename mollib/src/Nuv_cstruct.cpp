@@ -5,6 +5,8 @@
 #include <limits>
 
 #include "mollib_units.h"
+#include "nuv/Nuv_math2.h"
+#include "nuv/Nuv_matrix.h"
 #include "nuv/Nuv_stringl.h"
 
 namespace nuv {
@@ -500,6 +502,27 @@ int32_t TCTab::FindAtomInBox(double X, double Y, double Z, double DX, double DY,
       found = a;
   }
   return found;
+}
+
+bool TCTab::RotateWithPCA() {
+  if (natoms_ < 2) return false;
+  TMatrix data(nullptr);
+  data.Resize(3, natoms_);
+  double mean[2] = {0, 0};
+  for (int32_t a = 1; a <= natoms_; ++a)
+    for (int32_t k = 1; k <= 2; ++k) {
+      data.SetVal(k, a, At(a).Coords[static_cast<std::size_t>(k - 1)]);
+      mean[k - 1] += At(a).Coords[static_cast<std::size_t>(k - 1)] / static_cast<double>(natoms_);
+    }
+  if (!CalcPrincComp(data, 1, 3, 1, natoms_, 1, false)) return false;
+  for (int32_t a = 1; a <= natoms_; ++a) {
+    const double d[2] = {At(a).Coords[0] - mean[0], At(a).Coords[1] - mean[1]};
+    for (int32_t c = 1; c <= 3; ++c)
+      At(a).Coords[static_cast<std::size_t>(c - 1)] = static_cast<float>(
+          std::nearbyint(d[0] * GetEigenResult(1, c) + d[1] * GetEigenResult(2, c)));
+  }
+  Changed();
+  return true;
 }
 
 namespace units {

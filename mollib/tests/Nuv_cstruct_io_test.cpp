@@ -15,6 +15,7 @@
 #include "Nuv_cstruct_test_util.h"
 #include "TempDir.h"
 #include "nuv/Nuv_cstruct.h"
+#include "nuv/Nuv_math2.h"
 #include "nuv/platform/Streams.h"
 
 namespace nuv {
@@ -661,6 +662,36 @@ TEST(CTabMolecules, SubstructureHitsAsRdkit) {
     EXPECT_EQ(hits.empty() ? "-" : hits, row[2])
         << row[0] << (types ? " with" : " without") << " bond types";
   }
+}
+
+// Scores of points against numpy's principal components (each component's
+// sign is arbitrary); z, taken as 0, stays 0.
+TEST(CTabGeometry, RotateWithPcaAsNumpy) {
+  const auto rows = ReadTsv(kData + "pca_scores.tsv");
+  TCTab t(nullptr);
+  for (const auto& r : rows) {
+    CTElem e;
+    e.AtNum = 6;
+    e.Coords = {std::stof(r[0]), std::stof(r[1]), 5};
+    t.AddAtom(e);
+  }
+  ASSERT_TRUE(t.RotateWithPCA());
+  for (int32_t k = 1; k <= 2; ++k) {
+    const double sign =
+        (t.GetCoords(1, k) < 0) == (std::stod(rows[0][static_cast<std::size_t>(k + 1)]) < 0) ? 1
+                                                                                             : -1;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      EXPECT_NEAR(t.GetCoords(static_cast<int32_t>(i) + 1, k),
+                  sign * std::stod(rows[i][static_cast<std::size_t>(k + 1)]), 0.5 + 1e-6)
+          << "point " << i + 1 << " component " << k;
+  }
+  for (int32_t a = 1; a <= t.NAtoms(); ++a) EXPECT_EQ(t.GetCoords(a, 3), 0) << "point " << a;
+  EXPECT_EQ(GetEigenSize(), 3) << "the eigen storage holds the rotation's decomposition";
+  TCTab one(nullptr);
+  BuildTable(one, "C", "");
+  one.SetCoords(1, 1, 7);
+  EXPECT_FALSE(one.RotateWithPCA());
+  EXPECT_EQ(one.GetCoords(1, 1), 7);
 }
 
 TEST(CTabMolecules, FragmentCountsOfTheNciSample) {

@@ -336,6 +336,20 @@ def make_nci(limit=250):
             f.write(f"{k}\t{v}\n")
 
 
+def make_pca():
+    """Scores of points on their principal components, by numpy."""
+    import numpy as np
+    rng = np.random.default_rng(31)
+    pts = np.round(rng.normal(size=(12, 2)) @ np.array([[300.0, 80.0], [-40.0, 90.0]]) + [400, 300])
+    centred = pts - pts.mean(axis=0)
+    vals, vecs = np.linalg.eigh(np.cov(centred.T))
+    scores = centred @ vecs[:, np.argsort(vals)[::-1]]
+    with open(os.path.join(OUT, "pca_scores.tsv"), "w") as f:
+        f.write("# x\ty\tscore on component 1\tscore on component 2 (signs are arbitrary)\n")
+        for (x, y), (s1, s2) in zip(pts, scores):
+            f.write(f"{x:.0f}\t{y:.0f}\t{s1:.6f}\t{s2:.6f}\n")
+
+
 def make_bench(path):
     mols = nci_molecules(5000)
     write_sd(path, [(molblock(with_coords(m), name), []) for name, m in mols])
@@ -348,3 +362,4 @@ if __name__ == "__main__":
         os.makedirs(OUT, exist_ok=True)
         make_molecules()
         make_nci()
+        make_pca()

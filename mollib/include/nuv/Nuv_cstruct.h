@@ -266,6 +266,13 @@ class TCTab : public TComponent {
                              double& MeanY) const;
   void FindClosestAtom(double X, double Y, double Z, int32_t& Atom, double& Dist) const;
   int32_t FindAtomInBox(double X, double Y, double Z, double DX, double DY, double DZ) const;
+  // Replaces every atom's coordinates by its scores, rounded to whole
+  // units, on the principal components of the atoms' x and y (z taken as
+  // 0, so the third score, and with it z, is 0). Runs CalcPrincComp of
+  // Nuv_math2, whose eigen storage then holds this decomposition instead
+  // of what it held before. False, the table unchanged, for fewer than two
+  // atoms or when the decomposition fails.
+  bool RotateWithPCA();
 
   // ---- reading (false: the table unchanged, see the unit's notes)
   bool ReadFromMDLCTabFile(TextFile& F);
