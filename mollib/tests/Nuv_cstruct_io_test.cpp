@@ -24,21 +24,11 @@ namespace {
 using testing::BondList;
 using testing::BuildTable;
 using testing::CheckInvariants;
+using testing::Formula;
 using testing::ReadRawFile;
 using testing::WriteRawFile;
 
 const std::string kData = std::string(NUV_MOLLIB_TEST_DATA) + "/cstruct/";
-
-std::string Formula(const TCTab& t) {
-  TFormulaRec f;
-  if (!t.CalcMolecularFormula(f)) return "false";
-  std::string s;
-  for (int32_t i = 0; i < f.NumAtoms; ++i)
-    s += (i ? " " : "") + std::to_string(f.AtNum[static_cast<std::size_t>(i)]) + '/' +
-         std::to_string(f.AtWgt[static_cast<std::size_t>(i)]) + '/' +
-         std::to_string(f.AtCnt[static_cast<std::size_t>(i)]);
-  return s;
-}
 
 std::string Charges(const TCTab& t) {
   std::string s;

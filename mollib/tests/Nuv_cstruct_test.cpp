@@ -17,17 +17,7 @@ using testing::AtomList;
 using testing::BondList;
 using testing::BuildTable;
 using testing::CheckInvariants;
-
-std::string Formula(const TCTab& t) {
-  TFormulaRec f;
-  if (!t.CalcMolecularFormula(f)) return "false";
-  std::string s;
-  for (int32_t i = 0; i < f.NumAtoms; ++i)
-    s += (i ? " " : "") + std::to_string(f.AtNum[static_cast<std::size_t>(i)]) + '/' +
-         std::to_string(f.AtWgt[static_cast<std::size_t>(i)]) + '/' +
-         std::to_string(f.AtCnt[static_cast<std::size_t>(i)]);
-  return s;
-}
+using testing::Formula;
 
 std::string RingText(const RingListType& r) {
   std::string s;

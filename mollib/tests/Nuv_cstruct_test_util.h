@@ -64,6 +64,18 @@ inline std::string AtomList(const TCTab& t) {
   return r;
 }
 
+// The formula as "Z/mass/count" entries separated by blanks, "false" when
+// CalcMolecularFormula fails.
+inline std::string Formula(const TCTab& t) {
+  TFormulaRec f;
+  if (!t.CalcMolecularFormula(f)) return "false";
+  std::string s;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(f.NumAtoms); ++i)
+    s += (i ? " " : "") + std::to_string(f.AtNum[i]) + '/' + std::to_string(f.AtWgt[i]) + '/' +
+         std::to_string(f.AtCnt[i]);
+  return s;
+}
+
 // Empty when the records keep their invariants: neighbour slots compact,
 // no duplicate or self neighbour, neighbours in range with types 1..4, each
 // bond in both records with one type, unused records cleared.
