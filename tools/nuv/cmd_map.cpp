@@ -14,6 +14,7 @@
 #include "nuv/Nuv_geomap.h"
 #include "nuv/Nuv_math1.h"
 #include "nuv/platform/Forms.h"
+#include "plot.h"
 
 namespace nuv::tool {
 
@@ -55,22 +56,6 @@ TShowGrat ShowOf(const std::string& show) {
 
 // A 1-2-5 step giving about five lines over the range.
 double EmptyMapStep(double range) { return Round125(std::fabs(range) / 5); }
-
-void WritePng(const TBitmap& b, const std::string& fileName) {
-  const std::string temporary = fileName + ".part";
-  try {
-    b.SaveToPngFile(Ansi(temporary));
-  } catch (const Exception& e) {
-    std::remove(temporary.c_str());
-    throw TJobError(fileName + ": cannot be written (" + Utf8(e.Message()) + ")");
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, fileName, ec);
-  if (ec) {
-    std::remove(temporary.c_str());
-    throw TJobError(fileName + ": cannot be written (" + ec.message() + ")");
-  }
-}
 
 void Run(const TMapArgs& a) {
   int32_t w = 0, h = 0;

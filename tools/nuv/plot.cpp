@@ -119,18 +119,7 @@ void DrawPoints(TCanvas& c, const TAxes& a, const std::vector<TPointDouble>& poi
 
 }  // namespace
 
-void WritePlot(const TPlot& plot, const std::string& fileName) {
-  Application().Initialize();
-  TBitmap b;
-  b.SetSize(plot.Width, plot.Height);
-  TCanvas& c = *b.Canvas();
-  c.Brush()->SetColor(clWhite);
-  c.FillRect({0, 0, plot.Width, plot.Height});
-  const TAxes a = AxesOf(plot);
-  DrawAxes(c, a, plot);
-  DrawCurve(c, a, plot.Curve);
-  DrawPoints(c, a, plot.Points);
-  // Written beside the target first, so that a failure leaves no half file.
+void WritePng(const TBitmap& b, const std::string& fileName) {
   const std::string temporary = fileName + ".part";
   try {
     b.SaveToPngFile(Ansi(temporary));
@@ -144,6 +133,20 @@ void WritePlot(const TPlot& plot, const std::string& fileName) {
     std::remove(temporary.c_str());
     throw TJobError(fileName + ": cannot be written (" + ec.message() + ")");
   }
+}
+
+void WritePlot(const TPlot& plot, const std::string& fileName) {
+  Application().Initialize();
+  TBitmap b;
+  b.SetSize(plot.Width, plot.Height);
+  TCanvas& c = *b.Canvas();
+  c.Brush()->SetColor(clWhite);
+  c.FillRect({0, 0, plot.Width, plot.Height});
+  const TAxes a = AxesOf(plot);
+  DrawAxes(c, a, plot);
+  DrawCurve(c, a, plot.Curve);
+  DrawPoints(c, a, plot.Points);
+  WritePng(b, fileName);
 }
 
 }  // namespace nuv::tool

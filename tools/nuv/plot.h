@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "nuv/Nuv_nuvbase.h"
+#include "nuv/platform/Bitmap.h"
 
 namespace nuv::tool {
 
@@ -28,5 +29,9 @@ void AxisRange(double lo, double hi, double& first, double& last, double& step);
 // Draws the plot and writes it as a PNG file; TJobError when it cannot be
 // written. The picture must be at least 200 × 150 pixels.
 void WritePlot(const TPlot& plot, const std::string& fileName);
+
+// Saves a bitmap as PNG through a temporary file beside the target, so that a
+// failure leaves an existing file intact; raises TJobError.
+void WritePng(const TBitmap& b, const std::string& fileName);
 
 }  // namespace nuv::tool
