@@ -403,6 +403,26 @@ TEST_F(AtlasFixture, ZoomClicksOnTheMap) {
   EXPECT_EQ(downs.size(), 5u);  // the atlas saw every press
 }
 
+TEST_F(AtlasFixture, ZoomClicksWithoutAPositionAreIgnored) {
+  // A map around 0° N 0° E, and a map without a calibration model, whose
+  // pixels have no position: a click on it must not zoom to (0, 0).
+  RegisterAll({{"Gulf", 5, -5, 0.05, 200, 200, "Gulf"}});
+  fs::create_directories(maps);
+  TGeoMap blank(nullptr);
+  blank.SetMapBitMap(*Blocks(100, 100, 100, {clWhite}));
+  blank.SetCalibModel(cmUndefined);
+  blank.SetMapCaption("Blank");
+  const std::string xml = (maps / "Blank.xml").string();
+  blank.SaveMap(xml, "");
+  ASSERT_TRUE(a.RegisterMap(xml));
+  ASSERT_TRUE(a.SelectMap(2));
+  ClickAt(&a.ZoomButton(), {5, 5});
+  for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton}) {
+    ClickAt(&a.GeoMap(), {50, 50}, b);
+    EXPECT_EQ(a.CurrentMap(), 2) << b;
+  }
+}
+
 // ---- outlines
 
 TEST_F(AtlasFixture, OutlinesFollowMagnificationAndPan) {
