@@ -19,6 +19,10 @@ std::string DirectoryOf(const std::string& FileName) {
   return FileName.substr(0, FileName.size() - StripPath(FileName).size());
 }
 
+const std::string& ListText(const TMapDefinition& Def) {
+  return Def.Caption.empty() ? Def.FileName : Def.Caption;
+}
+
 void LoadGlyph(TSpeedButton& Button, std::string_view ResName) {
   TBitmap glyph;
   glyph.LoadFromResourceName("maplib", ResName);
@@ -105,15 +109,16 @@ void TGeoAtlas::ConnectMap() {
 
 // ---- registry
 
-int32_t TGeoAtlas::FindMap(std::string_view FileName) const {
-  for (std::size_t i = 0; i < maps_.size(); ++i)
-    if (AnsiSameText(maps_[i].FileName, FileName)) return static_cast<int32_t>(i) + 1;
+int32_t TGeoAtlas::FindMap(const std::string& Key) const {
+  for (std::size_t i = 0; i < keys_.size(); ++i)
+    if (keys_[i] == Key) return static_cast<int32_t>(i) + 1;
   return 0;
 }
 
 bool TGeoAtlas::RegisterMap(std::string_view FileName) {
   const std::string name(FileName);
-  const int32_t found = FindMap(name);
+  std::string key = AnsiLowerCase(name);
+  const int32_t found = FindMap(key);
   if (found == 0 && MapCount() >= MaxAtlasMaps) return false;
   TCalibData data;
   TCalibModel model = cmUndefined;
@@ -123,17 +128,25 @@ bool TGeoAtlas::RegisterMap(std::string_view FileName) {
     return false;
   }
   TMapDefinition def{name, data.Caption, data.Resolution, data.Corners};
-  if (found > 0)
+  // Only the item of this map changes: rebuilding the whole list would
+  // make registering n maps cost n² list items.
+  if (found > 0) {
     maps_[static_cast<std::size_t>(found) - 1] = std::move(def);
-  else
+    cbMaps_->Items().Delete(found - 1);
+    cbMaps_->Items().Insert(found - 1, ListText(maps_[static_cast<std::size_t>(found) - 1]));
+  } else {
     maps_.push_back(std::move(def));
-  RebuildList();
+    keys_.push_back(std::move(key));
+    cbMaps_->Items().Add(ListText(maps_.back()));
+  }
+  cbMaps_->SetItemIndex(current_ - 1);
   return true;
 }
 
 void TGeoAtlas::UnregisterMap(int32_t Index) {
   if (!(Index >= 1 && Index <= MapCount())) return;
   maps_.erase(maps_.begin() + (Index - 1));
+  keys_.erase(keys_.begin() + (Index - 1));
   const int32_t removedCurrent = current_;
   if (current_ > Index) --current_;
   RebuildList();
@@ -195,8 +208,7 @@ TMapDefinition TGeoAtlas::GetMapDef(int32_t Index) const {
 
 void TGeoAtlas::RebuildList() {
   cbMaps_->Items().Clear();
-  for (const TMapDefinition& def : maps_)
-    cbMaps_->Items().Add(def.Caption.empty() ? def.FileName : def.Caption);
+  for (const TMapDefinition& def : maps_) cbMaps_->Items().Add(ListText(def));
   cbMaps_->SetItemIndex(current_ - 1);
 }
 

@@ -111,7 +111,8 @@ class TGeoAtlas : public TCustomControl {
   void CreateChildren();
   void ConnectMap();
   void RebuildList();
-  int32_t FindMap(std::string_view FileName) const;
+  // Key: the lower-cased file name.
+  int32_t FindMap(const std::string& Key) const;
   bool LoadMap(int32_t Index);
   void ButtonClicked(bool Zoom);
   void ListChanged();
@@ -126,6 +127,7 @@ class TGeoAtlas : public TCustomControl {
   TComboBox* cbMaps_ = nullptr;
   TGeoMap* map_ = nullptr;
   std::vector<TMapDefinition> maps_;
+  std::vector<std::string> keys_;  // lower-cased file names, as maps_
   int32_t current_ = 0;
   double minResDiff_ = 10.0;
   TColor outlineColor_ = 0xFF0000;
