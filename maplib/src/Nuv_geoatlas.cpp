@@ -87,7 +87,10 @@ void TGeoAtlas::CreateChildren() {
 }
 
 void TGeoAtlas::ConnectMap() {
-  map_->OnMapImageRequest = [this](TObject*, std::string& FileName) { RedirectImage(FileName); };
+  map_->OnMapImageRequest = [this](TObject*, std::string& FileName) {
+    RedirectImage(FileName);
+    if (OnMapImageRequest) OnMapImageRequest(this, FileName);
+  };
   map_->OnDataRendered = [this](TObject*, TCanvas& Canvas) {
     DrawOutlines(Canvas);
     if (OnDataRendered) OnDataRendered(this, Canvas);

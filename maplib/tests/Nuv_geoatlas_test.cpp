@@ -267,10 +267,17 @@ TEST_F(AtlasFixture, ImagesAreTakenFromTheCalibrationFilesDirectory) {
   Spit(files[1], text);
   const std::string elsewhere = (dir.Path() / "Other").string();
   fs::create_directories(elsewhere);
+  const std::string cwd = GetCurrentDir();
   ASSERT_TRUE(SetCurrentDir(elsewhere));
+  std::vector<std::string> requested;
+  a.OnMapImageRequest = [&](TObject* s, std::string& f) {
+    if (s == &a) requested.push_back(f);
+  };
   EXPECT_TRUE(a.SelectMap(2));
+  EXPECT_EQ(requested, std::vector<std::string>{(maps / "REGION.JPG").string()});
   EXPECT_EQ(a.GeoMap().ImageWidth(), 200);
   EXPECT_EQ(a.GeoMap().MapBitMap().Width(), 200);
+  SetCurrentDir(cwd);
 }
 
 TEST_F(AtlasFixture, VanishedFilesNeverLeaveAStaleMap) {

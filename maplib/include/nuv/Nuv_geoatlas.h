@@ -104,6 +104,9 @@ class TGeoAtlas : public TCustomControl {
   TNotifyEvent OnPointerButClick;
   // The user chose a map in the list.
   TNotifyEvent OnCBoxMapsChange;
+  // With the image file name already placed beside the current map's
+  // calibration file; the handler may change it further.
+  TMapImgRequestEvent OnMapImageRequest;
   // After the outlines, with the map view's canvas.
   TRenderEvent OnDataRendered;
 
