@@ -173,34 +173,30 @@ bool TGeoAtlas::SelectMap(int32_t Index) {
 }
 
 bool TGeoAtlas::LoadMap(int32_t Index) {
-  // The current number is set first: the image request asks for its
-  // directory while the calibration loads.
   const int32_t previous = current_;
-  current_ = Index;
-  bool loaded = false;
-  try {
-    loaded = map_->LoadCalDataFromXML(maps_[static_cast<std::size_t>(Index) - 1].FileName, "");
-  } catch (const Exception&) {
-    loaded = false;
-  }
-  // A calibration without its image is no map to show.
-  if (loaded && map_->ImageWidth() > 0) {
+  if (ReadMap(Index)) {
     map_->Invalidate();
     return true;
   }
   // A half-read calibration must not pass for the previous map.
-  current_ = previous;
-  if (previous >= 1) {
-    try {
-      if (map_->LoadCalDataFromXML(maps_[static_cast<std::size_t>(previous) - 1].FileName, "") &&
-          map_->ImageWidth() > 0)
-        return false;
-    } catch (const Exception&) {
-    }
-  }
+  if (previous >= 1 && ReadMap(previous)) return false;
   current_ = 0;
   map_->Clear();
   cbMaps_->SetItemIndex(-1);
+  return false;
+}
+
+bool TGeoAtlas::ReadMap(int32_t Index) {
+  // The number is set first: the image request asks for its directory
+  // while the calibration loads.
+  current_ = Index;
+  try {
+    // A calibration without its image is no map to show.
+    if (map_->LoadCalDataFromXML(maps_[static_cast<std::size_t>(Index) - 1].FileName, "") &&
+        map_->ImageWidth() > 0)
+      return true;
+  } catch (const Exception&) {
+  }
   return false;
 }
 

@@ -116,7 +116,11 @@ class TGeoAtlas : public TCustomControl {
   void RebuildList();
   // Key: the lower-cased file name.
   int32_t FindMap(const std::string& Key) const;
+  // Makes Index current when its calibration and image load; else the
+  // previous map is restored, or none.
   bool LoadMap(int32_t Index);
+  // Index current and loaded: true when both calibration and image came.
+  bool ReadMap(int32_t Index);
   void ButtonClicked(bool Zoom);
   void ListChanged();
   void RedirectImage(std::string& FileName) const;
