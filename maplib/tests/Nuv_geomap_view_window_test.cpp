@@ -2,10 +2,6 @@
 // the test executable under Xvfb (the tests themselves run on the offscreen
 // platform). Skipped when Xvfb is not installed.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -19,10 +15,9 @@
 #include <vector>
 
 #include "Nuv_geomap_view_testutil.h"
+#include "XvfbChild.h"
 #include "nuv/Nuv_geomap.h"
 #include "nuv/platform/Forms.h"
-
-extern char** environ;
 
 namespace nuv {
 namespace {
@@ -31,56 +26,12 @@ using namespace nuv::testing;
 
 constexpr const char* kChildMarker = "NUV_GEOMAP_XVFB_CHILD";
 
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
-  std::vector<std::string> env(extraEnv);
-  for (char** e = environ; *e; ++e) env.emplace_back(*e);  // earlier entries win
-  std::vector<char*> argv, envp;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-  argv.push_back(nullptr);
-  envp.push_back(nullptr);
-  pid_t pid = -1;
-  return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) == 0 ? pid : -1;
-}
-
-// Exit status, or -1 after killing the process at the timeout.
-int WaitFor(pid_t pid, std::chrono::seconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  int status = 0;
-  while (std::chrono::steady_clock::now() < end) {
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, &status, 0);
-  return -1;
-}
-
 TEST(GeoMapViewWindow, ShowsAndPansUnderXvfb) {
   if (std::getenv(kChildMarker)) GTEST_SKIP() << "the child runs GeoMapViewWindowChild only";
-  if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) GTEST_SKIP() << "no Xvfb";
-  int display = 120;
-  while (display < 250 && std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display)))
-    ++display;
-  const std::string name = ":" + std::to_string(display);
-  const pid_t server = Spawn({"Xvfb", name, "-screen", "0", "400x300x24", "-nolisten", "tcp"}, {});
-  ASSERT_GT(server, 0);
-  const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-  for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  int result = -2;
-  if (std::filesystem::exists(socket)) {
-    std::vector<std::string> env{"DISPLAY=" + name, "QT_QPA_PLATFORM=xcb",
-                                 std::string(kChildMarker) + "=1"};
-    if (!std::getenv("LSAN_OPTIONS"))
-      env.push_back("LSAN_OPTIONS=suppressions=" NUV_LSAN_SUPPRESSIONS);
-    const pid_t child = Spawn({std::filesystem::read_symlink("/proc/self/exe").string(),
-                               "--gtest_filter=GeoMapViewWindowChild.*", "--gtest_brief=1"},
-                              env);
-    result = child > 0 ? WaitFor(child, std::chrono::seconds(120)) : -3;
-  }
-  kill(server, SIGTERM);
-  WaitFor(server, std::chrono::seconds(10));
+  if (nuv::testing::XvfbProgram().empty()) GTEST_SKIP() << "no Xvfb";
+  std::string name;
+  const int result =
+      nuv::testing::RunTestsUnderXvfb("GeoMapViewWindowChild.*", kChildMarker, "400x300x24", name);
   EXPECT_EQ(result, 0) << "the child test failed under Xvfb " << name;
 }
 
