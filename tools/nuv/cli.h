@@ -101,6 +101,7 @@ void AddDistCommand(CLI::App& app);
 void AddGeoCommand(CLI::App& app);
 void AddMapCommand(CLI::App& app);
 void AddFormulaCommand(CLI::App& app);
+void AddMolCommand(CLI::App& app);
 void AddDemoCommand(CLI::App& app);
 void AddChecksumCommand(CLI::App& app);
 void AddUnitsCommand(CLI::App& app);

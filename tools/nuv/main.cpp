@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
   nuv::tool::AddGeoCommand(app);
   nuv::tool::AddMapCommand(app);
   nuv::tool::AddFormulaCommand(app);
+  nuv::tool::AddMolCommand(app);
   nuv::tool::AddChecksumCommand(app);
   nuv::tool::AddUnitsCommand(app);
   nuv::tool::AddDemoCommand(app);

@@ -502,4 +502,83 @@ TEST(NuvTool, MapRenderBadInput) {
   EXPECT_FALSE(std::filesystem::exists("p.png"));
 }
 
+#include "data/nuv_mol_ref.inc"
+
+// Pixels of the structure colour (BGR 000080, dark red) in a PNG.
+int InkPixels(const QImage& image) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == 0x800000u;
+  return n;
+}
+
+TEST(NuvTool, MolDrawAgainstRDKit) {
+  TempDir dir;
+  const std::string sdf = dir.File("two.sdf"), png = dir.File("m.png");
+  WriteRawFile(sdf, kMolSd);
+  for (int record = 1; record <= 2; ++record) {
+    const json j =
+        Json(Nuv({"mol", "draw", sdf, "--record", std::to_string(record), "-o", png, "--json"}));
+    const TMolRef& ref = kMolRefs[record - 1];
+    EXPECT_EQ(j["name"], ref.Name);
+    std::string formula = j["formula"];
+    formula.erase(std::remove(formula.begin(), formula.end(), ' '), formula.end());
+    EXPECT_EQ(formula, ref.Formula) << ref.Name;
+    EXPECT_TRUE(Rel(j["weight"].get<double>(), ref.Weight, 1e-4)) << ref.Name;
+    const QImage image(QString::fromStdString(png));
+    ASSERT_EQ(image.width(), 300) << ref.Name;
+    ASSERT_EQ(image.height(), 200) << ref.Name;
+    EXPECT_GT(InkPixels(image), 100) << ref.Name;
+    EXPECT_EQ(image.pixel(0, 100) & 0xFFFFFF, 0x808080u) << "raised frame";
+    EXPECT_EQ(image.pixel(150, 4) & 0xFFFFFF, 0xFFFFFFu) << "white background";
+  }
+  // A molfile (the first record alone), in another size and mode.
+  const std::string mol = dir.File("caffeine.mol");
+  WriteRawFile(mol, std::string(kMolSd).substr(0, std::string(kMolSd).find("$$$$")));
+  const TRun r = Nuv({"mol", "draw", mol, "--mode", "all", "--size", "500x240", "-o", png});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  EXPECT_NE(r.Out.find("name     caffeine"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("formula  C8 H10 N4 O2"), std::string::npos) << r.Out;
+  EXPECT_EQ(QImage(QString::fromStdString(png)).width(), 500);
+}
+
+TEST(NuvTool, MolDrawOptimizeIsRepeatable) {
+  TempDir dir;
+  const std::string sdf = dir.File("two.sdf");
+  WriteRawFile(sdf, kMolSd);
+  std::string first;
+  for (int run = 0; run < 2; ++run) {
+    const std::string png = dir.File("o" + std::to_string(run) + ".png");
+    ASSERT_EQ(Nuv({"mol", "draw", sdf, "--optimize", "30", "-o", png}).Code, 0);
+    if (run == 0)
+      first = ReadRawFile(png);
+    else
+      EXPECT_EQ(ReadRawFile(png), first);
+  }
+  ASSERT_EQ(Nuv({"mol", "draw", sdf, "-o", dir.File("plain.png")}).Code, 0);
+  EXPECT_NE(ReadRawFile(dir.File("plain.png")), first) << "the layout changed";
+}
+
+TEST(NuvTool, MolDrawBadInput) {
+  TempDir dir;
+  const std::string sdf = dir.File("two.sdf"), png = dir.File("p.png");
+  WriteRawFile(sdf, kMolSd);
+  WriteRawFile(dir.File("junk.mol"), "not\na\nmolfile\n");
+  const TRun beyond = Nuv({"mol", "draw", sdf, "--record", "3", "-o", png});
+  EXPECT_EQ(beyond.Code, 1);
+  EXPECT_NE(beyond.Err.find("has 2 records"), std::string::npos) << beyond.Err;
+  EXPECT_EQ(Nuv({"mol", "draw", dir.File("none.mol"), "-o", png}).Code, 1);
+  EXPECT_EQ(Nuv({"mol", "draw", dir.File("junk.mol"), "-o", png}).Code, 1);
+  EXPECT_FALSE(std::filesystem::exists(png));
+  for (const std::vector<std::string>& c :
+       std::vector<std::vector<std::string>>{{"mol", "draw", sdf, "--size", "10x10", "-o", png},
+                                             {"mol", "draw", sdf, "--size", "300", "-o", png},
+                                             {"mol", "draw", sdf, "--mode", "wedges", "-o", png},
+                                             {"mol", "draw", sdf, "--optimize", "0", "-o", png},
+                                             {"mol", "draw", sdf, "--record", "0", "-o", png},
+                                             {"mol", "draw", sdf}})
+    EXPECT_EQ(Nuv(c).Code, 2) << c[3];
+  EXPECT_FALSE(std::filesystem::exists(png));
+}
+
 }  // namespace
