@@ -60,11 +60,11 @@ const char* FindSuffix(const TSuffixRow (&rows)[N], int32_t charge, int32_t sum)
 
 namespace chemgrph {
 
-int32_t PixelOf(long double v) {
-  constexpr long double kLimit = 1 << 20;
+int32_t PixelOf(double v) {
+  constexpr double kLimit = 1 << 20;
   if (!(v >= -kLimit)) v = std::isnan(v) ? 0 : -kLimit;
   if (v > kLimit) v = kLimit;
-  return Round32(v);
+  return static_cast<int32_t>(std::nearbyint(v));
 }
 
 TFit FitMolecule(const TCTab& t, int32_t width, int32_t height, int32_t centreX, int32_t centreY,
@@ -98,8 +98,8 @@ TPoint BoxExit(TPoint p, TPoint toward, int32_t halfWidth, int32_t halfHeight) {
   const int64_t adx = std::abs(int64_t{dx}), ady = std::abs(int64_t{dy});
   if (adx * halfHeight > ady * halfWidth)
     return {p.X + Sign(dx) * halfWidth,
-            PixelOf(p.Y + static_cast<long double>(dy) * halfWidth / adx)};
-  return {PixelOf(p.X + static_cast<long double>(dx) * halfHeight / ady),
+            PixelOf(p.Y + static_cast<double>(dy) * halfWidth / static_cast<double>(adx))};
+  return {PixelOf(p.X + static_cast<double>(dx) * halfHeight / static_cast<double>(ady)),
           p.Y + Sign(dy) * halfHeight};
 }
 
@@ -107,7 +107,7 @@ TPoint Displacement(TPoint from, TPoint to, double distance) {
   const double dx = to.X - from.X, dy = to.Y - from.Y;
   const double len = std::hypot(dx, dy);
   if (!(len > 0)) return {0, 0};
-  return {Round32(-dy / len * distance), Round32(dx / len * distance)};
+  return {PixelOf(-dy / len * distance), PixelOf(dx / len * distance)};
 }
 
 }  // namespace chemgrph
@@ -291,8 +291,8 @@ void TChemGraph::DispElemSymb(int32_t Atom, TCGDispMode Mode, double Scale, doub
   const TCTab& t = *structure_;
   if (Atom < 1 || Atom > t.NAtoms()) return;
   if (Mode == dmHeteroOnly && !LabelShown(Atom, Mode)) return;
-  const int32_t x = PixelOf(static_cast<long double>(t.GetCoords(Atom, 1)) * Scale + OffsetX);
-  const int32_t y = PixelOf(static_cast<long double>(t.GetCoords(Atom, 2)) * Scale + OffsetY);
+  const int32_t x = PixelOf(t.GetCoords(Atom, 1) * Scale + OffsetX);
+  const int32_t y = PixelOf(t.GetCoords(Atom, 2) * Scale + OffsetY);
   if (Clip && !(clip_[diLeft] + 40 < x && x < clip_[diRight] - 40 && clip_[diTop] + 40 < y &&
                 y < clip_[diBottom] - 40))
     return;
@@ -331,8 +331,8 @@ void TChemGraph::DrawConnections(int32_t Atom, bool OncePerBond, TCGDispMode Lab
   const TCTab& t = *structure_;
   if (Atom < 1 || Atom > t.NAtoms()) return;
   auto pixel = [&](int32_t a) {
-    return TPoint{PixelOf(static_cast<long double>(t.GetCoords(a, 1)) * Scale + OffsetX),
-                  PixelOf(static_cast<long double>(t.GetCoords(a, 2)) * Scale + OffsetY)};
+    return TPoint{PixelOf(t.GetCoords(a, 1) * Scale + OffsetX),
+                  PixelOf(t.GetCoords(a, 2) * Scale + OffsetY)};
   };
   const int32_t half = Canvas.Font()->Size() / 2 + 1;
   auto clipped = [&](TPoint p) {
@@ -432,16 +432,37 @@ void TChemGraph::ShowMoleculeInABox(TCanvas& Canvas, TCGDispMode Mode, int32_t L
   DrawMolRaw(Mode, fit.Scale, fit.OffsetX, fit.OffsetY, false, Canvas);
 }
 
+// Frame lines are axis-parallel, so they are filled as one-pixel bars:
+// the pixels of MoveTo/LineTo (without the end pixel) and of the border
+// rectangle, at a fraction of the cost of rasterising lines.
 void TChemGraph::DrawFrame(TCanvas& c) const {
   const int32_t w = Width(), h = Height();
-  TPen& pen = *c.Pen();
-  pen.SetMode(pmCopy);
-  pen.SetStyle(psSolid);
-  pen.SetWidth(1);
-  c.Brush()->SetStyle(bsClear);
+  c.Brush()->SetStyle(bsSolid);
+  auto bar = [&](int32_t left, int32_t top, int32_t right, int32_t bottom, TColor colour) {
+    c.Brush()->SetColor(colour);
+    c.FillRect(Rect(left, top, right, bottom));
+  };
+  // The pixels of a line from `from` towards `to` along one axis, the end
+  // left out.
+  auto span = [](int32_t from, int32_t to, int32_t& lo, int32_t& hi) {
+    lo = from < to ? from : to + 1;
+    hi = from < to ? to : from + 1;
+  };
+  auto hline = [&](int32_t y, int32_t x0, int32_t x1, TColor colour) {
+    int32_t lo = 0, hi = 0;
+    span(x0, x1, lo, hi);
+    if (x0 != x1) bar(lo, y, hi, y + 1, colour);
+  };
+  auto vline = [&](int32_t x, int32_t y0, int32_t y1, TColor colour) {
+    int32_t lo = 0, hi = 0;
+    span(y0, y1, lo, hi);
+    if (y0 != y1) bar(x, lo, x + 1, hi, colour);
+  };
   auto border = [&](TColor colour) {
-    pen.SetColor(colour);
-    c.Rectangle(0, 0, w, h);
+    bar(0, 0, w, 1, colour);
+    bar(0, h - 1, w, h, colour);
+    bar(0, 0, 1, h, colour);
+    bar(w - 1, 0, w, h, colour);
   };
   if (frame_style_ == fsNone || frame_style_ == fsSimple) {
     border(frame_style_ == fsNone ? color_bkg_ : color_shadow_);
@@ -452,14 +473,10 @@ void TChemGraph::DrawFrame(TCanvas& c) const {
   if (frame_style_ == fsLowered) inner = kDarkFrame;
   if (frame_style_ == fsRaised) outer = kDarkFrame;
   if (frame_style_ == fsEmbossed) inner = outer = color_shadow_;
-  pen.SetColor(inner);
-  c.MoveTo(1, h - 3);
-  c.LineTo(1, 1);
-  c.LineTo(w - 2, 1);
-  pen.SetColor(outer);
-  c.MoveTo(1, h - 1);
-  c.LineTo(w - 1, h - 1);
-  c.LineTo(w - 1, 0);
+  vline(1, h - 3, 1, inner);
+  hline(1, 1, w - 2, inner);
+  hline(h - 1, 1, w - 1, outer);
+  vline(w - 1, h - 1, 0, outer);
 }
 
 // The surface is the off-screen image the widget shows, so the picture is

@@ -13,7 +13,7 @@ enum : int32_t { zC = 6, zN = 7, zO = 8, zP = 15, zS = 16 };
 
 // Round half to even, saturating at +-2^20 pixels (NaN gives 0), so that
 // wild coordinates or scales never leave the integer range.
-int32_t PixelOf(long double v);
+int32_t PixelOf(double v);
 
 struct TFit {
   double Scale = 1;

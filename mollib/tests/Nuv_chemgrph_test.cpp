@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -76,6 +77,8 @@ TEST(ChemGraphControl, StartsAsDocumented) {
   EXPECT_EQ(g.GetClipBoundary(TChemGraph::diRight), 800);
   EXPECT_EQ(g.GetClipBoundary(TChemGraph::diBottom), 600);
   EXPECT_EQ(g.Structure()->NAtoms(), 0);
+  EXPECT_EQ(QFontInfo(g.Font()->QtFont()).family(), "DejaVu Sans Mono")
+      << "Courier New through the platform's alias table";
 }
 
 // Probes of every frame style: the outer rectangle, the inner top-left and
@@ -427,6 +430,21 @@ TEST(ChemGraphCanvas, FitFallbacks) {
     TRecordingCanvas c(k.width, 200);
     g.PaintOn(c);
     EXPECT_DOUBLE_EQ(g.Scale(), k.scale) << k.name;
+  }
+}
+
+// Scales the fit never makes: nothing is rounded from infinity or NaN, and
+// every coordinate stays within the saturation bound.
+TEST(ChemGraphCanvas, DegenerateScalesAreSafe) {
+  TChemGraph g(nullptr);
+  Build(g, "C O C", "1=2 2-3", {0, 0, 1, 0, 1e30, 0});
+  for (double scale : {0.0, -2.0, 1e300, double{HUGE_VAL}, double{-HUGE_VAL}, double{NAN}}) {
+    TRecordingCanvas c;
+    g.DrawMolRaw(dmAllAtoms, scale, 10, 10, false, c);
+    for (const TCanvasCall& call : c.Calls())
+      for (int32_t v : call.Args)
+        EXPECT_LE(std::abs(v), (1 << 20) + 40) << scale << " " << call.ToString();
+    g.MoveOverStruct(0, 1, 1);
   }
 }
 
