@@ -483,12 +483,22 @@ TEST(ChemGraphCanvas, ClippedDrawing) {
 // ---------------------------------------------------------------------------
 // Labels
 
+struct TLabelCase {
+  std::string atoms, bonds;
+  int32_t atom;
+  const char* label;
+};
+
+void ExpectLabels(std::initializer_list<TLabelCase> cases) {
+  for (const TLabelCase& c : cases) {
+    TChemGraph g(nullptr);
+    Build(g, c.atoms, c.bonds, {});
+    EXPECT_EQ(Label(g, c.atom), c.label) << c.atoms << " / " << c.bonds;
+  }
+}
+
 TEST(ChemGraphLabels, TableRows) {
-  const struct {
-    std::string atoms, bonds;
-    int32_t atom;
-    const char* label;
-  } cases[] = {
+  ExpectLabels({
       {"N", "", 1, "NH3"},
       {"N C", "1-2", 1, "NH2"},
       {"N C C", "1-2 1-3", 1, "NH"},
@@ -517,22 +527,13 @@ TEST(ChemGraphLabels, TableRows) {
       {"Na+", "", 1, "Na+"},
       {"Cl-", "", 1, "Cl-"},
       {"13C C", "1-2", 1, "C"},
-  };
-  for (const auto& c : cases) {
-    TChemGraph g(nullptr);
-    Build(g, c.atoms, c.bonds, {});
-    EXPECT_EQ(Label(g, c.atom), c.label) << c.atoms << " / " << c.bonds;
-  }
+  });
 }
 
 // Beyond the table the hydrogens come from the hydrogen count and the
 // charge is appended; aromatic bonds count one each plus one for the atom.
 TEST(ChemGraphLabels, OutsideTheTableAndAromatic) {
-  const struct {
-    std::string atoms, bonds;
-    int32_t atom;
-    const char* label;
-  } cases[] = {
+  ExpectLabels({
       {"O", "", 1, "OH2"},
       {"O-", "", 1, "OH-"},
       {"S", "", 1, "SH2"},
@@ -547,12 +548,7 @@ TEST(ChemGraphLabels, OutsideTheTableAndAromatic) {
       {"N+ C C C C C", "1:2 2:3 3:4 4:5 5:6 6:1", 1, "NH+"},
       {"N+ C C C C C C", "1:2 2:3 3:4 4:5 5:6 6:1 1-7", 1, "N+"},
       {"O C C C C", "1:2 2:3 3:4 4:5 5:1", 1, "O"},
-  };
-  for (const auto& c : cases) {
-    TChemGraph g(nullptr);
-    Build(g, c.atoms, c.bonds, {});
-    EXPECT_EQ(Label(g, c.atom), c.label) << c.atoms << " / " << c.bonds;
-  }
+  });
   TChemGraph g(nullptr);
   std::string s = "x";
   EXPECT_EQ(g.ConstructElemSymb(1, s), 0);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -54,6 +55,20 @@ CLI::Validator Finite() {
                                                  : "'" + text + "' is not a finite number";
       },
       "FINITE");
+}
+
+void ParseImageSize(const std::string& text, int32_t lo, int32_t hi, int32_t& w, int32_t& h) {
+  const std::size_t x = text.find('x');
+  const char* end = text.data() + text.size();
+  bool ok = x != std::string::npos;
+  if (ok) {
+    const auto a = std::from_chars(text.data(), text.data() + x, w);
+    const auto b = std::from_chars(text.data() + x + 1, end, h);
+    ok = a.ptr == text.data() + x && a.ec == std::errc() && b.ptr == end && b.ec == std::errc();
+  }
+  if (!(ok && w >= lo && w <= hi && h >= lo && h <= hi))
+    throw TUsageError("--size: '" + text + "' is not WxH with W and H in " + std::to_string(lo) +
+                      ".." + std::to_string(hi));
 }
 
 namespace {

@@ -65,6 +65,10 @@ std::string Number(double v, int32_t digits);
 // let NaN through).
 CLI::Validator Finite();
 
+// "WxH" of a picture size with W and H in lo..hi; TUsageError naming the
+// option otherwise.
+void ParseImageSize(const std::string& text, int32_t lo, int32_t hi, int32_t& w, int32_t& h);
+
 // Reads a table from a CSV file (first line column names; delimiter
 // guessed) or, by the extension .asc, an ASC table, through the data
 // table's importers. TJobError naming the file and the reason.

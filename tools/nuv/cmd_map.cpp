@@ -1,7 +1,6 @@
 // nuv map render: a calibrated map (or a generated empty one) fitted into a
 // PNG with its graticule, calibration points or UTM grid, drawn headless by
 // the map view control.
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -34,19 +33,6 @@ struct TMapArgs {
   TOutputMode Mode;
 };
 
-void ParseMapSize(const std::string& text, int32_t& w, int32_t& h) {
-  const std::size_t x = text.find('x');
-  const char* end = text.data() + text.size();
-  bool ok = x != std::string::npos;
-  if (ok) {
-    const auto a = std::from_chars(text.data(), text.data() + x, w);
-    const auto b = std::from_chars(text.data() + x + 1, end, h);
-    ok = a.ptr == text.data() + x && a.ec == std::errc() && b.ptr == end && b.ec == std::errc();
-  }
-  if (!(ok && w >= 50 && w <= 4000 && h >= 50 && h <= 4000))
-    throw TUsageError("--size: '" + text + "' is not WxH with W and H in 50..4000");
-}
-
 TShowGrat ShowOf(const std::string& show) {
   if (show == "points") return sgPoints;
   if (show == "both") return sgPointsAndLines;
@@ -59,7 +45,7 @@ double EmptyMapStep(double range) { return Round125(std::fabs(range) / 5); }
 
 void Run(const TMapArgs& a) {
   int32_t w = 0, h = 0;
-  ParseMapSize(a.Size, w, h);
+  ParseImageSize(a.Size, 50, 4000, w, h);
   Application().Initialize();
   TGeoMap map(nullptr);
   map.SetBounds(0, 0, w, h);

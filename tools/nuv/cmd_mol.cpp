@@ -1,7 +1,6 @@
 // nuv mol draw: a molfile, or one record of an SD file, drawn headless by
 // the structure drawing control into a PNG, with the molecule's name,
 // formula and weight.
-#include <charconv>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -37,19 +36,6 @@ struct TMolArgs {
   int32_t Record = 0, Optimize = 0;
   TOutputMode Out;
 };
-
-void ParseSize(const std::string& text, int32_t& w, int32_t& h) {
-  const std::size_t x = text.find('x');
-  const char* end = text.data() + text.size();
-  bool ok = x != std::string::npos;
-  if (ok) {
-    const auto a = std::from_chars(text.data(), text.data() + x, w);
-    const auto b = std::from_chars(text.data() + x + 1, end, h);
-    ok = a.ptr == text.data() + x && a.ec == std::errc() && b.ptr == end && b.ec == std::errc();
-  }
-  if (!(ok && w >= 16 && w <= 4000 && h >= 16 && h <= 4000))
-    throw TUsageError("--size: '" + text + "' is not WxH with W and H in 16..4000");
-}
 
 TCGDispMode ModeOf(const std::string& mode) {
   if (mode == "hetero") return dmHeteroOnly;
@@ -93,7 +79,7 @@ std::string FormulaText(const TCTab& t) {
 
 void Run(const TMolArgs& a) {
   int32_t w = 0, h = 0;
-  ParseSize(a.Size, w, h);
+  ParseImageSize(a.Size, 16, 4000, w, h);
   Application().Initialize();
   TChemGraph g(nullptr);
   g.SetSuppressPaint(true);
