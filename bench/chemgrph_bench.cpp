@@ -252,7 +252,7 @@ BENCHMARK(DrawQPainter)
     ->Name("ChemGraph draw 1000 NCI 300x200/QPainter")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(DrawReplay)
-    ->Name("ChemGraph draw 1000 NCI 300x200/nuv canvas replay")
+    ->Name("ChemGraph draw 1000 NCI 300x200/TBitmap canvas replay")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(OptimizeNuv)->Name("OptimizeMolShape 63 atoms/nuv")->Unit(benchmark::kMillisecond);
 BENCHMARK(OptimizeFull)
