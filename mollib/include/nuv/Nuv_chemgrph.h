@@ -154,7 +154,7 @@ class TChemGraph : public TGraphicControl {
   // RandSeed for a reproducible layout) or from Seed, which it advances.
   // FullRescore scores every pair after each step instead of only the
   // moved atoms' terms: slower, with the same decisions. Does nothing for
-  // BondLength outside 1..2^30.
+  // BondLength outside 1..10^9.
   void OptimizeMolShape(int32_t BondLength);
   void OptimizeMolShape(int32_t BondLength, uint32_t& Seed, bool FullRescore = false);
 
