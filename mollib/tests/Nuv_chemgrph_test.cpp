@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
+#include <QVBoxLayout>
+#include <QWidget>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -14,6 +16,7 @@
 
 #include "Nuv_cstruct_test_util.h"
 #include "nuv/platform/Bitmap.h"
+#include "nuv/platform/Forms.h"
 #include "nuv/platform/RecordingCanvas.h"
 
 namespace nuv {
@@ -79,6 +82,26 @@ TEST(ChemGraphControl, StartsAsDocumented) {
   EXPECT_EQ(g.Structure()->NAtoms(), 0);
   EXPECT_EQ(QFontInfo(g.Font()->QtFont()).family(), "DejaVu Sans Mono")
       << "Courier New through the platform's alias table";
+}
+
+// In a Qt layout the control takes the size it is given, and the next
+// drawing fits the molecule to it.
+TEST(ChemGraphControl, WorksInAQtLayout) {
+  QWidget host;
+  auto* layout = new QVBoxLayout(&host);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* g = new TChemGraph(nullptr);
+  layout->addWidget(g);
+  Build(*g, "C C", "1-2", {0, 0, 1, 0});
+  g->SetMaxbondleng(0);
+  host.resize(516, 116);
+  host.show();
+  Application().ProcessMessages();
+  g->Repaint();
+  EXPECT_EQ(g->Width(), 516);
+  EXPECT_EQ(g->Height(), 116);
+  EXPECT_DOUBLE_EQ(g->Scale(), 100) << "min((516 - 16) / 1 unit, 116 - 16 for no height)";
+  EXPECT_EQ(Pixel(*g, 258, 58), g->ColorStructure()) << "the bond through the centre";
 }
 
 // Probes of every frame style: the outer rectangle, the inner top-left and
