@@ -1,4 +1,6 @@
-// TChemGraph: mouse tracking and the ring and chain nearest to a point.
+// TChemGraph: mouse tracking, the popup menu and the ring and chain
+// nearest to a point.
+#include <QContextMenuEvent>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -21,6 +23,12 @@ void TChemGraph::MoveOverStruct(TShiftState Shift, int32_t X, int32_t Y) {
   double dist = 0;
   structure_->FindClosestAtom(x, y, 0, atom, dist);
   if (OnMoveOverStruct) OnMoveOverStruct(this, atom, dist, Shift, x, y);
+}
+
+void TChemGraph::contextMenuEvent(QContextMenuEvent* event) {
+  if (!popup_menu_) return TGraphicControl::contextMenuEvent(event);
+  popup_menu_->popup(event->globalPos());
+  event->accept();
 }
 
 namespace {

@@ -3,7 +3,9 @@
 // against RDKit's hydrogen counts, and the layout search.
 #include <gtest/gtest.h>
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
 #include <array>
@@ -101,6 +103,28 @@ TEST(ChemGraphMouse, MovesMapThroughTheStoredTransformation) {
     EXPECT_TRUE(seen.shift & ShiftBit(ssShift)) << atom;
   }
   EXPECT_EQ(mouse, 4) << "the control's own mouse-move event fires too";
+}
+
+TEST(ChemGraphMouse, PopupMenuOnAContextMenuRequest) {
+  TChemGraph g(nullptr);
+  g.show();
+  auto request = [&] {
+    QCoreApplication::postEvent(&g, new QContextMenuEvent(QContextMenuEvent::Mouse, QPoint(20, 30),
+                                                          g.mapToGlobal(QPoint(20, 30))));
+    Application().ProcessMessages();
+  };
+  request();  // no menu: nothing happens
+  {
+    QMenu menu;
+    menu.addAction("Copy");
+    g.SetPopupMenu(&menu);
+    EXPECT_EQ(g.PopupMenu(), &menu);
+    request();
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
+  }
+  EXPECT_EQ(g.PopupMenu(), nullptr) << "a deleted menu is forgotten";
+  request();
 }
 
 TEST(ChemGraphMouse, DegenerateTransformations) {

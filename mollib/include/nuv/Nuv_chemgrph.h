@@ -21,6 +21,8 @@
 // lengths and tiny controls fall back to fixed values.
 #pragma once
 
+#include <QMenu>
+#include <QPointer>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -83,6 +85,11 @@ class TChemGraph : public TGraphicControl {
   // Draws the raw coordinates (scale 1, offsets 0) instead of fitting.
   bool DrawAsIs() const { return draw_as_is_; }
   void SetDrawAsIs(bool Value);
+
+  // The menu shown at the pointer on a context-menu request (right click
+  // or the menu key); the caller keeps it. Null (the default): none.
+  QMenu* PopupMenu() const { return popup_menu_; }
+  void SetPopupMenu(QMenu* Value) { popup_menu_ = Value; }
 
   TColor ShadowColor() const { return color_shadow_; }
   TColor HighlightColor() const { return color_highlight_; }
@@ -168,6 +175,7 @@ class TChemGraph : public TGraphicControl {
   void Paint() override;
   void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
   void FontChanged() override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void Redraw();
@@ -178,6 +186,7 @@ class TChemGraph : public TGraphicControl {
   void SetDisplayWord(int32_t Atom, uint32_t Word);
 
   std::unique_ptr<TCTab> structure_;
+  QPointer<QMenu> popup_menu_;
   std::array<int32_t, 4> clip_{0, 0, 800, 600};
   double scale_ = 1.0;
   double offset_x_ = 0;
