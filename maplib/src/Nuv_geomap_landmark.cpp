@@ -45,13 +45,49 @@ TLandMark DefaultLandMarkTemplate() {
 // ---------------------------------------------------------------------------
 // Storage
 
+void TGeoMap::TLMKeys::Reserve(std::size_t Count) {
+  Lat.reserve(Count);
+  Long.reserve(Count);
+  Class.reserve(Count);
+}
+
+void TGeoMap::TLMKeys::Clear() {
+  std::vector<double>().swap(Lat);
+  std::vector<double>().swap(Long);
+  std::vector<uint8_t>().swap(Class);
+}
+
+void TGeoMap::TLMKeys::Push(const TLandMark& LandMark) {
+  Lat.push_back(LandMark.Latitude);
+  Long.push_back(LandMark.Longitude);
+  Class.push_back(LandMark.Class);
+}
+
+void TGeoMap::TLMKeys::Set(std::size_t Ix, const TLandMark& LandMark) {
+  Lat[Ix] = LandMark.Latitude;
+  Long[Ix] = LandMark.Longitude;
+  Class[Ix] = LandMark.Class;
+}
+
+void TGeoMap::TLMKeys::Move(std::size_t From, std::size_t To) {
+  Lat[To] = Lat[From];
+  Long[To] = Long[From];
+  Class[To] = Class[From];
+}
+
+void TGeoMap::TLMKeys::Resize(std::size_t Count) {
+  Lat.resize(Count);
+  Long.resize(Count);
+  Class.resize(Count);
+}
+
 void TGeoMap::ReserveLandMarks(std::size_t Count) {
   const std::size_t block = LandMarkBlockSize;
   const std::size_t want = Count == 0 ? block : (Count - 1) / block * block + block;
   if (want <= landMarks_.capacity()) return;
   try {
     landMarks_.reserve(want);
-    lmKeys_.reserve(want);
+    lmKeys_.Reserve(want);
   } catch (const std::bad_alloc&) {
     RaiseComponentError<ENUVGeoMapError>(*this, "insufficient memory");
   } catch (const std::length_error&) {
@@ -61,7 +97,7 @@ void TGeoMap::ReserveLandMarks(std::size_t Count) {
 
 void TGeoMap::ResetLandMarkStorage() {
   std::vector<TLandMark>().swap(landMarks_);
-  std::vector<TLMKey>().swap(lmKeys_);
+  lmKeys_.Clear();
   highLM_ = 0;
   ReserveLandMarks(0);
 }
@@ -69,7 +105,7 @@ void TGeoMap::ResetLandMarkStorage() {
 void TGeoMap::AppendLandMark(const TLandMark& LandMark) {
   ReserveLandMarks(landMarks_.size() + 1);
   landMarks_.push_back(LandMark);
-  lmKeys_.push_back({LandMark.Latitude, LandMark.Longitude, LandMark.Class});
+  lmKeys_.Push(LandMark);
 }
 
 bool TGeoMap::LandMarkAllowed(TLandMarkAction Action, const TLandMark& LandMark) {
@@ -153,10 +189,12 @@ int32_t TGeoMap::FindLandMark(double Lat, double Long, int32_t Class) const {
   double best = 1E10;
   int32_t found = 0;
   const int32_t n = NumLandMarks();
+  const double* lat = lmKeys_.Lat.data();
+  const double* lon = lmKeys_.Long.data();
+  const uint8_t* cls = lmKeys_.Class.data();
   for (int32_t i = 0; i < n; ++i) {
-    const TLMKey& k = lmKeys_[static_cast<std::size_t>(i)];
-    if (!OfClass(k.Class, filter)) continue;
-    const double d = Dist2(Lat, Long, k.Lat, k.Long);
+    if (filter >= 0 && cls[i] != filter) continue;
+    const double d = Dist2(Lat, Long, lat[i], lon[i]);
     if (d < best) {
       best = d;
       found = i + 1;
@@ -173,15 +211,15 @@ int32_t TGeoMap::RemoveLandMark(double Lat, double Long, int32_t Class) {
   highLM_ = 0;
   const std::size_t ix = static_cast<std::size_t>(i - 1);
   landMarks_[ix] = std::move(landMarks_.back());
-  lmKeys_[ix] = lmKeys_.back();
+  lmKeys_.Move(landMarks_.size() - 1, ix);
   landMarks_.pop_back();
-  lmKeys_.pop_back();
+  lmKeys_.Resize(landMarks_.size());
   if (landMarks_.empty()) ResetLandMarkStorage();
   ViewChanged();
   return 1;
 }
 
-int32_t TGeoMap::RemoveMarked(const std::function<bool(const TLMKey&)>& Candidate) {
+int32_t TGeoMap::RemoveMarked(const std::function<bool(std::size_t)>& Candidate) {
   highLM_ = 0;
   const int32_t n = NumLandMarks();
   TBitFld marked(nullptr);
@@ -189,7 +227,7 @@ int32_t TGeoMap::RemoveMarked(const std::function<bool(const TLMKey&)>& Candidat
   int32_t removed = 0;
   for (int32_t i = 1; i <= n && n == NumLandMarks(); ++i) {
     const std::size_t ix = static_cast<std::size_t>(i - 1);
-    if (!Candidate(lmKeys_[ix]) || !LandMarkAllowed(lmaRemove, landMarks_[ix])) continue;
+    if (!Candidate(ix) || !LandMarkAllowed(lmaRemove, landMarks_[ix])) continue;
     marked.SetBit(i, true);
     ++removed;
   }
@@ -209,13 +247,13 @@ int32_t TGeoMap::RemoveMarked(const std::function<bool(const TLMKey&)>& Candidat
       if (!marked.GetBit(i)) continue;
       const auto to = static_cast<std::size_t>(i - 1), from = static_cast<std::size_t>(last - 1);
       landMarks_[to] = std::move(landMarks_[from]);
-      lmKeys_[to] = lmKeys_[from];
+      lmKeys_.Move(from, to);
       marked.SetBit(i, false);
       --last;
       dropMarkedTail();
     }
     landMarks_.resize(static_cast<std::size_t>(last));
-    lmKeys_.resize(static_cast<std::size_t>(last));
+    lmKeys_.Resize(static_cast<std::size_t>(last));
   }
   ViewChanged();
   return removed;
@@ -224,22 +262,24 @@ int32_t TGeoMap::RemoveMarked(const std::function<bool(const TLMKey&)>& Candidat
 int32_t TGeoMap::RemoveLandMark(double Lat, double Long, int32_t Class, double Radius) {
   const int32_t filter = ClassFilter(Class);
   const double r2 = Radius * Radius;
-  return RemoveMarked([&](const TLMKey& k) {
-    return OfClass(k.Class, filter) && Dist2(Lat, Long, k.Lat, k.Long) < r2;
+  const TLMKeys& k = lmKeys_;
+  return RemoveMarked([&](std::size_t i) {
+    return OfClass(k.Class[i], filter) && Dist2(Lat, Long, k.Lat[i], k.Long[i]) < r2;
   });
 }
 
 int32_t TGeoMap::RemoveLandMark(const TRectDouble& Rect, int32_t Class) {
   const int32_t filter = ClassFilter(Class);
-  return RemoveMarked([&](const TLMKey& k) {
-    return OfClass(k.Class, filter) && Rect.Left < k.Long && k.Long < Rect.Right &&
-           Rect.Bottom < k.Lat && k.Lat < Rect.Top;
+  const TLMKeys& k = lmKeys_;
+  return RemoveMarked([&](std::size_t i) {
+    return OfClass(k.Class[i], filter) && Rect.Left < k.Long[i] && k.Long[i] < Rect.Right &&
+           Rect.Bottom < k.Lat[i] && k.Lat[i] < Rect.Top;
   });
 }
 
 void TGeoMap::RemoveAllLandMarks(int32_t Class) {
   const int32_t filter = ClassFilter(Class);
-  RemoveMarked([&](const TLMKey& k) { return OfClass(k.Class, filter); });
+  RemoveMarked([&](std::size_t i) { return OfClass(lmKeys_.Class[i], filter); });
 }
 
 void TGeoMap::RemoveAllLandMarks() {
@@ -252,7 +292,7 @@ void TGeoMap::RemoveLastLandMark() {
     return;
   highLM_ = 0;
   landMarks_.pop_back();
-  lmKeys_.pop_back();
+  lmKeys_.Resize(landMarks_.size());
   if (landMarks_.empty()) ResetLandMarkStorage();
   ViewChanged();
 }
@@ -266,7 +306,7 @@ void TGeoMap::SetLandMarkData(int32_t Index, const TLandMark& LandMark) {
   if (!(Index >= 1 && Index <= NumLandMarks())) return;
   const std::size_t ix = static_cast<std::size_t>(Index - 1);
   landMarks_[ix] = LandMark;
-  lmKeys_[ix] = {LandMark.Latitude, LandMark.Longitude, LandMark.Class};
+  lmKeys_.Set(ix, LandMark);
   ViewChanged();
 }
 

@@ -1,6 +1,7 @@
 // The landmark block "gmlandmarks" of Nuv_geomap, and the attribute values
 // it shares with the symbol repository.
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "Nuv_geomap_landmark_parts.h"
@@ -35,8 +36,79 @@ TColor ScanColorText(const std::string& Value) {
   return ScanHex(Value, pos);
 }
 
-std::string TextAttribute(const std::string& Attributes, std::string_view Name) {
-  return UnescapeAttribute(ScanForXMLAttrib(Attributes, Name), kLandMarkSpecials);
+std::string UnescapedText(std::string_view Value) {
+  return UnescapeAttribute(Value, kLandMarkSpecials);
+}
+
+namespace {
+
+constexpr bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view TrimmedName(std::string_view s) {
+  while (!s.empty() && IsTagSpace(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsTagSpace(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+void ScanAttributes(std::string_view List, std::span<const std::string_view> Names,
+                    std::span<std::string> Values) {
+  std::vector<bool> seen(Names.size());
+  for (std::string& v : Values) v.clear();
+  const auto take = [&](std::size_t nameStart, std::size_t nameEnd, std::size_t valueStart,
+                        std::size_t valueEnd) {
+    const std::string_view name = TrimmedName(List.substr(nameStart, nameEnd - nameStart));
+    const auto same = [](char a, char b) { return AnsiLowerChar(a) == b; };
+    for (std::size_t k = 0; k < Names.size(); ++k)
+      if (!seen[k] && std::ranges::equal(name, Names[k], same)) {
+        seen[k] = true;
+        Values[k] = List.substr(valueStart, valueEnd - valueStart);
+        return;
+      }
+  };
+  enum { sName, sAfterEquals, sQuoted, sUnquoted } state = sName;
+  std::size_t nameStart = 0, nameEnd = 0, valueStart = 0;
+  for (std::size_t i = 0; i < List.size(); ++i) {
+    const char c = List[i];
+    switch (state) {
+      case sName:
+        if (c == '"') return;
+        if (c == '=') {
+          nameEnd = i;
+          valueStart = i + 1;
+          state = sAfterEquals;
+        }
+        continue;
+      case sAfterEquals:
+        if (IsTagSpace(c)) {
+          valueStart = i + 1;
+        } else if (c == '"') {
+          valueStart = i + 1;
+          state = sQuoted;
+        } else if (c == '=') {
+          return;
+        } else {
+          valueStart = i;
+          state = sUnquoted;
+        }
+        continue;
+      case sQuoted:
+        if (c != '"') continue;
+        break;
+      case sUnquoted:
+        if (c == '=') return;
+        if (!IsTagSpace(c) && c != '"') continue;
+        break;
+    }
+    take(nameStart, nameEnd, valueStart, i);
+    state = sName;
+    nameStart = i + 1;
+  }
+  // The end of the text completes the pair in hand.
+  if (state == sName) nameEnd = valueStart = List.size();
+  if (state == sAfterEquals) valueStart = List.size();
+  take(nameStart, nameEnd, valueStart, List.size());
 }
 
 }  // namespace geomap
@@ -108,41 +180,76 @@ std::string LandMarkAttributes(const TLandMark& l) {
   return a.Text();
 }
 
-TLandMark ScanLandMark(const std::string& a) {
-  const auto text = [&](std::string_view name) { return ScanForXMLAttrib(a, name); };
-  const auto integer = [&](std::string_view name) { return ScanXMLInt(text(name)); };
-  const auto byte = [&](std::string_view name) {
-    return static_cast<uint8_t>(std::clamp(integer(name), 0, 255));
+enum TAttribute : uint8_t {
+  atLat,
+  atLong,
+  atAlti,
+  atClass,
+  atUserTag,
+  atElement,
+  atSize,
+  atColorFg,
+  atColorBg,
+  atTransp,
+  atDir,
+  atLeng,
+  atCapText,
+  atCapSize,
+  atCapFnm,
+  atCapFst,
+  atCapFgCol,
+  atCapBgCol,
+  atCapTransp,
+  atCapDx,
+  atCapDy,
+  atCapDir,
+  atCapHal,
+  atCapVal,
+  atId,
+  atDate,
+  atCount
+};
+constexpr std::array<std::string_view, atCount> kAttributes{
+    "lat",     "long",    "alti",     "class",    "usertag",   "element", "size",
+    "colorfg", "colorbg", "transp",   "dir",      "leng",      "captext", "capsize",
+    "capfnm",  "capfst",  "capfgcol", "capbgcol", "captransp", "capdx",   "capdy",
+    "capdir",  "caphal",  "capval",   "id",       "date"};
+
+TLandMark ScanLandMark(const std::string& a, std::array<std::string, atCount>& v) {
+  geomap::ScanAttributes(a, kAttributes, v);
+  const auto integer = [&](TAttribute k) { return ScanXMLInt(v[k]); };
+  const auto byte = [&](TAttribute k) {
+    return static_cast<uint8_t>(std::clamp(integer(k), 0, 255));
   };
   TLandMark l;
-  l.Latitude = ScanXMLFloat(text("lat"));
-  l.Longitude = ScanXMLFloat(text("long"));
-  l.Altitude = ScanXMLFloat(text("alti"));
-  l.Class = byte("class");
-  l.UserTag = integer("usertag");
-  l.Element = geomap::ElementFromName(LowerCase(text("element")));
-  l.Size = integer("size");
-  l.ColorFg = geomap::ScanColorText(text("colorfg"));
-  l.ColorBg = geomap::ScanColorText(text("colorbg"));
-  l.Transparent = geomap::ScanBoolText(text("transp"));
-  l.Dir = integer("dir");
-  l.Leng = integer("leng");
+  l.Latitude = ScanXMLFloat(v[atLat]);
+  l.Longitude = ScanXMLFloat(v[atLong]);
+  l.Altitude = ScanXMLFloat(v[atAlti]);
+  l.Class = byte(atClass);
+  l.UserTag = integer(atUserTag);
+  l.Element = geomap::ElementFromName(LowerCase(v[atElement]));
+  l.Size = integer(atSize);
+  l.ColorFg = geomap::ScanColorText(v[atColorFg]);
+  l.ColorBg = geomap::ScanColorText(v[atColorBg]);
+  l.Transparent = geomap::ScanBoolText(v[atTransp]);
+  l.Dir = integer(atDir);
+  l.Leng = integer(atLeng);
   TLMTextProperties& c = l.Caption;
-  c.Text = geomap::TextAttribute(a, "captext");
-  c.FontSize = integer("capsize");
-  c.FontName = geomap::TextAttribute(a, "capfnm");
-  c.FontStyle = ScanStyleText(text("capfst"));
-  c.FgColor = geomap::ScanColorText(text("capfgcol"));
-  c.BgColor = geomap::ScanColorText(text("capbgcol"));
-  c.Transparent = geomap::ScanBoolText(text("captransp"));
-  c.Dx = integer("capdx");
-  c.Dy = integer("capdy");
-  c.Dir = integer("capdir");
-  c.HorAlign = byte("caphal");
-  c.VertAlign = byte("capval");
-  l.Ident = geomap::TextAttribute(a, "id");
+  c.Text = geomap::UnescapedText(v[atCapText]);
+  c.FontSize = integer(atCapSize);
+  c.FontName = geomap::UnescapedText(v[atCapFnm]);
+  c.FontStyle = ScanStyleText(v[atCapFst]);
+  c.FgColor = geomap::ScanColorText(v[atCapFgCol]);
+  c.BgColor = geomap::ScanColorText(v[atCapBgCol]);
+  c.Transparent = geomap::ScanBoolText(v[atCapTransp]);
+  c.Dx = integer(atCapDx);
+  c.Dy = integer(atCapDy);
+  c.Dir = integer(atCapDir);
+  c.HorAlign = byte(atCapHal);
+  c.VertAlign = byte(atCapVal);
+  l.Ident = geomap::UnescapedText(v[atId]);
   int32_t pos = 1;
-  l.Date = ScanDateTime(text("date"), std::string(kDateMask), lgEnglish, pos);
+  l.Date = ScanDateTime(v[atDate], std::string(kDateMask), lgEnglish, pos);
   return l;
 }
 
@@ -151,10 +258,16 @@ TLandMark ScanLandMark(const std::string& a) {
 bool TGeoMap::ReadLandMarksFromOpenXMLFile(TextFile& F, const std::string& ID) {
   std::string root;
   if (!FindXMLBlock(F, kRoot, ID, root)) return false;
-  ResetLandMarkStorage();
+  // Read first and stored in one step: growing the list block by block
+  // as it is read would move it a hundred times for 10^5 landmarks.
+  std::vector<TLandMark> read;
+  std::array<std::string, atCount> values;
   ReadXMLBlockElements(F, kRoot, kChildren, [&](int32_t, const std::string&, const std::string& a) {
-    AppendLandMark(ScanLandMark(a));
+    read.push_back(ScanLandMark(a, values));
   });
+  ResetLandMarkStorage();
+  ReserveLandMarks(read.size());
+  for (const TLandMark& l : read) AppendLandMark(l);
   ViewChanged();
   return true;
 }

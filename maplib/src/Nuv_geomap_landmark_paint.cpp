@@ -43,12 +43,14 @@ void TGeoMap::DrawLandMarks(TCanvas& Canvas, const TView& View) {
     std::array<TLatLong, 4> corners;
     int32_t inView = 0;
     if (ViewCorners(*this, View.ToImage({0, 0}), View.ToImage({View.Width, View.Height}), corners))
-      for (const TLMKey& k : lmKeys_)
-        if (classVisible_[k.Class] && PositionInMap(k.Lat, k.Long, corners)) ++inView;
+      for (std::size_t i = 0; i < lmKeys_.Lat.size(); ++i)
+        if (classVisible_[lmKeys_.Class[i]] &&
+            PositionInMap(lmKeys_.Lat[i], lmKeys_.Long[i], corners))
+          ++inView;
     if (inView > randSampleLimit_) p = static_cast<double>(randSampleLimit_) / inView;
   }
   for (int32_t i = 0; i < n && i < NumLandMarks(); ++i) {
-    if (!classVisible_[lmKeys_[static_cast<std::size_t>(i)].Class] || (p < 1 && !BRandom(p)))
+    if (!classVisible_[lmKeys_.Class[static_cast<std::size_t>(i)]] || (p < 1 && !BRandom(p)))
       continue;
     // A copy: OnDrawLandmark may change the list.
     const TLandMark l = landMarks_[static_cast<std::size_t>(i)];

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,7 +25,13 @@ bool ScanBoolText(std::string_view Value);
 // there are none).
 std::string ColorText(TColor Color);
 TColor ScanColorText(const std::string& Value);
-// The attribute Name of Attributes, unescaped.
-std::string TextAttribute(const std::string& Attributes, std::string_view Name);
+// The values of the attributes Names (lower-case) in one pass over an
+// attribute text, each as ScanForXMLAttrib(List, name) returns it: the
+// first pair of a name (any case) wins; names absent, or behind a
+// malformed pair, get empty values.
+void ScanAttributes(std::string_view List, std::span<const std::string_view> Names,
+                    std::span<std::string> Values);
+// A value as stored, unescaped.
+std::string UnescapedText(std::string_view Value);
 
 }  // namespace nuv::geomap

@@ -100,9 +100,14 @@ void DrawLandMarkSymbolOnCanvas(TCanvas& Canvas, int32_t X, int32_t Y, TLandMark
   switch (Element) {
     case lmCross:
       if (!Transparent) {
+        // The halo: the plus drawn nine times, shifted by -1..1 on both
+        // axes, covers three rows and three columns one pixel longer.
+        const int64_t r = int64_t{std::abs(s)} + 1;
         c.Pen()->SetColor(ColorBg);
-        for (int32_t dy = -1; dy <= 1; ++dy)
-          for (int32_t dx = -1; dx <= 1; ++dx) Plus(c, X + dx, Y + dy, std::abs(s));
+        for (int32_t d = -1; d <= 1; ++d) {
+          Line(c, Offset(X, Y, -r, d), Offset(X, Y, r + 1, d));
+          Line(c, Offset(X, Y, d, -r), Offset(X, Y, d, r + 1));
+        }
       }
       c.Pen()->SetColor(ColorFg);
       Plus(c, X, Y, std::abs(s));

@@ -1,4 +1,5 @@
 // The symbol repository of Nuv_geomap and its file.
+#include <array>
 #include <new>
 #include <vector>
 
@@ -26,18 +27,22 @@ std::string SymbolLine(const TSymbol& s) {
          std::to_string(s.Dir) + "\" leng=\"" + std::to_string(s.Leng) + "\" />";
 }
 
+constexpr std::array<std::string_view, 9> kAttributes{
+    "category", "name", "colorfg", "colorbg", "size", "transp", "dir", "leng", "element"};
+
 TSymbol ScanSymbol(const std::string& a) {
-  const auto text = [&](std::string_view name) { return ScanForXMLAttrib(a, name); };
+  std::array<std::string, kAttributes.size()> v;
+  geomap::ScanAttributes(a, kAttributes, v);
   TSymbol s;
-  s.Category = ScanXMLInt(text("category"));
-  s.Name = geomap::TextAttribute(a, "name");
-  s.ColorFg = geomap::ScanColorText(text("colorfg"));
-  s.ColorBg = geomap::ScanColorText(text("colorbg"));
-  s.Size = ScanXMLInt(text("size"));
-  s.Transparent = geomap::ScanBoolText(text("transp"));
-  s.Dir = ScanXMLInt(text("dir"));
-  s.Leng = ScanXMLInt(text("leng"));
-  s.Element = geomap::ElementFromName(LowerCase(text("element")));
+  s.Category = ScanXMLInt(v[0]);
+  s.Name = geomap::UnescapedText(v[1]);
+  s.ColorFg = geomap::ScanColorText(v[2]);
+  s.ColorBg = geomap::ScanColorText(v[3]);
+  s.Size = ScanXMLInt(v[4]);
+  s.Transparent = geomap::ScanBoolText(v[5]);
+  s.Dir = ScanXMLInt(v[6]);
+  s.Leng = ScanXMLInt(v[7]);
+  s.Element = geomap::ElementFromName(LowerCase(v[8]));
   return s;
 }
 

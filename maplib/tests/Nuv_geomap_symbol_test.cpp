@@ -200,6 +200,9 @@ TEST(LandMarkSymbol, HugeSizesAndPositionsAreClamped) {
   const int32_t ey = 10 - static_cast<int32_t>(std::lround(10000 * std::cos(a)));
   EXPECT_EQ(calls[2], "LineTo(" + std::to_string(ex) + "," + std::to_string(ey) + ")");
   EXPECT_EQ(calls.back(), "LineTo(10,10011)");
+  // The halo's last row and column reach one pixel further.
+  EXPECT_EQ(calls[calls.size() - 7], "LineTo(10012,11)");
+  EXPECT_EQ(calls[calls.size() - 6], "MoveTo(11,-9991)");
 }
 
 // ---------------------------------------------------------------------------

@@ -424,20 +424,27 @@ class TGeoMap : public TCustomControl {
   void DrawXorLine(TPoint A, TPoint B);
   void DrawMouseFeedback();
   void HandleMouse(const std::function<void()>& Action);
-  // Landmark storage: records and, for the searches, their positions.
-  struct TLMKey {
-    double Lat;
-    double Long;
-    uint8_t Class;
+  // The positions and classes of the landmarks, in order, for the
+  // searches and the view test.
+  struct TLMKeys {
+    std::vector<double> Lat;
+    std::vector<double> Long;
+    std::vector<uint8_t> Class;
+    void Reserve(std::size_t Count);
+    void Clear();
+    void Push(const TLandMark& LandMark);
+    void Set(std::size_t Ix, const TLandMark& LandMark);
+    void Move(std::size_t From, std::size_t To);
+    void Resize(std::size_t Count);
   };
   void AppendLandMark(const TLandMark& LandMark);
   void ReserveLandMarks(std::size_t Count);
   void ResetLandMarkStorage();
   bool LandMarkAllowed(TLandMarkAction Action, const TLandMark& LandMark);
   void AddFromTemplate(TLandMark LandMark);
-  // Removes the allowed ones among the landmarks for which Candidate(key)
-  // holds; the number removed.
-  int32_t RemoveMarked(const std::function<bool(const TLMKey&)>& Candidate);
+  // Removes the allowed ones among the landmarks for which Candidate(ix)
+  // holds (0-based); the number removed.
+  int32_t RemoveMarked(const std::function<bool(std::size_t)>& Candidate);
   void DrawLandMarks(TCanvas& Canvas, const TView& View);
   void DrawHighLight(TCanvas& Canvas, const TView& View);
   // The control point of a landmark to draw, after OnDrawLandmark: false
@@ -478,7 +485,7 @@ class TGeoMap : public TCustomControl {
   int32_t utmGridDist_ = 0;
   int32_t randSampleLimit_ = 20000;
   std::vector<TLandMark> landMarks_;
-  std::vector<TLMKey> lmKeys_;
+  TLMKeys lmKeys_;
   TLandMark template_ = DefaultLandMarkTemplate();
   std::array<bool, 256> classVisible_{};
   int32_t highLM_ = 0;
