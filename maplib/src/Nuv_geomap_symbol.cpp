@@ -188,7 +188,9 @@ void DrawLandMarkCaption(TCanvas& Canvas, int32_t X, int32_t Y, const TLMTextPro
   if (f.Escapement() != escapement) f.SetEscapement(escapement);
   SetBrush(Canvas, Caption.BgColor, Caption.Transparent);
   const std::string_view text = Caption.Text.View();
-  const TSize extent = Canvas.TextExtent(text);
+  // Only the alignments 1 and 2 need the text's size.
+  const bool aligned = Caption.HorAlign == 1 || Caption.HorAlign == 2;
+  const TSize extent = aligned ? Canvas.TextExtent(text) : TSize{};
   const TPoint p = LandMarkCaptionOrigin(X, Y, Caption, extent.cx, extent.cy);
   Canvas.TextOut(p.X, p.Y, text);
 }
