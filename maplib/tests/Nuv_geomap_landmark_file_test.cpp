@@ -31,7 +31,7 @@ TLandMark Odd(int32_t i) {
   l.Transparent = i % 2 == 0;
   l.Dir = -45 * i;
   l.Leng = 123456;
-  l.Caption.Text = i == 1 ? "Say \"hi\" <b> &quot; & a > b" : "Hut " + std::to_string(i);
+  l.Caption.Text = i == 1 ? "Say \"hi\" <b> &quot; & a > b" : "Caf\xE9 " + std::to_string(i);
   l.Caption.FontSize = 14;
   l.Caption.FontName = "DejaVu \"Sans\"";
   l.Caption.FontStyle = static_cast<TFontStyles>(i % 16);

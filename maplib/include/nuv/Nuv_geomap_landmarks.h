@@ -9,7 +9,9 @@
 // clockwise. A triangle's first corner points in its direction, the others
 // follow at 120° and 240°. An arrow head is a triangle whose tip lies on
 // the arrow's end and whose two barbs lie Size pixels back from it at 30°
-// on either side of the shaft. Sizes and lengths are limited to
+// on either side of the shaft. Extents run from -Size to +Size, both
+// included; a filled square is an outline at ±Size in ColorBg around a
+// framed square at ±(Size - 1). Sizes and lengths are limited to
 // ±MaxSymbolExtent pixels and coordinates saturate, so that no value can
 // overflow the pixel arithmetic.
 #pragma once
