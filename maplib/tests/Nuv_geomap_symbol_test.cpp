@@ -269,6 +269,37 @@ TEST(LandMarkCaption, HandWorkedOrigins) {
   }
 }
 
+// On a bitmap: counter-clockwise rotation about the text origin. At 90°
+// the text runs upwards from the origin and its cell lies to the right.
+TEST(LandMarkCaption, RotationOnTheScreen) {
+  const struct {
+    int32_t dir;
+    int32_t sx, sy;  // the quadrant of the ink: 1 right or down, -1 left or up
+  } cases[] = {{0, 1, 1}, {90, 1, -1}, {180, -1, -1}, {-90, -1, 1}};
+  for (const auto& c : cases) {
+    TBitmap b;
+    b.SetSize(200, 200);
+    b.Canvas()->Brush()->SetColor(clWhite);
+    b.Canvas()->FillRect(Rect(0, 0, 200, 200));
+    TLMTextProperties t = Caption(0, 0, c.dir);
+    t.Text = "WWWW";
+    t.Dy = 0;
+    t.FontSize = 12;
+    DrawLandMarkCaption(*b.Canvas(), 100, 100, t);
+    int32_t ink = 0, stray = 0;
+    for (int32_t y = 0; y < 200; ++y)
+      for (int32_t x = 0; x < 200; ++x) {
+        if (b.Canvas()->Pixels(x, y) == clWhite) continue;
+        // Within a pixel of the quadrant the rotated cell lies in.
+        const bool inX = c.sx < 0 ? x <= 101 : x >= 99;
+        const bool inY = c.sy < 0 ? y <= 101 : y >= 99;
+        (inX && inY ? ink : stray)++;
+      }
+    EXPECT_GT(ink, 20) << c.dir;
+    EXPECT_EQ(stray, 0) << c.dir;
+  }
+}
+
 TEST(LandMarkCaption, FontColoursAndTransparency) {
   TLMTextProperties c = Caption(2, 0, 0);
   c.FontStyle = FontStyleBit(fsBold) | FontStyleBit(fsStrikeOut);

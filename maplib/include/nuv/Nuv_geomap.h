@@ -236,7 +236,8 @@ class TGeoMap : public TCustomControl {
   // 0..255) for every class; distances are d² = ΔLat² + ΔLong² in degrees,
   // NaN positions are never near. Each landmark to be removed is offered
   // to OnLandMarkAction; the last landmarks move into the slots freed, so
-  // the order is not kept. The highlight is reset; the view repaints.
+  // the order is not kept. The removals of several reset the highlight,
+  // the others when they remove; the view repaints.
   //
   // Every landmark with d² < Radius²; the number removed.
   int32_t RemoveLandMark(double Lat, double Long, int32_t Class, double Radius);
@@ -259,7 +260,8 @@ class TGeoMap : public TCustomControl {
 
   // Landmark files: the block "gmlandmarks" of ID (the first for an empty
   // ID) replaces the list, without OnLandMarkAction; false, with the list
-  // unchanged, when there is none (or the file cannot be opened). Missing
+  // unchanged, when there is none (or the file cannot be opened). A block
+  // cut short keeps the landmarks read before the damage. Missing
   // attributes read as 0 or empty, classes are clamped into 0..255,
   // unknown elements and lmUserDef read as lmCross.
   bool LoadLandMarks(const std::string& FileName, const std::string& ID);
