@@ -18,6 +18,7 @@ TGeoMap::TGeoMap(TComponent* AOwner)
       view_(std::make_unique<TBitmap>()) {
   SetBounds(Left(), Top(), 500, 400);
   classVisible_.fill(true);
+  ReserveLandMarks(0);
   calib_.SetUTMZone(0);
   calib_.OnLoadMapImage = [this](const std::string& name) { LoadImageOfCalibration(name); };
   calib_.OnRecalculated = [this] { ViewChanged(); };

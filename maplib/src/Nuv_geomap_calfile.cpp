@@ -16,43 +16,66 @@
 
 namespace nuv {
 
+namespace geomap {
+
 namespace {
 
-constexpr std::string_view kRoot = "geomap";
+struct TEntity {
+  char Ch;
+  std::string_view Name;
+};
+constexpr TEntity kEntities[] = {
+    {'"', "&quot;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'\r', "&#13;"}, {'\n', "&#10;"}};
 
-// A double quote would end the attribute early; it is written as &quot;,
-// and an ampersand only where it would otherwise read as an escape, so
-// that every other text is stored byte for byte.
-std::string EscapeAttribute(std::string_view text) {
+// The entity of Ch when Ch is one of Specials, else nullptr.
+const TEntity* EntityOf(char Ch, std::string_view Specials) {
+  for (const TEntity& e : kEntities)
+    if (e.Ch == Ch && Specials.find(Ch) != std::string_view::npos) return &e;
+  return nullptr;
+}
+
+// The entity of Specials (or &amp;) that Text starts with, else nullptr.
+const TEntity* EntityAtStart(std::string_view Text, std::string_view Specials) {
+  static constexpr TEntity kAmp{'&', "&amp;"};
+  if (Text.starts_with(kAmp.Name)) return &kAmp;
+  for (const TEntity& e : kEntities)
+    if (Text.starts_with(e.Name) && Specials.find(e.Ch) != std::string_view::npos) return &e;
+  return nullptr;
+}
+
+}  // namespace
+
+std::string EscapeAttribute(std::string_view Text, std::string_view Specials) {
   std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const std::string_view rest = text.substr(i);
-    if (text[i] == '"')
-      out += "&quot;";
-    else if (rest.starts_with("&quot;") || rest.starts_with("&amp;"))
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    if (const TEntity* e = EntityOf(Text[i], Specials))
+      out += e->Name;
+    else if (Text[i] == '&' && EntityAtStart(Text.substr(i), Specials))
       out += "&amp;";
     else
-      out += text[i];
+      out += Text[i];
   }
   return out;
 }
 
-std::string UnescapeAttribute(std::string_view text) {
+std::string UnescapeAttribute(std::string_view Text, std::string_view Specials) {
   std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const std::string_view rest = text.substr(i);
-    if (rest.starts_with("&quot;")) {
-      out += '"';
-      i += 6;
-    } else if (rest.starts_with("&amp;")) {
-      out += '&';
-      i += 5;
+  for (std::size_t i = 0; i < Text.size();) {
+    if (const TEntity* e = EntityAtStart(Text.substr(i), Specials)) {
+      out += e->Ch;
+      i += e->Name.size();
     } else {
-      out += text[i++];
+      out += Text[i++];
     }
   }
   return out;
 }
+
+}  // namespace geomap
+
+namespace {
+
+constexpr std::string_view kRoot = "geomap";
 
 std::string Fixed(double v, int32_t decimals) { return FormatFixed(v, 0, decimals); }
 
@@ -64,8 +87,8 @@ void WriteBlock(Put put, bool CreateHeader, std::string_view ID, const TCalibDat
   put("");
   put("<!-- TGeoMap Calibration / Nuvkit -->");
   put("<geomap sig=\"Nuvkit\" vers=\"1.0\" id=\"" + std::string(ID) + "\" model=\"" +
-      std::string(model) + "\" map=\"" + EscapeAttribute(d.MapName) + "\" caption=\"" +
-      EscapeAttribute(d.Caption) + "\">");
+      std::string(model) + "\" map=\"" + geomap::EscapeAttribute(d.MapName, "\"") +
+      "\" caption=\"" + geomap::EscapeAttribute(d.Caption, "\"") + "\">");
   put("<corners>");
   std::string groups;
   for (const TLatLong& c : d.Corners) groups += "[" + Fixed(c.Lat, 5) + "," + Fixed(c.Long, 5) + "] ";
@@ -288,8 +311,8 @@ bool ParseBlockFrom(Source& in, std::string_view ID, std::string_view Prefix,
     model = cmUndefined;
     issues.set(criUnknownModel);
   }
-  d.MapName = UnescapeAttribute(ScanForXMLAttrib(root, "map"));
-  d.Caption = UnescapeAttribute(ScanForXMLAttrib(root, "caption"));
+  d.MapName = geomap::UnescapeAttribute(ScanForXMLAttrib(root, "map"), "\"");
+  d.Caption = geomap::UnescapeAttribute(ScanForXMLAttrib(root, "caption"), "\"");
   TBlockReader reader(Prefix, d, issues);
   const bool complete = ReadXMLBlockElements(
       in, kRoot, kChildren,

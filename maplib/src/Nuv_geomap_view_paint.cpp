@@ -1,5 +1,6 @@
 // Rendering of the map view: background, image (from the scaled cache or
-// stretched directly), graticule, UTM grid, calibration points and frame,
+// stretched directly), graticule, UTM grid, calibration points, landmarks
+// and frame,
 // on the control, into bitmaps, to the clipboard and to the printer.
 #include <QPainter>
 #include <algorithm>
@@ -118,7 +119,9 @@ void TGeoMap::Render(TCanvas& Canvas, const TView& View, bool UseCache, TBitmap*
       if (strip.Width() > 0 && strip.Height() > 0) c.FillRect(strip);
     if (OnBeforeRenderData) OnBeforeRenderData(this, c);
     DrawGraticule(c, View);
+    DrawLandMarks(c, View);
     if (OnDataRendered) OnDataRendered(this, c);
+    DrawHighLight(c, View);
   }
   DrawFrame(c, frameStyle_, 0, 0, View.Width - 1, View.Height - 1, 0xFFFFFF, 0xC0C0C0, 0x808080,
             0x000000, 0x000000);

@@ -3,7 +3,8 @@
 // its calibration as an XML block. TGeoMap is the map view, a control (a
 // QWidget usable in any layout) that shows the image at a magnification
 // and pan offset with a graticule or UTM grid, the calibration points and
-// a frame over it, and pans and zooms with the mouse. It holds the
+// a frame over it, draws the landmarks of its list (Nuv_geomap_landmarks.h),
+// and pans and zooms with the mouse. It holds the
 // calibration (Nuv_geomap_calib.h, usable without a map) and offers it
 // under its own names.
 //
@@ -20,8 +21,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "nuv/Nuv_geomap_calib.h"
+#include "nuv/Nuv_geomap_landmarks.h"
 #include "nuv/Nuv_geomap_view.h"
 #include "nuv/Nuv_nuvbase.h"
 #include "nuv/platform/Bitmap.h"
@@ -188,7 +191,7 @@ class TGeoMap : public TCustomControl {
   int32_t UTMGridDist() const { return utmGridDist_; }
   void SetUTMGridDist(int32_t Value);
 
-  // ---- landmark display (the landmark list arrives with the landmarks)
+  // ---- landmark display
   int32_t RandSampleLimit() const { return randSampleLimit_; }
   // Values up to 1000 are ignored.
   void SetRandSampleLimit(int32_t Value);
@@ -203,13 +206,78 @@ class TGeoMap : public TCustomControl {
   TColor HighLightColor1() const { return highColor1_; }
   TColor HighLightColor2() const { return highColor2_; }
   bool HighLightFlag() const { return highFlag_; }
-  int32_t NumLandMarks() const { return 0; }
+
+  // ---- landmarks (numbered from 1)
+  TLandMarkActionEvent OnLandMarkAction;
+  TDrawLandMarkEvent OnDrawLandmark;
+  int32_t NumLandMarks() const { return static_cast<int32_t>(landMarks_.size()); }
+  // Slots reserved: blocks of LandMarkBlockSize, at least one block.
+  int32_t LandMarkCapacity() const { return static_cast<int32_t>(landMarks_.capacity()); }
+  // What the adding overloads take where they have no argument.
+  const TLandMark& LandMarkTemplate() const { return template_; }
+  void SetLandMarkTemplate(const TLandMark& Value) { template_ = Value; }
+
+  // Each builds the landmark from the template and the arguments (the
+  // identifier cut to 15 characters, a class clamped into 0..255), offers
+  // it to OnLandMarkAction and appends it unless refused; repaints.
+  // ENUVGeoMapError "insufficient memory" when storage cannot grow.
+  void AddLandMark(double Lat, double Long, double Alti);
+  void AddLandMark(double Lat, double Long, double Alti, std::string_view Ident, TDateTime Date);
+  void AddLandMark(double Lat, double Long, double Alti, std::string_view Caption, int32_t Class,
+                   TColor Color);
+  void AddLandMark(double Lat, double Long, double Alti, std::string_view Ident, TDateTime Date,
+                   std::string_view Caption, int32_t Class, TColor Color);
+  // A full symbol; the caption from the template.
+  void AddLandMark(double Lat, double Long, double Alti, TLandMarkElement Element, uint8_t Class,
+                   std::string_view Ident, TDateTime Date, int32_t UserTag, TColor ColorFg,
+                   TColor ColorBg, int32_t Size, bool Transp, int32_t Dir, int32_t Leng);
+
+  // Removal and search take a class 0..255, or -1 (and any value outside
+  // 0..255) for every class; distances are d² = ΔLat² + ΔLong² in degrees,
+  // NaN positions are never near. Each landmark to be removed is offered
+  // to OnLandMarkAction; the last landmarks move into the slots freed, so
+  // the order is not kept. The removals of several reset the highlight,
+  // the others when they remove; the view repaints.
+  //
+  // Every landmark with d² < Radius²; the number removed.
+  int32_t RemoveLandMark(double Lat, double Long, int32_t Class, double Radius);
+  // Every landmark strictly inside Rect (Left < long < Right, Bottom < lat
+  // < Top); the number removed.
+  int32_t RemoveLandMark(const TRectDouble& Rect, int32_t Class);
+  // The nearest landmark (as FindLandMark); the number removed, 0 or 1.
+  int32_t RemoveLandMark(double Lat, double Long, int32_t Class);
+  // The number of the nearest landmark with d² below 1E10 (the first of
+  // equals), 0 for none.
+  int32_t FindLandMark(double Lat, double Long, int32_t Class) const;
+  void RemoveLastLandMark();
+  void RemoveAllLandMarks(int32_t Class);
+  // Empties the list without asking.
+  void RemoveAllLandMarks();
+  // A copy of landmark Index; an all-zero record outside 1..NumLandMarks.
+  TLandMark GetLandMarkData(int32_t Index) const;
+  // Only for 1..NumLandMarks; repaints.
+  void SetLandMarkData(int32_t Index, const TLandMark& LandMark);
+
+  // Landmark files: the block "gmlandmarks" of ID (the first for an empty
+  // ID) replaces the list, without OnLandMarkAction; false, with the list
+  // unchanged, when there is none (or the file cannot be opened). A block
+  // cut short keeps the landmarks read before the damage. Missing
+  // attributes read as 0 or empty, classes are clamped into 0..255,
+  // unknown elements and lmUserDef read as lmCross.
+  bool LoadLandMarks(const std::string& FileName, const std::string& ID);
+  bool ReadLandMarksFromOpenXMLFile(TextFile& F, const std::string& ID);
+  // Every field of every landmark, read back exactly (the date to the
+  // whole second, lmUserDef as lmCross). SaveLandmarks replaces FileName
+  // only when the new file is complete.
+  void SaveLandmarks(const std::string& FileName, const std::string& ID);
+  void WriteLandMarksToOpenXMLFile(TextFile& F, bool CreateHeader, const std::string& ID);
 
   // ---- drawing
   bool SuppressPaint() const { return suppressPaint_; }
   void SetSuppressPaint(bool Value);
   // Draws the view into the internal bitmap of the control's size
-  // (background, image, graticule, points, frame), which the control shows;
+  // (background, image, graticule, points, landmarks, highlight, frame),
+  // which the control shows;
   // nothing while SuppressPaint.
   void Paint() override;
   // The internal bitmap: what the control shows, mouse feedback included.
@@ -358,6 +426,33 @@ class TGeoMap : public TCustomControl {
   void DrawXorLine(TPoint A, TPoint B);
   void DrawMouseFeedback();
   void HandleMouse(const std::function<void()>& Action);
+  // The positions and classes of the landmarks, in order, for the
+  // searches and the view test.
+  struct TLMKeys {
+    std::vector<double> Lat;
+    std::vector<double> Long;
+    std::vector<uint8_t> Class;
+    void Reserve(std::size_t Count);
+    void Clear();
+    void Push(const TLandMark& LandMark);
+    void Set(std::size_t Ix, const TLandMark& LandMark);
+    void Move(std::size_t From, std::size_t To);
+    void Resize(std::size_t Count);
+  };
+  void AppendLandMark(const TLandMark& LandMark);
+  void ReserveLandMarks(std::size_t Count);
+  void ResetLandMarkStorage();
+  bool LandMarkAllowed(TLandMarkAction Action, const TLandMark& LandMark);
+  void AddFromTemplate(TLandMark LandMark);
+  // Removes the allowed ones among the landmarks for which Candidate(ix)
+  // holds (0-based); the number removed.
+  int32_t RemoveMarked(const std::function<bool(std::size_t)>& Candidate);
+  void DrawLandMarks(TCanvas& Canvas, const TView& View);
+  void DrawHighLight(TCanvas& Canvas, const TView& View);
+  // The control point of a landmark to draw, after OnDrawLandmark: false
+  // when it has no pixel, the handler drew it or it is not strictly
+  // inside the view.
+  bool LandMarkPoint(TCanvas& Canvas, const TView& View, const TLandMark& LandMark, TPoint& P);
 
   TGeoMapCalibration calib_;
   std::string mapImgName_;
@@ -391,6 +486,9 @@ class TGeoMap : public TCustomControl {
   double gratLineDist_ = 0;
   int32_t utmGridDist_ = 0;
   int32_t randSampleLimit_ = 20000;
+  std::vector<TLandMark> landMarks_;
+  TLMKeys lmKeys_;
+  TLandMark template_ = DefaultLandMarkTemplate();
   std::array<bool, 256> classVisible_{};
   int32_t highLM_ = 0;
   TColor highColor1_ = clBlue;
