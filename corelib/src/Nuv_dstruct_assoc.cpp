@@ -485,46 +485,10 @@ bool TAssocArray::ReadFromXMLStream(TStream& Stream, std::string_view ID) {
 }
 
 void TAssocArray::AddXMLAttributes(std::string_view Attr) {
-  // The pairs as ScanForXMLAttrib reads them: a name up to "=", then a
-  // quoted value or one up to white space or a quote.
-  enum { sName, sAfterEquals, sQuoted, sUnquoted } state = sName;
-  std::size_t nameStart = 0, nameEnd = 0, valueStart = 0;
-  const auto complete = [&](std::size_t valueEnd) {
-    const std::string_view name = detail::TrimTagSpace(Attr.substr(nameStart, nameEnd - nameStart));
-    if (!name.empty()) Add(name, Variant(Attr.substr(valueStart, valueEnd - valueStart)));
-    state = sName;
-    nameStart = valueEnd + 1;
-  };
-  for (std::size_t i = 0; i < Attr.size(); ++i) {
-    const char c = Attr[i];
-    switch (state) {
-      case sName:
-        if (c == '"') return;
-        if (c == '=') {
-          nameEnd = i;
-          valueStart = i + 1;
-          state = sAfterEquals;
-        }
-        break;
-      case sAfterEquals:
-        if (c == '=') return;
-        if (detail::IsTagSpace(c)) {
-          valueStart = i + 1;
-        } else {
-          valueStart = c == '"' ? i + 1 : i;
-          state = c == '"' ? sQuoted : sUnquoted;
-        }
-        break;
-      case sQuoted:
-        if (c == '"') complete(i);
-        break;
-      case sUnquoted:
-        if (c == '=') return;
-        if (detail::IsTagSpace(c) || c == '"') complete(i);
-        break;
-    }
-  }
-  if (state != sName) complete(Attr.size());
+  TXMLAttribReader pairs(Attr);
+  std::string_view name, value;
+  while (pairs.Next(name, value))
+    if (!name.empty()) Add(name, Variant(value));
 }
 
 }  // namespace nuv

@@ -119,7 +119,8 @@ struct TEnclosing {
   int32_t open = 0;
 };
 
-std::vector<TEnclosing> EnclosingElements(std::span<const std::string> list, std::string_view name) {
+std::vector<TEnclosing> EnclosingElements(std::span<const std::string> list,
+                                          std::string_view name) {
   std::vector<TEnclosing> enclosing;
   for (const std::string& entry : list)
     if (entry.size() > 1 && entry[0] == '/' && std::string_view(entry).substr(1) != name)
@@ -136,9 +137,12 @@ bool LeavesEnclosing(std::string_view body, std::vector<TEnclosing>& enclosing) 
   const std::string_view bare = std::string_view(name).substr(end ? 1 : 0);
   for (TEnclosing& e : enclosing) {
     if (e.name != bare) continue;
-    if (!end) ++e.open;
-    else if (e.open > 0) --e.open;
-    else return true;
+    if (!end)
+      ++e.open;
+    else if (e.open > 0)
+      --e.open;
+    else
+      return true;
   }
   return false;
 }
@@ -200,7 +204,8 @@ std::size_t FindRootTag(std::string_view lower, std::string_view root) {
   std::size_t at = 0;
   for (;;) {
     while (at < lower.size() && IsTagSpace(lower[at])) ++at;
-    if (at + 1 >= lower.size() || lower[at] != '<' || (lower[at + 1] != '?' && lower[at + 1] != '!'))
+    if (at + 1 >= lower.size() || lower[at] != '<' ||
+        (lower[at + 1] != '?' && lower[at + 1] != '!'))
       break;
     at = lower.find('>', at);
     if (at == npos) return npos;
@@ -209,7 +214,8 @@ std::size_t FindRootTag(std::string_view lower, std::string_view root) {
   if (at >= lower.size() || lower[at] != '<' || lower.compare(at + 1, root.size(), root) != 0)
     return npos;
   const std::size_t after = at + 1 + root.size();
-  if (after == lower.size() || IsTagSpace(lower[after]) || lower[after] == '>' || lower[after] == '/')
+  if (after == lower.size() || IsTagSpace(lower[after]) || lower[after] == '>' ||
+      lower[after] == '/')
     return at;
   return npos;
 }
@@ -237,7 +243,8 @@ bool ParseBlockStart(std::string_view line, std::string_view root, std::string& 
 }
 
 template <class Source>
-bool FindBlock(Source& in, std::string_view Root, std::string_view ID, std::string& RootAttributes) {
+bool FindBlock(Source& in, std::string_view Root, std::string_view ID,
+               std::string& RootAttributes) {
   const std::string root = AnsiLowerCase(Root);
   const std::string wanted = AnsiLowerCase(TrimTagSpace(ID));
   std::string line, attributes, id;
@@ -432,21 +439,19 @@ int32_t ReadNextTagInStream(TStream& Stream, std::span<const std::string> TagLis
   return ReadNextTag(in, TagList, Content, Attributes);
 }
 
-std::string ScanForXMLAttrib(std::string_view AttrList, std::string_view AttrName) {
-  const std::string wanted = AnsiLowerCase(AttrName);
+bool TXMLAttribReader::Next(std::string_view& Name, std::string_view& Value) {
   enum { sName, sAfterEquals, sQuoted, sUnquoted } state = sName;
-  std::size_t nameStart = 0, nameEnd = 0, valueStart = 0;
-  auto nameMatches = [&] {
-    const std::string_view name = TrimTagSpace(AttrList.substr(nameStart, nameEnd - nameStart));
-    return name.size() == wanted.size() &&
-           std::equal(name.begin(), name.end(), wanted.begin(),
-                      [](char a, char b) { return AnsiLowerChar(a) == b; });
+  const std::size_t nameStart = pos_;
+  std::size_t nameEnd = 0, valueStart = 0, i = pos_;
+  const auto stop = [&] {
+    pos_ = text_.size();
+    return false;
   };
-  for (std::size_t i = 0; i < AttrList.size(); ++i) {
-    const char c = AttrList[i];
+  for (; i < text_.size(); ++i) {
+    const char c = text_[i];
     switch (state) {
       case sName:
-        if (c == '"') return {};
+        if (c == '"') return stop();
         if (c == '=') {
           nameEnd = i;
           valueStart = i + 1;
@@ -454,37 +459,39 @@ std::string ScanForXMLAttrib(std::string_view AttrList, std::string_view AttrNam
         }
         continue;
       case sAfterEquals:
+        if (c == '=') return stop();
         if (IsTagSpace(c)) {
           valueStart = i + 1;
-        } else if (c == '"') {
-          valueStart = i + 1;
-          state = sQuoted;
-        } else if (c == '=') {
-          return {};
         } else {
-          valueStart = i;
-          state = sUnquoted;
+          valueStart = c == '"' ? i + 1 : i;
+          state = c == '"' ? sQuoted : sUnquoted;
         }
         continue;
       case sQuoted:
         if (c != '"') continue;
         break;
       case sUnquoted:
-        if (c == '=') return {};
+        if (c == '=') return stop();
         if (!IsTagSpace(c) && c != '"') continue;
         break;
     }
-    if (nameMatches()) return std::string(AttrList.substr(valueStart, i - valueStart));
-    state = sName;
-    nameStart = i + 1;
+    break;
   }
-  // The end of the text completes the pair in hand.
-  if (state == sName) {
-    nameEnd = AttrList.size();
-    valueStart = AttrList.size();
-  }
-  if (state == sAfterEquals) valueStart = AttrList.size();
-  return nameMatches() ? std::string(AttrList.substr(valueStart)) : std::string();
+  // A name without "=" at the end of the text is no pair.
+  if (state == sName) return stop();
+  Name = TrimTagSpace(text_.substr(nameStart, nameEnd - nameStart));
+  Value = text_.substr(valueStart, std::min(i, text_.size()) - valueStart);
+  pos_ = i + 1;
+  return true;
+}
+
+std::string ScanForXMLAttrib(std::string_view AttrList, std::string_view AttrName) {
+  const auto same = [](char a, char b) { return AnsiLowerChar(a) == AnsiLowerChar(b); };
+  TXMLAttribReader pairs(AttrList);
+  std::string_view name, value;
+  while (pairs.Next(name, value))
+    if (std::ranges::equal(name, AttrName, same)) return std::string(value);
+  return {};
 }
 
 bool ScanStreamForXMLTag(TStream& Stream, std::string_view Tag, std::string& Content,
@@ -544,7 +551,8 @@ bool ReadXMLBlockElements(TextFile& F, std::string_view Root, std::span<const st
 }
 
 bool ReadXMLBlockElements(TStream& Stream, std::string_view Root,
-                          std::span<const std::string> Children, const TXMLElementEvent& OnElement) {
+                          std::span<const std::string> Children,
+                          const TXMLElementEvent& OnElement) {
   TStreamSource in(Stream);
   return ReadElements(in, Root, Children, OnElement);
 }
@@ -617,7 +625,8 @@ double ScanXMLFloat(std::string_view Value) {
   const bool negative = !text.empty();
   if (StartsWithWord(rest, "NAN")) return std::numeric_limits<double>::quiet_NaN();
   if (StartsWithWord(rest, "INF"))
-    return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+    return negative ? -std::numeric_limits<double>::infinity()
+                    : std::numeric_limits<double>::infinity();
   std::size_t digits = AppendDigits(Value, i, text);
   if (i < Value.size() && (Value[i] == '.' || Value[i] == ',')) {
     ++i;
@@ -701,12 +710,15 @@ TXMLAttributes& TXMLAttributes::AddText(std::string_view Name, std::string_view 
 
 namespace {
 
-std::size_t ClampIndent(int32_t Indent) { return static_cast<std::size_t>(std::clamp(Indent, 1, 255)); }
+std::size_t ClampIndent(int32_t Indent) {
+  return static_cast<std::size_t>(std::clamp(Indent, 1, 255));
+}
 
 }  // namespace
 
 TXMLBlockWriter::TXMLBlockWriter(TextFile& F) : file_(&F) {}
-TXMLBlockWriter::TXMLBlockWriter(TextFile& F, int32_t Indent) : file_(&F), indent_(ClampIndent(Indent)) {}
+TXMLBlockWriter::TXMLBlockWriter(TextFile& F, int32_t Indent)
+    : file_(&F), indent_(ClampIndent(Indent)) {}
 TXMLBlockWriter::TXMLBlockWriter(TStream& Stream) : stream_(&Stream) {}
 TXMLBlockWriter::TXMLBlockWriter(TStream& Stream, int32_t Indent)
     : stream_(&Stream), indent_(ClampIndent(Indent)) {}
@@ -715,8 +727,10 @@ void TXMLBlockWriter::StartLine(std::size_t indent) { line_.assign(indent, ' ');
 
 void TXMLBlockWriter::EndLine() {
   line_ += "\r\n";
-  if (file_) file_->Write(line_);
-  else stream_->WriteBuffer(line_.data(), static_cast<int64_t>(line_.size()));
+  if (file_)
+    file_->Write(line_);
+  else
+    stream_->WriteBuffer(line_.data(), static_cast<int64_t>(line_.size()));
 }
 
 void TXMLBlockWriter::BeginBlock(bool CreateHeader, std::string_view ClassComment,

@@ -67,6 +67,30 @@ TEST(XmlAttrib, ScanForXMLAttrib) {
   });
 }
 
+TEST(XmlAttrib, ReaderWalksThePairsUpToAMalformedOne) {
+  const struct {
+    const char* name;
+    const char* text;
+    const char* pairs;  // name:value;...
+  } cases[] = {
+      {"quoted, unquoted and blanks", " A = 1 b=\"x y\"\tc=\"\" ", "A:1;b:x y;c:;"},
+      {"empty name is a pair", "=1 d=2", ":1;d:2;"},
+      {"trailing name without =", "a=1 b", "a:1;"},
+      {"value ending the text", "a=\"open", "a:open;"},
+      {"stops at = after =", "a=1 b==2 c=3", "a:1;"},
+      {"stops at a quote in a name", "a=1 b\"c=2", "a:1;"},
+      {"empty text", "", ""},
+  };
+  for (const auto& c : cases) {
+    TXMLAttribReader reader(c.text);
+    std::string got;
+    std::string_view name, value;
+    while (reader.Next(name, value)) got += std::string(name) + ":" + std::string(value) + ";";
+    EXPECT_EQ(got, c.pairs) << c.name;
+    EXPECT_FALSE(reader.Next(name, value)) << c.name << ": after the end";
+  }
+}
+
 TEST(XmlTags, ReadsTagsContentAndAttributes) {
   const std::string text =
       "<?xml version=\"1.0\"?>\r\n<!-- C / Nuvkit -->\r\n"
@@ -76,11 +100,15 @@ TEST(XmlTags, ReadsTagsContentAndAttributes) {
   const struct {
     int32_t ix;
     const char *content, *attributes;
-  } want[] = {{3, "", "version=\"1.0\"?"},  {3, "", "C / Nuvkit --"},
+  } want[] = {{3, "", "version=\"1.0\"?"},
+              {3, "", "C / Nuvkit --"},
               {0, "", "x= 1.5E+0001\r\n y=2"},
-              {1, "Peak <b>A</b>", ""},     {3, "skipped", "a=\"1\""},
-              {3, "", ""},                   {2, "", ""},
-              {3, "", ""},                   {3, "", ""}};
+              {1, "Peak <b>A</b>", ""},
+              {3, "skipped", "a=\"1\""},
+              {3, "", ""},
+              {2, "", ""},
+              {3, "", ""},
+              {3, "", ""}};
   ForBothInputs(text, [&](auto& in, const char* kind) {
     std::string content, attributes;
     int n = 0;
@@ -123,8 +151,7 @@ TEST(XmlTags, StreamReaderAgreesWithStringReader) {
                           "< >", "<a\r\nk=1\r\n/>", "<\xC4 k=\xE4/>"}) {
     int32_t pos = 1;
     std::string before, stringAttributes, content, streamAttributes;
-    const int32_t fromString =
-        ReadNextTagInString(tag, pos, list, 3, before, stringAttributes);
+    const int32_t fromString = ReadNextTagInString(tag, pos, list, 3, before, stringAttributes);
     TStringStream s(std::string(tag) + "</a>");
     EXPECT_EQ(ReadNextTagInStream(s, list, content, streamAttributes), fromString) << tag;
     EXPECT_EQ(streamAttributes, stringAttributes) << tag;
@@ -134,7 +161,8 @@ TEST(XmlTags, StreamReaderAgreesWithStringReader) {
 TEST(XmlTags, StreamSearches) {
   TStringStream s("<?xml?><matrix id=\"m\"><numcols>3</numcols><cell c=1 /></matrix>");
   std::string content, attributes;
-  EXPECT_TRUE(ScanStreamForXMLTag(s, "NUMCOLS", content, attributes)) << "inside an unknown element";
+  EXPECT_TRUE(ScanStreamForXMLTag(s, "NUMCOLS", content, attributes))
+      << "inside an unknown element";
   EXPECT_EQ(content, "3");
   EXPECT_TRUE(ScanStreamForXMLTag(s, "cell", content, attributes));
   EXPECT_EQ(attributes, "c=1");
@@ -169,15 +197,22 @@ TEST(XmlValues, WrittenForms) {
       {"zero", XMLFloatStr(0), " 0.000E+0000"},
       {"NaN", XMLFloatStr(std::nan("")), "NAN"},
       {"set", XMLSetStr(0b1010, styles), "fsItalic fsStrikeOut"},
-      {"attributes", TXMLAttributes().AddInt("a", 1).AddText("t", "x y").AddEnum("e", 9, styles).Text(),
+      {"attributes",
+       TXMLAttributes().AddInt("a", 1).AddText("t", "x y").AddEnum("e", 9, styles).Text(),
        "a=1 t=\"x y\" e="},
   });
 }
 
 TEST(XmlValues, FloatsReadBackIdentically) {
-  std::vector<double> values{0.1, 1.0 / 3, 1234.5678, -2.5e-300, 1e300,
-                             std::numeric_limits<double>::max(), std::numeric_limits<double>::min(),
-                             std::numeric_limits<double>::denorm_min(), -0.0,
+  std::vector<double> values{0.1,
+                             1.0 / 3,
+                             1234.5678,
+                             -2.5e-300,
+                             1e300,
+                             std::numeric_limits<double>::max(),
+                             std::numeric_limits<double>::min(),
+                             std::numeric_limits<double>::denorm_min(),
+                             -0.0,
                              std::numeric_limits<double>::infinity(),
                              -std::numeric_limits<double>::infinity()};
   std::mt19937_64 bits(12345);
@@ -198,10 +233,13 @@ TEST(XmlValues, Scanners) {
   const struct {
     const char* text;
     double value;
-  } floats[] = {{"1,5", 1.5},        {" -12.5E+2;", -1250}, {"1E+0999", kMax}, {"-1e999", -kMax},
-                {"1e-999", 0},       {".5", 0.5},           {"5.", 5},         {"1.5E", 1.5},
-                {"2E+x", 2},         {"abc", 0},            {".", 0},          {"", 0},
-                {"+7", 7},           {"-inf", -HUGE_VAL}};
+  } floats[] = {{"1,5", 1.5},      {" -12.5E+2;", -1250},
+                {"1E+0999", kMax}, {"-1e999", -kMax},
+                {"1e-999", 0},     {".5", 0.5},
+                {"5.", 5},         {"1.5E", 1.5},
+                {"2E+x", 2},       {"abc", 0},
+                {".", 0},          {"", 0},
+                {"+7", 7},         {"-inf", -HUGE_VAL}};
   for (const auto& f : floats) EXPECT_EQ(ScanXMLFloat(f.text), f.value) << f.text;
   ExpectAll({
       {"int with rest", ScanXMLInt("  +12abc"), 12},
@@ -240,49 +278,86 @@ struct TLabel {
   friend bool operator==(const TLabel&, const TLabel&) = default;
 };
 
-const TLabel kExample{15, -2, "Peak A", "Arial", 0, 0xFFFFFF, 0x808080, 3, 3, 0, 10, 0,
-                      false, true, 2, vaCenter, tlamNone, 1, tlBox};
+const TLabel kExample{15, -2, "Peak A", "Arial", 0, 0xFFFFFF, 0x808080, 3, 3,    0,
+                      10, 0,  false,    true,    2, vaCenter, tlamNone, 1, tlBox};
 
 void WriteLabel(TXMLBlockWriter w, const TLabel& l, bool header, std::string_view id) {
   w.BeginBlock(header, "TCustomTextLabel", "custtextlbl", id);
   w.EmptyElement("posxy", TXMLAttributes().AddFloat("x", l.X).AddFloat("y", l.Y));
   w.ContentElement("caption", l.Caption);
-  w.EmptyElement("colors", TXMLAttributes().AddColor("brd", l.Border).AddColor("bg", l.Background).AddColor("shdw", l.Shadow));
+  w.EmptyElement("colors", TXMLAttributes()
+                               .AddColor("brd", l.Border)
+                               .AddColor("bg", l.Background)
+                               .AddColor("shdw", l.Shadow));
   w.EmptyElement("shadowofs", TXMLAttributes().AddInt("dx", l.Dx).AddInt("dy", l.Dy));
   w.EmptyElement("layer", TXMLAttributes().AddInt("val", l.Layer));
   w.EmptyElement("transparent", TXMLAttributes().AddBool("val", l.Transparent));
   w.EmptyElement("visible", TXMLAttributes().AddBool("val", l.Visible));
-  w.EmptyElement("alignment", TXMLAttributes().AddEnum("horiz", l.Horiz, xmlAlignment).AddEnum("vert", l.Vert, xmlVerticalAlignment));
+  w.EmptyElement("alignment", TXMLAttributes()
+                                  .AddEnum("horiz", l.Horiz, xmlAlignment)
+                                  .AddEnum("vert", l.Vert, xmlVerticalAlignment));
   w.EmptyElement("attachmode", TXMLAttributes().AddEnum("val", l.Attach, xmlTxtLblAttachMode));
-  w.EmptyElement("font", TXMLAttributes().AddText("name", l.FontName).AddInt("size", l.Size).AddColor("color", l.Color).AddSet("style", l.Style, xmlFontStyle));
+  w.EmptyElement("font", TXMLAttributes()
+                             .AddText("name", l.FontName)
+                             .AddInt("size", l.Size)
+                             .AddColor("color", l.Color)
+                             .AddSet("style", l.Style, xmlFontStyle));
   w.EmptyElement("style", TXMLAttributes().AddEnum("val", l.Mode, xmlTxtLblMode));
   w.EndBlock();
 }
 
-const std::vector<std::string> kLabelChildren{"posxy", "colors", "shadowofs", "layer", "transparent", "visible",
-                                              "alignment", "attachmode", "font", "style", "caption"};
+const std::vector<std::string> kLabelChildren{"posxy",       "colors",  "shadowofs", "layer",
+                                              "transparent", "visible", "alignment", "attachmode",
+                                              "font",        "style",   "caption"};
 
 // Finds and reads a label block; false when it is missing or incomplete.
 template <class In>
 bool ReadLabel(In& in, std::string_view id, TLabel& l) {
   std::string root;
   if (!FindXMLBlock(in, "custtextlbl", id, root)) return false;
-  return ReadXMLBlockElements(in, "custtextlbl", kLabelChildren, [&](int32_t ix, const std::string& c, const std::string& a) {
-    auto v = [&](const char* name) { return ScanForXMLAttrib(a, name); };
-    switch (ix) {
-      case 0: l.X = ScanXMLFloat(v("x")), l.Y = ScanXMLFloat(v("y")); break;
-      case 1: l.Border = ScanXMLColor(v("brd")), l.Background = ScanXMLColor(v("bg")), l.Shadow = ScanXMLColor(v("shdw")); break;
-      case 2: l.Dx = ScanXMLInt(v("dx")), l.Dy = ScanXMLInt(v("dy")); break;
-      case 3: l.Layer = ScanXMLInt(v("val")); break;
-      case 4: l.Transparent = ScanXMLBool(v("val")); break;
-      case 5: l.Visible = ScanXMLBool(v("val")); break;
-      case 6: ScanXMLEnum(v("horiz"), xmlAlignment, l.Horiz), ScanXMLEnum(v("vert"), xmlVerticalAlignment, l.Vert); break;
-      case 7: ScanXMLEnum(v("val"), xmlTxtLblAttachMode, l.Attach); break;
-      case 8: l.FontName = v("name"), l.Size = ScanXMLInt(v("size")), l.Color = ScanXMLColor(v("color")), l.Style = ScanXMLSet(v("style"), xmlFontStyle); break;
-      case 9: ScanXMLEnum(v("val"), xmlTxtLblMode, l.Mode); break;
-      case 10: l.Caption = c; break;
-    }
-  });
+  return ReadXMLBlockElements(
+      in, "custtextlbl", kLabelChildren,
+      [&](int32_t ix, const std::string& c, const std::string& a) {
+        auto v = [&](const char* name) { return ScanForXMLAttrib(a, name); };
+        switch (ix) {
+          case 0:
+            l.X = ScanXMLFloat(v("x")), l.Y = ScanXMLFloat(v("y"));
+            break;
+          case 1:
+            l.Border = ScanXMLColor(v("brd")), l.Background = ScanXMLColor(v("bg")),
+            l.Shadow = ScanXMLColor(v("shdw"));
+            break;
+          case 2:
+            l.Dx = ScanXMLInt(v("dx")), l.Dy = ScanXMLInt(v("dy"));
+            break;
+          case 3:
+            l.Layer = ScanXMLInt(v("val"));
+            break;
+          case 4:
+            l.Transparent = ScanXMLBool(v("val"));
+            break;
+          case 5:
+            l.Visible = ScanXMLBool(v("val"));
+            break;
+          case 6:
+            ScanXMLEnum(v("horiz"), xmlAlignment, l.Horiz),
+                ScanXMLEnum(v("vert"), xmlVerticalAlignment, l.Vert);
+            break;
+          case 7:
+            ScanXMLEnum(v("val"), xmlTxtLblAttachMode, l.Attach);
+            break;
+          case 8:
+            l.FontName = v("name"), l.Size = ScanXMLInt(v("size")),
+            l.Color = ScanXMLColor(v("color")), l.Style = ScanXMLSet(v("style"), xmlFontStyle);
+            break;
+          case 9:
+            ScanXMLEnum(v("val"), xmlTxtLblMode, l.Mode);
+            break;
+          case 10:
+            l.Caption = c;
+            break;
+        }
+      });
 }
 
 std::string LabelText(const TLabel& l, bool header, std::string_view id, int32_t indent) {
@@ -311,15 +386,17 @@ TEST(XmlBlocks, WritesTheFormatByteForByte) {
   for (const int32_t indent : {0, 1, -5, 300}) {
     const std::string text = LabelText(kExample, true, "", indent);
     const std::string blanks(std::clamp(indent, 1, 255), ' ');
-    EXPECT_TRUE(text.starts_with(blanks + "<?xml version=\"1.0\"?>\r\n\r\n" + blanks + "<!--")) << "indent=" << indent;
+    EXPECT_TRUE(text.starts_with(blanks + "<?xml version=\"1.0\"?>\r\n\r\n" + blanks + "<!--"))
+        << "indent=" << indent;
     EXPECT_TRUE(text.ends_with("\r\n" + blanks + "</custtextlbl>\r\n")) << "indent=" << indent;
   }
   TStringStream whole;
   TXMLBlockWriter w(whole);
   w.BeginBlock(true, "T", "r", "i", "k=\"v\"");
   w.EndBlock();
-  EXPECT_EQ(whole.DataString(), "<?xml version=\"1.0\"?>\r\n\r\n<!-- T / Nuvkit -->\r\n"
-                                "<r sig=\"Nuvkit\" vers=\"1.0\" id=\"i\" k=\"v\">\r\n</r>\r\n");
+  EXPECT_EQ(whole.DataString(),
+            "<?xml version=\"1.0\"?>\r\n\r\n<!-- T / Nuvkit -->\r\n"
+            "<r sig=\"Nuvkit\" vers=\"1.0\" id=\"i\" k=\"v\">\r\n</r>\r\n");
 }
 
 TEST(XmlBlocks, FindsBlocksByIdAndReadsThemBack) {
@@ -330,7 +407,8 @@ TEST(XmlBlocks, FindsBlocksByIdAndReadsThemBack) {
     labels[i].Caption = "label " + std::to_string(i) + " \xE4\xFF";
     labels[i].Style = static_cast<uint32_t>(i % 16);
     labels[i].Mode = static_cast<TTxtLblMode>(i % 5);
-    text += LabelText(labels[i], false, i % 2 ? "L" + std::to_string(i) : "l" + std::to_string(i), 2);
+    text +=
+        LabelText(labels[i], false, i % 2 ? "L" + std::to_string(i) : "l" + std::to_string(i), 2);
   }
   ForBothInputs(text, [&](auto& in, const char* kind) {
     TLabel l;
@@ -362,19 +440,28 @@ TEST(XmlBlocks, DamagedBlocksFailAndSpareTheNext) {
     int32_t layer;  // as read from "a"
   } cases[] = {
       {"wrong signature", "<custtextlbl sig=\"Other\" id=\"a\">" + end, false, false, 0},
-      {"wrong version", "<custtextlbl sig=\"Nuvkit\" vers=\"2.0\" id=\"a\">" + end, false, false, 0},
+      {"wrong version", "<custtextlbl sig=\"Nuvkit\" vers=\"2.0\" id=\"a\">" + end, false, false,
+       0},
       {"longer root name", "<custtextlblx sig=\"Nuvkit\" id=\"a\">" + end, false, false, 0},
-      {"root not first on its line", "<x><custtextlbl sig=\"Nuvkit\" id=\"a\">" + end, false, false, 0},
-      {"no version, header before", "<?xml?><custtextlbl sig=\"Nuvkit\" id=\"a\">\r\n" + layer + end, true, true, 7},
+      {"root not first on its line", "<x><custtextlbl sig=\"Nuvkit\" id=\"a\">" + end, false, false,
+       0},
+      {"no version, header before",
+       "<?xml?><custtextlbl sig=\"Nuvkit\" id=\"a\">\r\n" + layer + end, true, true, 7},
       {"unknown tags", head + "<odd x=1 /><new>t</new></odd>\r\n" + layer + end, true, true, 7},
       {"stray end tag", head + "</odd>" + layer + end, true, true, 7},
       {"unclosed caption", head + "<caption>Peak\r\n" + layer + end, true, false, 0},
       {"unclosed unknown tag", head + "<odd>\r\n" + end, true, false, 0},
-      {"caption holding the root end", head + "<caption>a</custtextlbl>b</caption>" + end, true, false, 0},
-      {"caption holding its end tag", head + "<caption>a</caption>b</caption>" + layer + end, true, true, 7},
-      {"quote in attribute", head + "<font name=\"Ar\"ial\" size=7 />" + layer + end, true, true, 7},
-      {"angle bracket in attribute", head + "<font name=\"a>b\" size=7 />" + layer + end, true, false, 0},
-      {"very long line", head + "<caption>" + std::string(1 << 20, '\xE9') + "</caption>" + layer + end, true, true, 7},
+      {"caption holding the root end", head + "<caption>a</custtextlbl>b</caption>" + end, true,
+       false, 0},
+      {"caption holding its end tag", head + "<caption>a</caption>b</caption>" + layer + end, true,
+       true, 7},
+      {"quote in attribute", head + "<font name=\"Ar\"ial\" size=7 />" + layer + end, true, true,
+       7},
+      {"angle bracket in attribute", head + "<font name=\"a>b\" size=7 />" + layer + end, true,
+       false, 0},
+      {"very long line",
+       head + "<caption>" + std::string(1 << 20, '\xE9') + "</caption>" + layer + end, true, true,
+       7},
       {"duplicated attribute", head + "<layer val=7 val=8 />" + end, true, true, 7},
       {"missing attribute", head + "<layer value=7 />" + end, true, true, 0},
       {"truncated inside a tag", head + layer + "\r\n<capt", true, false, 7},
@@ -408,7 +495,8 @@ TEST(XmlBlocks, DamagedBlocksFailAndSpareTheNext) {
   TStringStream cut(head + layer);
   std::string root;
   EXPECT_TRUE(FindXMLBlock(cut, "custtextlbl", "a", root));
-  EXPECT_FALSE(ReadXMLBlockElements(cut, "custtextlbl", kLabelChildren, nullptr)) << "ends inside the block";
+  EXPECT_FALSE(ReadXMLBlockElements(cut, "custtextlbl", kLabelChildren, nullptr))
+      << "ends inside the block";
 
   TLabel damaged = kExample, z = kExample, l;
   damaged.Caption = "a\"b</caption></custtextlbl><custtextlbl sig=\"Nuvkit\" id=\"z\">";
@@ -443,7 +531,9 @@ TEST(XmlBlocks, DuplicatedIdsReadInTurnAndAreReplacedTogether) {
 TEST(XmlFiles, SavingReplacesOnlyOnSuccess) {
   TempDir dir;
   const std::string name = dir.File("labels.xml");
-  const auto labelA = [](TextFile& F, bool header) { WriteLabel(TXMLBlockWriter(F, 2), kExample, header, "a"); };
+  const auto labelA = [](TextFile& F, bool header) {
+    WriteLabel(TXMLBlockWriter(F, 2), kExample, header, "a");
+  };
   ASSERT_TRUE(StoreXMLBlockInFile(name, "custtextlbl", "a", labelA));
   EXPECT_EQ(ReadRawFile(name), LabelText(kExample, true, "a", 2)) << "a new file gets the header";
   const std::string other = "\r\n<other sig=\"Nuvkit\" id=\"a\">x\ry</other>\n";
@@ -464,8 +554,9 @@ TEST(XmlFiles, SavingReplacesOnlyOnSuccess) {
     throw EConvertError("writer failed");
   };
   EXPECT_THROW(SaveXMLFile(name, failing), EConvertError);
-  EXPECT_THROW(StoreXMLBlockInFile(name, "custtextlbl", "b", [&](TextFile& F, bool) { failing(F); }),
-               EConvertError);
+  EXPECT_THROW(
+      StoreXMLBlockInFile(name, "custtextlbl", "b", [&](TextFile& F, bool) { failing(F); }),
+      EConvertError);
   const std::string cut = "<custtextlbl sig=\"Nuvkit\" id=\"a\">\r\n<layer val=1 />\r\n";
   WriteRawFile(dir.File("cut.xml"), cut);
   EXPECT_FALSE(StoreXMLBlockInFile(dir.File("cut.xml"), "custtextlbl", "a", labelA))

@@ -40,75 +40,20 @@ std::string UnescapedText(std::string_view Value) {
   return UnescapeAttribute(Value, kLandMarkSpecials);
 }
 
-namespace {
-
-constexpr bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view TrimmedName(std::string_view s) {
-  while (!s.empty() && IsTagSpace(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsTagSpace(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
-
 void ScanAttributes(std::string_view List, std::span<const std::string_view> Names,
                     std::span<std::string> Values) {
   std::vector<bool> seen(Names.size());
   for (std::string& v : Values) v.clear();
-  const auto take = [&](std::size_t nameStart, std::size_t nameEnd, std::size_t valueStart,
-                        std::size_t valueEnd) {
-    const std::string_view name = TrimmedName(List.substr(nameStart, nameEnd - nameStart));
-    const auto same = [](char a, char b) { return AnsiLowerChar(a) == b; };
+  const auto same = [](char a, char b) { return AnsiLowerChar(a) == b; };
+  TXMLAttribReader pairs(List);
+  std::string_view name, value;
+  while (pairs.Next(name, value))
     for (std::size_t k = 0; k < Names.size(); ++k)
       if (!seen[k] && std::ranges::equal(name, Names[k], same)) {
         seen[k] = true;
-        Values[k] = List.substr(valueStart, valueEnd - valueStart);
-        return;
+        Values[k] = value;
+        break;
       }
-  };
-  enum { sName, sAfterEquals, sQuoted, sUnquoted } state = sName;
-  std::size_t nameStart = 0, nameEnd = 0, valueStart = 0;
-  for (std::size_t i = 0; i < List.size(); ++i) {
-    const char c = List[i];
-    switch (state) {
-      case sName:
-        if (c == '"') return;
-        if (c == '=') {
-          nameEnd = i;
-          valueStart = i + 1;
-          state = sAfterEquals;
-        }
-        continue;
-      case sAfterEquals:
-        if (IsTagSpace(c)) {
-          valueStart = i + 1;
-        } else if (c == '"') {
-          valueStart = i + 1;
-          state = sQuoted;
-        } else if (c == '=') {
-          return;
-        } else {
-          valueStart = i;
-          state = sUnquoted;
-        }
-        continue;
-      case sQuoted:
-        if (c != '"') continue;
-        break;
-      case sUnquoted:
-        if (c == '=') return;
-        if (!IsTagSpace(c) && c != '"') continue;
-        break;
-    }
-    take(nameStart, nameEnd, valueStart, i);
-    state = sName;
-    nameStart = i + 1;
-  }
-  // The end of the text completes the pair in hand.
-  if (state == sName) nameEnd = valueStart = List.size();
-  if (state == sAfterEquals) valueStart = List.size();
-  take(nameStart, nameEnd, valueStart, List.size());
 }
 
 }  // namespace geomap

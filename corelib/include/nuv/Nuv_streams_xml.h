@@ -76,6 +76,21 @@ int32_t ReadNextTagInStream(TStream& Stream, std::span<const std::string> TagLis
 // should start or inside an unquoted value) comes first.
 std::string ScanForXMLAttrib(std::string_view AttrList, std::string_view AttrName);
 
+// Walks the pairs of an attribute text as ScanForXMLAttrib reads them, for
+// readers that take many attributes from one tag in a single pass.
+class TXMLAttribReader {
+ public:
+  explicit TXMLAttribReader(std::string_view AttrList) : text_(AttrList) {}
+  // The next pair: its name without surrounding white space (may be empty)
+  // and its value without quotes, both views into the attribute text.
+  // False at the end, and from a malformed pair on.
+  bool Next(std::string_view& Name, std::string_view& Value);
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
 // Reads tags from the stream's position until one named Tag (any case):
 // true with its attributes and, for a start tag, its content read as the
 // tag readers do; the stream is behind it. Tags passed over keep their
