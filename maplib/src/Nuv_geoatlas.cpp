@@ -318,7 +318,7 @@ void TGeoAtlas::DrawOutlines(TCanvas& Canvas) {
       const TLatLong& c = corners[(k + corners.size() - 1) % corners.size()];
       int32_t x = 0, y = 0;
       if (!map_->CalcPixelCoords(c.Lat, c.Long, x, y)) continue;
-      const TPoint p = map_->MapImageToControl({x, y});
+      const TPoint p = map_->MapImageToCanvas({x, y});
       if (started) {
         Canvas.LineTo(p.X, p.Y);
       } else {

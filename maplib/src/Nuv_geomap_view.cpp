@@ -336,6 +336,10 @@ TPoint TGeoMap::ControlToMapImage(TPoint P) const { return CurrentView().ToImage
 
 TPoint TGeoMap::MapImageToControl(TPoint P) const { return CurrentView().ToControl(P.X, P.Y); }
 
+TGeoMap::TView TGeoMap::CanvasView() const { return rendering_ ? *rendering_ : CurrentView(); }
+
+TPoint TGeoMap::MapImageToCanvas(TPoint P) const { return CanvasView().ToControl(P.X, P.Y); }
+
 bool TGeoMap::IsPositionWithinMap(double Lat, double Long) const {
   return PositionInMap(Lat, Long, calib_.Data().Corners);
 }

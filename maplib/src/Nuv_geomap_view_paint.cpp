@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "Nuv_geomap_view_parts.h"
@@ -99,6 +100,12 @@ void TGeoMap::paintEvent(QPaintEvent* event) {
 
 void TGeoMap::Render(TCanvas& Canvas, const TView& View, bool UseCache, TBitmap* Target) {
   if (View.Width < 1 || View.Height < 1) return;
+  // Put back on every exit: a handler may raise, or render again.
+  struct TRestore {
+    const TView*& Slot;
+    const TView* Old;
+    ~TRestore() { Slot = Old; }
+  } restore{rendering_, std::exchange(rendering_, &View)};
   TCanvas& c = Canvas;
   c.Pen()->SetMode(pmCopy);
   c.Pen()->SetStyle(psSolid);

@@ -481,5 +481,40 @@ TEST_F(AtlasFixture, OutlinesFollowMagnificationAndPan) {
   EXPECT_EQ(ControlPixel(m, 40, 40), clRed);    // the detail's top-left corner
 }
 
+TEST_F(AtlasFixture, OutlinesOfACopyFollowItsOwnOriginAndScale) {
+  RegisterAll({kWorld, kRegion, kDetail});
+  TGeoMap& m = a.GeoMap();
+  ASSERT_TRUE(a.SelectMap(1));
+  m.SetMagnification(1);
+  m.SetTopLeft({0, 0});
+  // A copy at three target pixels per image pixel from image pixel (35, 45),
+  // away from what the control shows.
+  const TPoint at{35, 45};
+  const double scale = 3;
+  TBitmap copy;
+  m.CopyToBMP(copy, at, scale, 200, 150);
+  auto target = [&](double lat, double lon) {
+    const double x = (lon - kWorld.Long0) / kWorld.Deg, y = (kWorld.Lat0 - lat) / kWorld.Deg;
+    return TPoint{static_cast<int32_t>(std::lround((x - at.X) * scale)),
+                  static_cast<int32_t>(std::lround((y - at.Y) * scale))};
+  };
+  const struct {
+    const char* name;
+    double lat, lon;
+    bool outlined;
+  } probes[] = {
+      {"region top edge", 50, 15, true},
+      {"region left edge", 46, 10, true},
+      {"region inside", 46, 15, false},
+  };
+  for (const auto& p : probes) {
+    const TPoint q = target(p.lat, p.lon);
+    ASSERT_TRUE(q.X >= 0 && q.X < 200 && q.Y >= 0 && q.Y < 150) << p.name;
+    EXPECT_EQ(copy.Canvas()->Pixels(q.X, q.Y) == TColor(clBlue), p.outlined) << p.name;
+  }
+  // The control's own view is not disturbed by the copy.
+  EXPECT_EQ(m.MapImageToCanvas({10, 10}), m.MapImageToControl({10, 10}));
+}
+
 }  // namespace
 }  // namespace nuv

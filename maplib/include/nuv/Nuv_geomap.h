@@ -131,6 +131,11 @@ class TGeoMap : public TCustomControl {
   void BringLocationToCenter(double Lat, double Long);
   TPoint ControlToMapImage(TPoint P) const;
   TPoint MapImageToControl(TPoint P) const;
+  // Image pixel P in pixels of the canvas being rendered: inside
+  // OnBeforeRenderData, OnDrawLandmark and OnDataRendered those of that
+  // rendering (PaintTo, CopyToBMP and printing have their own origin and
+  // scale), elsewhere those of the control.
+  TPoint MapImageToCanvas(TPoint P) const;
   bool IsPositionWithinMap(double Lat, double Long) const;
   // Fires OnZoomPan.
   void DoZoomPanEvent();
@@ -406,6 +411,8 @@ class TGeoMap : public TCustomControl {
   void LoadImageOfCalibration(const std::string& Name);
   void TakeImage(std::unique_ptr<TBitmap> Image, std::string_view Name);
   TView CurrentView() const;
+  // The view of the rendering in progress, or the control's.
+  TView CanvasView() const;
   // Target, when given, is the bitmap whose canvas Canvas is: one-to-one
   // copies then go row by row.
   void Render(TCanvas& Canvas, const TView& View, bool UseCache, TBitmap* Target = nullptr);
@@ -461,6 +468,7 @@ class TGeoMap : public TCustomControl {
   std::unique_ptr<TBitmap> image_;
   // The view as Paint drew it, shown by the paint events.
   std::unique_ptr<TBitmap> view_;
+  const TView* rendering_ = nullptr;  // while Render runs
   // The whole image scaled by cacheMag_, for magnifications below
   // CacheMagLimit.
   std::unique_ptr<TBitmap> cache_;
