@@ -5,9 +5,13 @@
 // are touched directly or the owner changes the image.
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "Raster.h"
@@ -16,6 +20,50 @@
 class QPainter;
 
 namespace nuv {
+
+// Texts drawn before, by font and text: their extent and, for the aliased
+// glyphs of the canvas fonts, the pixels they set. Map views draw the same
+// captions on every pan and zoom, and shaping is most of a caption's cost.
+// Bounded: emptied when it holds too many texts, fonts or bytes.
+class TTextCache {
+ public:
+  struct TEntry {
+    int32_t Advance = 0;
+    int32_t Height = 0;
+    // False when the text must go through the painter (grey or oversized
+    // pixels); otherwise Bits holds Rows rows of Words words, bit x of a
+    // row set where the text paints pixel (Left + x, Top + row) from the
+    // text's origin.
+    bool Mask = false;
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Rows = 0;
+    int32_t Words = 0;
+    std::vector<uint64_t> Bits;
+  };
+
+  static constexpr std::size_t kMaxTexts = 1 << 15;
+  static constexpr std::size_t kMaxFonts = 64;
+  static constexpr std::size_t kMaxBytes = std::size_t{8} << 20;
+
+  // The entry of Text in font, made on first use.
+  const TEntry& Get(const QFont& font, std::string_view Text);
+  // nullptr when Text in font is not held.
+  const TEntry* Find(const QFont& font, std::string_view Text);
+
+ private:
+  // Sets key_ to the font's index and the text.
+  void MakeKey(const QFont& font, std::string_view Text);
+  void Clear();
+
+  std::vector<QFont> fonts_;
+  std::unordered_map<std::string, TEntry> entries_;
+  std::size_t bytes_ = 0;
+  std::string key_;
+  // The last text found: TextOut asks for its width right after drawing.
+  std::string lastKey_;
+  const TEntry* last_ = nullptr;
+};
 
 class TRasterCanvas : public TCanvas {
  public:
@@ -62,6 +110,10 @@ class TRasterCanvas : public TCanvas {
   void StrokeWide(const class QPainterPath& path, bool miter);
   // Paints outline_ and spans_ with the pen, gap and brush inks.
   void PaintFigure();
+  // Draws Text through Qt: clipped, rotated or not held as pixels.
+  void PaintText(int32_t X, int32_t Y, std::string_view Text, const TRect* clip);
+  // Sets the pixels of a held text and its opaque background.
+  void PaintMask(int32_t X, int32_t Y, const TTextCache::TEntry& text);
 
   QImage* image_;
   std::unique_ptr<QPainter> painter_;
@@ -69,6 +121,7 @@ class TRasterCanvas : public TCanvas {
   std::vector<raster::TPixel> outline_;
   std::vector<raster::TSpan> spans_;
   std::vector<TPoint> points_;
+  TTextCache texts_;
 };
 
 }  // namespace nuv
