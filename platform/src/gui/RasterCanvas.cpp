@@ -404,7 +404,8 @@ void TRasterCanvas::PaintMask(int32_t X, int32_t Y, const TTextCache::TEntry& te
   const raster::TTarget target = Surface();
   if (Brush()->Style() == bsSolid) {
     const TInk back{raster::PixelOf(Brush()->Color()), raster::CopyRop(cmSrcCopy)};
-    for (int64_t y = Y; y < int64_t{Y} + text.Height; ++y)
+    for (int64_t y = std::max(Y, 0);
+         y < std::min<int64_t>(int64_t{Y} + text.Height, target.Height()); ++y)
       target.Span(y, X, int64_t{X} + text.Advance, back);
   }
   const uint32_t ink = raster::PixelOf(Font()->Color());

@@ -1,9 +1,9 @@
 // The canvas of bitmaps, control surfaces and printer pages: draws into an
 // RGB32 QImage owned by somebody else. Width-1 figures, fills and pixels go
-// through the integer rasteriser, and so do texts Qt rendered once before;
-// wide pens, new, rotated or clipped text and smooth stretching through a
-// QPainter that is opened on demand and closed before the pixels are
-// touched directly or the owner changes the image.
+// through the integer rasteriser, and so do texts, as the pixels Qt
+// rendered for them once; wide pens, rotated or clipped text and smooth
+// stretching through a QPainter that is opened on demand and closed before
+// the pixels are touched directly or the owner changes the image.
 #pragma once
 
 #include <QFont>
