@@ -72,53 +72,53 @@ QPainter::CompositionMode QtMode(TPenMode mode) {
 // Larger texts are rare and cost more to hold than to shape.
 constexpr int64_t kMaxMaskPixels = 1 << 16;
 
-// Renders text as the canvas does, white on black in an RGB32 image, and
-// keeps the pixels when every one is black or white.
-void MakeMask(const QFont& font, const QFontMetrics& fm, const QString& text,
-              TTextCache::TEntry& e) {
-  // Glyphs may stray beyond their metrics; a pixel on the margin's edge
-  // shows that the box was too small.
+}  // namespace
+
+TTextCache::TTextCache() = default;
+TTextCache::~TTextCache() = default;
+
+void TTextCache::MakeMask(const QFont& font, const QFontMetrics& fm, const QString& text,
+                          TEntry& e) {
+  scratch_.clear();
+  // Glyphs may stray beyond their cell; a pixel on the margin's edge shows
+  // that the margin was too small.
   const int margin = fm.height() / 2 + 2;
-  const QRect box = fm.boundingRect(text)
-                        .translated(0, fm.ascent())
-                        .united(QRect(0, 0, std::max(e.Advance, 1), std::max(e.Height, 1)))
-                        .adjusted(-margin, -margin, margin, margin);
-  if (int64_t{box.width()} * box.height() > kMaxMaskPixels) return;
-  QImage image(box.size(), QImage::Format_RGB32);
-  image.fill(Qt::black);
-  {
-    QPainter p(&image);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    p.drawText(QPoint(-box.left(), fm.ascent() - box.top()), text);
+  const int w = std::max(e.Advance, 1) + 2 * margin, h = std::max(e.Height, 1) + 2 * margin;
+  if (int64_t{w} * h > kMaxMaskPixels) return;
+  if (w > image_.width() || h > image_.height()) {
+    painter_.reset();
+    image_ =
+        QImage(std::max(w, image_.width()), std::max(h, image_.height()), QImage::Format_RGB32);
+    painter_ = std::make_unique<QPainter>(&image_);
+    painter_->setPen(Qt::white);
   }
+  painter_->fillRect(QRect(0, 0, w, h), Qt::black);
+  painter_->setFont(font);
+  painter_->drawText(QPoint(margin, margin + fm.ascent()), text);
   constexpr QRgb kOff = 0xFF000000u, kOn = 0xFFFFFFFFu;
-  int lo = box.width(), hi = -1, top = box.height(), bottom = -1;
-  for (int y = 0; y < box.height(); ++y) {
-    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < box.width(); ++x) {
+  int lo = w, hi = -1, top = h, bottom = -1;
+  for (int y = 0; y < h; ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image_.constScanLine(y));
+    for (int x = 0; x < w; ++x) {
       if (row[x] == kOff) continue;
-      if (row[x] != kOn || x == 0 || y == 0 || x == box.width() - 1 || y == box.height() - 1)
-        return;
+      if (row[x] != kOn || x == 0 || y == 0 || x == w - 1 || y == h - 1) return;
       lo = std::min(lo, x), hi = std::max(hi, x), top = std::min(top, y), bottom = y;
     }
   }
   e.Mask = true;
   if (hi < 0) return;
-  e.Left = box.left() + lo;
-  e.Top = box.top() + top;
+  e.Left = lo - margin;
+  e.Top = top - margin;
   e.Rows = bottom - top + 1;
   e.Words = (hi - lo) / 64 + 1;
-  e.Bits.assign(static_cast<std::size_t>(e.Rows) * e.Words, 0);
+  scratch_.assign(static_cast<std::size_t>(e.Rows) * e.Words, 0);
   for (int y = 0; y < e.Rows; ++y) {
-    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(top + y)) + lo;
-    uint64_t* bits = e.Bits.data() + static_cast<std::size_t>(y) * e.Words;
+    const auto* row = reinterpret_cast<const QRgb*>(image_.constScanLine(top + y)) + lo;
+    uint64_t* words = scratch_.data() + static_cast<std::size_t>(y) * e.Words;
     for (int x = 0; x <= hi - lo; ++x)
-      if (row[x] == kOn) bits[x / 64] |= uint64_t{1} << (x % 64);
+      if (row[x] == kOn) words[x / 64] |= uint64_t{1} << (x % 64);
   }
 }
-
-}  // namespace
 
 void TTextCache::MakeKey(const QFont& font, std::string_view Text) {
   auto f = std::find(fonts_.begin(), fonts_.end(), font);
@@ -135,6 +135,7 @@ void TTextCache::MakeKey(const QFont& font, std::string_view Text) {
 void TTextCache::Clear() {
   fonts_.clear();
   entries_.clear();
+  bits_.clear();
   bytes_ = 0;
   last_ = nullptr;
 }
@@ -156,12 +157,14 @@ const TTextCache::TEntry& TTextCache::Get(const QFont& font, std::string_view Te
   e.Advance = fm.horizontalAdvance(text);
   e.Height = fm.height();
   MakeMask(font, fm, text, e);
-  const std::size_t bytes = key_.size() + e.Bits.size() * sizeof(uint64_t) + sizeof(TEntry);
+  const std::size_t bytes = key_.size() + scratch_.size() * sizeof(uint64_t) + sizeof(TEntry);
   if (entries_.size() == kMaxTexts || bytes_ + bytes > kMaxBytes) {
     Clear();
     MakeKey(font, Text);
   }
   bytes_ += bytes;
+  e.Offset = bits_.size();
+  bits_.insert(bits_.end(), scratch_.begin(), scratch_.end());
   lastKey_ = key_;
   return *(last_ = &entries_.emplace(key_, std::move(e)).first->second);
 }
@@ -414,7 +417,7 @@ void TRasterCanvas::PaintMask(int32_t X, int32_t Y, const TTextCache::TEntry& te
   for (int64_t r = std::max<int64_t>(0, -top);
        r < std::min<int64_t>(text.Rows, int64_t{target.Height()} - top); ++r) {
     uint32_t* row = target.Row(static_cast<int32_t>(top + r));
-    const uint64_t* bits = text.Bits.data() + static_cast<std::size_t>(r) * text.Words;
+    const uint64_t* bits = texts_.Bits(text) + static_cast<std::size_t>(r) * text.Words;
     for (int32_t w = 0; w < text.Words; ++w) {
       for (uint64_t word = bits[w]; word != 0; word &= word - 1) {
         const int64_t x = left + int64_t{w} * 64 + std::countr_zero(word);

@@ -18,6 +18,7 @@
 #include "Raster.h"
 #include "nuv/platform/Graphics.h"
 
+class QFontMetrics;
 class QPainter;
 
 namespace nuv {
@@ -32,33 +33,47 @@ class TTextCache {
     int32_t Advance = 0;
     int32_t Height = 0;
     // False when the text must go through the painter (grey or oversized
-    // pixels); otherwise Bits holds Rows rows of Words words, bit x of a
-    // row set where the text paints pixel (Left + x, Top + row) from the
-    // text's origin.
+    // pixels); otherwise Bits(entry) holds Rows rows of Words words, bit x
+    // of a row set where the text paints pixel (Left + x, Top + row) from
+    // the text's origin.
     bool Mask = false;
     int32_t Left = 0;
     int32_t Top = 0;
     int32_t Rows = 0;
     int32_t Words = 0;
-    std::vector<uint64_t> Bits;
+    std::size_t Offset = 0;
   };
 
   static constexpr std::size_t kMaxTexts = 1 << 15;
   static constexpr std::size_t kMaxFonts = 64;
   static constexpr std::size_t kMaxBytes = std::size_t{8} << 20;
 
+  TTextCache();
+  ~TTextCache();
+
   // The entry of Text in font, made on first use.
   const TEntry& Get(const QFont& font, std::string_view Text);
   // nullptr when Text in font is not held.
   const TEntry* Find(const QFont& font, std::string_view Text);
+  const uint64_t* Bits(const TEntry& e) const { return bits_.data() + e.Offset; }
 
  private:
   // Sets key_ to the font's index and the text.
   void MakeKey(const QFont& font, std::string_view Text);
   void Clear();
+  // Renders text as a canvas does and sets e's mask and scratch_ when every
+  // pixel is off or on.
+  void MakeMask(const QFont& font, const QFontMetrics& fm, const QString& text, TEntry& e);
 
   std::vector<QFont> fonts_;
   std::unordered_map<std::string, TEntry> entries_;
+  // The pixels of all entries, in the order they were made: a repaint
+  // reads them front to back.
+  std::vector<uint64_t> bits_;
+  std::vector<uint64_t> scratch_;
+  // Where texts are rendered, grown as needed and kept open.
+  QImage image_;
+  std::unique_ptr<QPainter> painter_;
   std::size_t bytes_ = 0;
   std::string key_;
   // The last text found: TextOut asks for its width right after drawing.
