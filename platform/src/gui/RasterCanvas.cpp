@@ -99,11 +99,15 @@ void TTextCache::MakeMask(const QFont& font, const QFontMetrics& fm, const QStri
   int lo = w, hi = -1, top = h, bottom = -1;
   for (int y = 0; y < h; ++y) {
     const auto* row = reinterpret_cast<const QRgb*>(image_.constScanLine(y));
-    for (int x = 0; x < w; ++x) {
-      if (row[x] == kOff) continue;
-      if (row[x] != kOn || x == 0 || y == 0 || x == w - 1 || y == h - 1) return;
-      lo = std::min(lo, x), hi = std::max(hi, x), top = std::min(top, y), bottom = y;
-    }
+    // Counted, not searched: most rows are empty and this runs in vectors.
+    int off = 0, on = 0;
+    for (int x = 0; x < w; ++x) off += row[x] == kOff, on += row[x] == kOn;
+    if (off == w) continue;
+    if (off + on != w || y == 0 || y == h - 1 || row[0] != kOff || row[w - 1] != kOff) return;
+    int a = 0, b = w - 1;
+    while (row[a] == kOff) ++a;
+    while (row[b] == kOff) --b;
+    lo = std::min(lo, a), hi = std::max(hi, b), top = std::min(top, y), bottom = y;
   }
   e.Mask = true;
   if (hi < 0) return;
