@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "Fonts.h"
@@ -68,7 +69,109 @@ QPainter::CompositionMode QtMode(TPenMode mode) {
   }
 }
 
+// Larger texts are rare and cost more to hold than to shape.
+constexpr int64_t kMaxMaskPixels = 1 << 16;
+
 }  // namespace
+
+TTextCache::TTextCache() = default;
+TTextCache::~TTextCache() = default;
+
+void TTextCache::MakeMask(const QFont& font, const QFontMetrics& fm, const QString& text,
+                          TEntry& e) {
+  scratch_.clear();
+  // Glyphs may stray beyond their cell; a pixel on the margin's edge shows
+  // that the margin was too small.
+  const int margin = fm.height() / 2 + 2;
+  const int w = std::max(e.Advance, 1) + 2 * margin, h = std::max(e.Height, 1) + 2 * margin;
+  if (int64_t{w} * h > kMaxMaskPixels) return;
+  if (w > image_.width() || h > image_.height()) {
+    painter_.reset();
+    image_ =
+        QImage(std::max(w, image_.width()), std::max(h, image_.height()), QImage::Format_RGB32);
+    painter_ = std::make_unique<QPainter>(&image_);
+    painter_->setPen(Qt::white);
+  }
+  painter_->fillRect(QRect(0, 0, w, h), Qt::black);
+  painter_->setFont(font);
+  painter_->drawText(QPoint(margin, margin + fm.ascent()), text);
+  constexpr QRgb kOff = 0xFF000000u, kOn = 0xFFFFFFFFu;
+  int lo = w, hi = -1, top = h, bottom = -1;
+  for (int y = 0; y < h; ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image_.constScanLine(y));
+    // Counted, not searched: most rows are empty and this runs in vectors.
+    int off = 0, on = 0;
+    for (int x = 0; x < w; ++x) off += row[x] == kOff, on += row[x] == kOn;
+    if (off == w) continue;
+    if (off + on != w || y == 0 || y == h - 1 || row[0] != kOff || row[w - 1] != kOff) return;
+    int a = 0, b = w - 1;
+    while (row[a] == kOff) ++a;
+    while (row[b] == kOff) --b;
+    lo = std::min(lo, a), hi = std::max(hi, b), top = std::min(top, y), bottom = y;
+  }
+  e.Mask = true;
+  if (hi < 0) return;
+  e.Left = lo - margin;
+  e.Top = top - margin;
+  e.Rows = bottom - top + 1;
+  e.Words = (hi - lo) / 64 + 1;
+  scratch_.assign(static_cast<std::size_t>(e.Rows) * e.Words, 0);
+  for (int y = 0; y < e.Rows; ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image_.constScanLine(top + y)) + lo;
+    uint64_t* words = scratch_.data() + static_cast<std::size_t>(y) * e.Words;
+    for (int x = 0; x <= hi - lo; ++x)
+      if (row[x] == kOn) words[x / 64] |= uint64_t{1} << (x % 64);
+  }
+}
+
+void TTextCache::MakeKey(const QFont& font, std::string_view Text) {
+  auto f = std::find(fonts_.begin(), fonts_.end(), font);
+  if (f == fonts_.end()) {
+    if (fonts_.size() == kMaxFonts) Clear();
+    fonts_.push_back(font);
+    f = fonts_.end() - 1;
+  }
+  const auto index = static_cast<uint8_t>(f - fonts_.begin());
+  key_.assign(1, static_cast<char>(index));
+  key_.append(Text);
+}
+
+void TTextCache::Clear() {
+  fonts_.clear();
+  entries_.clear();
+  bits_.clear();
+  bytes_ = 0;
+  last_ = nullptr;
+}
+
+const TTextCache::TEntry* TTextCache::Find(const QFont& font, std::string_view Text) {
+  MakeKey(font, Text);
+  if (last_ && key_ == lastKey_) return last_;
+  const auto e = entries_.find(key_);
+  if (e == entries_.end()) return nullptr;
+  lastKey_ = key_;
+  return last_ = &e->second;
+}
+
+const TTextCache::TEntry& TTextCache::Get(const QFont& font, std::string_view Text) {
+  if (const TEntry* e = Find(font, Text)) return *e;
+  TEntry e;
+  const QFontMetrics fm(font);
+  const QString text = ToQString(Text);
+  e.Advance = fm.horizontalAdvance(text);
+  e.Height = fm.height();
+  MakeMask(font, fm, text, e);
+  const std::size_t bytes = key_.size() + scratch_.size() * sizeof(uint64_t) + sizeof(TEntry);
+  if (entries_.size() == kMaxTexts || bytes_ + bytes > kMaxBytes) {
+    Clear();
+    MakeKey(font, Text);
+  }
+  bytes_ += bytes;
+  e.Offset = bits_.size();
+  bits_.insert(bits_.end(), scratch_.begin(), scratch_.end());
+  lastKey_ = key_;
+  return *(last_ = &entries_.emplace(key_, std::move(e)).first->second);
+}
 
 TRasterCanvas::TRasterCanvas(QImage* image, bool isPrinter) : TCanvas(isPrinter), image_(image) {}
 
@@ -297,6 +400,38 @@ void TRasterCanvas::DoFrameRect(const TRect& r) {
 
 void TRasterCanvas::DoTextOut(int32_t X, int32_t Y, std::string_view Text, const TRect* clip) {
   if (!HasPixels()) return;
+  if (!clip && Font()->Escapement() == 0) {
+    const TTextCache::TEntry& e = texts_.Get(Font()->QtFont(), Text);
+    if (e.Mask) return PaintMask(X, Y, e);
+  }
+  PaintText(X, Y, Text, clip);
+}
+
+void TRasterCanvas::PaintMask(int32_t X, int32_t Y, const TTextCache::TEntry& text) {
+  const raster::TTarget target = Surface();
+  if (Brush()->Style() == bsSolid) {
+    const TInk back{raster::PixelOf(Brush()->Color()), raster::CopyRop(cmSrcCopy)};
+    for (int64_t y = std::max(Y, 0);
+         y < std::min<int64_t>(int64_t{Y} + text.Height, target.Height()); ++y)
+      target.Span(y, X, int64_t{X} + text.Advance, back);
+  }
+  const uint32_t ink = raster::PixelOf(Font()->Color());
+  const int64_t left = int64_t{X} + text.Left;
+  const int64_t top = int64_t{Y} + text.Top;
+  for (int64_t r = std::max<int64_t>(0, -top);
+       r < std::min<int64_t>(text.Rows, int64_t{target.Height()} - top); ++r) {
+    uint32_t* row = target.Row(static_cast<int32_t>(top + r));
+    const uint64_t* bits = texts_.Bits(text) + static_cast<std::size_t>(r) * text.Words;
+    for (int32_t w = 0; w < text.Words; ++w) {
+      for (uint64_t word = bits[w]; word != 0; word &= word - 1) {
+        const int64_t x = left + int64_t{w} * 64 + std::countr_zero(word);
+        if (x >= 0 && x < target.Width()) row[x] = ink;
+      }
+    }
+  }
+}
+
+void TRasterCanvas::PaintText(int32_t X, int32_t Y, std::string_view Text, const TRect* clip) {
   const QFont& font = Font()->QtFont();
   const QFontMetrics fm(font);
   const QString text = ToQString(Text);
@@ -320,7 +455,9 @@ void TRasterCanvas::DoTextOut(int32_t X, int32_t Y, std::string_view Text, const
 }
 
 TSize TRasterCanvas::DoTextExtent(std::string_view Text) {
-  const QFontMetrics fm(Font()->QtFont());
+  const QFont& font = Font()->QtFont();
+  if (const TTextCache::TEntry* e = texts_.Find(font, Text)) return {e->Advance, e->Height};
+  const QFontMetrics fm(font);
   return {fm.horizontalAdvance(ToQString(Text)), fm.height()};
 }
 
