@@ -66,8 +66,11 @@ TEST(Bitmap, ChangesFireOnChangeOncePerCall) {
 
 TEST(Bitmap, ScanLineAndCanvasSeeTheSamePixels) {
   auto b = MakeBitmap(3, 2);
-  b->Canvas()->TextOut(0, 0, "x");  // leaves the painter open
-  b->ScanLine(1)[2] = 0xFF0000FF;   // blue in the image's 0xAARRGGBB
+  // A wide pen draws through the painter and leaves it open over row 1.
+  b->Canvas()->Pen()->SetWidth(3);
+  b->Canvas()->MoveTo(0, 0);
+  b->Canvas()->LineTo(2, 0);
+  b->ScanLine(1)[2] = 0xFF0000FF;  // blue in the image's 0xAARRGGBB
   EXPECT_EQ(b->Canvas()->Pixels(2, 1), clBlue);
   b->Canvas()->SetPixels(0, 1, clLime);
   EXPECT_EQ(b->ScanLine(1)[0], 0xFF00FF00);
