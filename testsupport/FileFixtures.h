@@ -1,7 +1,11 @@
 // Helpers of the file tests: raw file contents, written and read without
-// the classes under test, and the code of a raised EInOutError.
+// the classes under test, the code of a raised EInOutError, and a limit on
+// the size of files written.
 #pragma once
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -32,5 +36,28 @@ int32_t IoCodeOf(F&& f) {
   }
   return 0;
 }
+
+// Files may grow to Bytes only while it lives (writes beyond fail with
+// EFBIG instead of a signal), to make saves fail halfway.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t Bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    oldHandler_ = signal(SIGXFSZ, SIG_IGN);
+    rlimit r = old_;
+    r.rlim_cur = Bytes;
+    setrlimit(RLIMIT_FSIZE, &r);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  sighandler_t oldHandler_;
+};
 
 }  // namespace nuv::testing

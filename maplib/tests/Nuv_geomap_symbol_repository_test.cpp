@@ -1,9 +1,7 @@
 // The symbol repository: entries and their limits, backup and assignment,
 // the file byte for byte, round trips, malformed files and a failed store.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <string>
 
 #include "ExpectThrow.h"
@@ -184,27 +182,6 @@ TEST(SymbolRepositoryFile, MalformedAndLargeFiles) {
   EXPECT_EQ(r.GetValues(2500).Category, 2499);
   EXPECT_EQ(r.GetValues(1001).Element, lmCircle);
 }
-
-// Files may grow to Bytes only while it lives (writes beyond fail with
-// EFBIG instead of a signal).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t Bytes) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    oldHandler_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit r = old_;
-    r.rlim_cur = Bytes;
-    setrlimit(RLIMIT_FSIZE, &r);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit old_{};
-  sighandler_t oldHandler_;
-};
 
 TEST(SymbolRepositoryFile, FailedStoreKeepsTheOldFile) {
   TempDir dir;

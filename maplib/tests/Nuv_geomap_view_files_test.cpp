@@ -2,8 +2,6 @@
 // renaming its image, the generated empty map checked through its reloaded
 // calibration, resizing, clearing, the clipboard and printing to PDF.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <cmath>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include <string>
 
 #include "ExpectThrow.h"
+#include "FileFixtures.h"
 #include "Nuv_geomap_view_testutil.h"
 #include "TempDir.h"
 #include "nuv/Nuv_filesys.h"
@@ -31,27 +30,6 @@ std::string Slurp(const std::string& file) {
   s << in.rdbuf();
   return s.str();
 }
-
-// Files may grow to Bytes only while it lives (writes beyond fail with
-// EFBIG instead of a signal).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t Bytes) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    oldHandler_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit r = old_;
-    r.rlim_cur = Bytes;
-    setrlimit(RLIMIT_FSIZE, &r);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit old_{};
-  sighandler_t oldHandler_;
-};
 
 TEST(GeoMapViewFiles, SaveMapAndLoadItBack) {
   TempDir dir;
