@@ -27,7 +27,7 @@ namespace {
 using namespace nuv::testing;
 namespace fs = std::filesystem;
 
-struct MapSpec {
+struct MapFile {
   std::string Name;  // file name without extension
   double Lat0, Long0, Deg;
   int32_t W, H;
@@ -35,7 +35,7 @@ struct MapSpec {
 };
 
 // Writes Name.jpg and Name.xml into Dir and returns the calibration file.
-std::string WriteMap(const fs::path& Dir, const MapSpec& s) {
+std::string WriteMap(const fs::path& Dir, const MapFile& s) {
   fs::create_directories(Dir);
   TGeoMap m(nullptr);
   m.SetMapBitMap(*Blocks(s.W, s.H, s.W, {clWhite}));
@@ -80,18 +80,18 @@ std::vector<std::string> ListItems(TGeoAtlas& a) {
 
 // The world (coarse), a region inside it and a detail inside the region;
 // a sheet beside the region, outside the detail.
-const MapSpec kWorld{"World", 60, 0, 0.2, 300, 200, "World"};
-const MapSpec kRegion{"Region", 50, 10, 0.05, 200, 160, "Region"};
-const MapSpec kDetail{"Detail", 48, 12, 0.01, 200, 100, "Detail"};
-const MapSpec kSheet{"Sheet", 50, 30, 0.04, 150, 100, ""};
+const MapFile kWorld{"World", 60, 0, 0.2, 300, 200, "World"};
+const MapFile kRegion{"Region", 50, 10, 0.05, 200, 160, "Region"};
+const MapFile kDetail{"Detail", 48, 12, 0.01, 200, 100, "Detail"};
+const MapFile kSheet{"Sheet", 50, 30, 0.04, 150, 100, ""};
 
 struct AtlasFixture : ::testing::Test {
   TempDir dir;
   fs::path maps = dir.Path() / "Atlas" / "Alps";
   TGeoAtlas a{nullptr};
   std::vector<std::string> files;
-  void RegisterAll(const std::vector<MapSpec>& specs) {
-    for (const MapSpec& s : specs) {
+  void RegisterAll(const std::vector<MapFile>& wanted) {
+    for (const MapFile& s : wanted) {
       files.push_back(WriteMap(maps, s));
       ASSERT_TRUE(a.RegisterMap(files.back())) << s.Name;
     }
@@ -175,7 +175,7 @@ TEST_F(AtlasFixture, RegisterKeepsCaseAndFindsDuplicatesInAnyCase) {
   EXPECT_NEAR(d.Corners[gcoBottomRight].Long, 20, 1e-9);
 
   // The same file in other letters updates the definition in its place.
-  MapSpec renamed = kRegion;
+  MapFile renamed = kRegion;
   renamed.Caption = "Region 2";
   WriteMap(maps, renamed);
   std::string upper = files[1];
@@ -320,7 +320,7 @@ TEST_F(AtlasFixture, ListChoiceLoadsTheMapAndFiresOnlyForTheUser) {
 
 TEST_F(AtlasFixture, ZoomChoosesByResolutionCoverageAndOrder) {
   // Twin has the region's resolution exactly: ties go to the earlier map.
-  MapSpec twin = kRegion;
+  MapFile twin = kRegion;
   twin.Name = "Twin";
   twin.Caption = "Twin";
   RegisterAll({kWorld, kRegion, twin, kDetail, kSheet});

@@ -275,13 +275,8 @@ bool TChemGraph::LabelShown(int32_t Atom, TCGDispMode Mode) const {
 }
 
 int32_t TChemGraph::BoxLabelLength(int32_t Atom, TCGDispMode Mode) const {
-  const TCTab& t = *structure_;
   if (Mode == dmNumbers) return Atom < 10 ? 1 : 2;
-  const bool charged = t.GetCharge(Atom) != 0;
-  const bool boxed = Mode == dmAllAtoms || charged ||
-                     (Mode == dmSkeleton && t.GetNBonds(Atom) == 0) ||
-                     (Mode == dmHeteroOnly && t.GetAtNum(Atom) != zC);
-  if (!boxed) return 0;
+  if (!LabelShown(Atom, Mode)) return 0;
   std::string text;
   return ConstructElemSymb(Atom, text);
 }
